@@ -1,0 +1,243 @@
+#include "store/DatabaseLoader.h"
+
+#include "store/Number.h"
+
+#include <algorithm>
+#include <cerrno>
+#include <fcntl.h>
+#include <istream>
+#include <iterator>
+#include <sys/stat.h>
+#include <unistd.h>
+
+namespace kaldex {
+namespace {
+
+class LineReader {
+public:
+    explicit LineReader(std::string_view bytes) : rest_(bytes) {}
+
+    // One line without its end; CR LF and bare LF both end a line.
+    bool next(std::string_view &line)
+    {
+        if (rest_.empty())
+            return false;
+        size_t end = rest_.find('\n');
+        if (end == std::string_view::npos) {
+            line = rest_;
+            rest_ = {};
+        } else {
+            line = rest_.substr(0, end);
+            rest_.remove_prefix(end + 1);
+        }
+        if (!line.empty() && line.back() == '\r')
+            line.remove_suffix(1);
+        return true;
+    }
+
+private:
+    std::string_view rest_;
+};
+
+// "$" after at most three spaces.
+bool isMarker(std::string_view line)
+{
+    size_t i = 0;
+    while (i < 3 && i < line.size() && line[i] == ' ')
+        ++i;
+    return i < line.size() && line[i] == '$';
+}
+
+std::string withoutDollars(std::string_view line)
+{
+    std::string out;
+    out.reserve(line.size());
+    for (char c : line)
+        if (c != '$')
+            out += c;
+    return out;
+}
+
+// Number rule: "@" separates items; missing items read as 0.
+template <size_t N>
+void splitNumbers(std::string_view line, std::array<int32_t, N> &items)
+{
+    items.fill(0);
+    size_t index = 0;
+    while (index < N) {
+        size_t at = line.find('@');
+        items[index++] = readNumber(line.substr(0, at));
+        if (at == std::string_view::npos)
+            break;
+        line.remove_prefix(at + 1);
+    }
+}
+
+// Name rule: "@@" ends the list, a single "@" starts the next name. Names the
+// list does not reach are left as they were.
+template <size_t N>
+void assignNames(std::string_view line, std::array<std::string, N> &names)
+{
+    size_t index = 0;
+    size_t start = 0;
+    for (size_t i = 0;; ++i) {
+        bool end = i == line.size();
+        bool listEnd = end || (line[i] == '@' && i + 1 < line.size() && line[i + 1] == '@');
+        if (listEnd || line[i] == '@') {
+            if (index < N)
+                names[index].assign(line.substr(start, i - start));
+            if (listEnd)
+                return;
+            ++index;
+            start = i + 1;
+        }
+    }
+}
+
+bool isBlank(std::string_view line)
+{
+    for (char c : line)
+        if (c != ' ' && c != '\t' && c != '\r' && c != '\f' && c != '\v')
+            return false;
+    return true;
+}
+
+std::string *textField(DocumentRecord &r, int section)
+{
+    switch (section) {
+    case 6: return &r.citation;
+    case 7: return &r.abstract;
+    case 8: return &r.notes;
+    case 9: return &r.provenance;
+    default: return nullptr;
+    }
+}
+
+}  // namespace
+
+LoadResult loadDatabase(DocumentStore &store, std::string_view bytes)
+{
+    LoadResult result;
+    result.opened = true;
+    LineReader reader(bytes);
+    std::string_view line;
+    std::string_view lastContent;  // kept across sections and records alike
+    long counter = 0;
+    int slot = 1;
+    std::array<int32_t, 19> numbers;
+
+    for (; slot <= DocumentStore::kMaxDocuments; ++slot) {
+        DocumentRecord &r = store.record(slot);
+        for (int section = 0; section < 10; ++section) {
+            std::string *text = textField(r, section);
+            if (text)
+                text->clear();
+            bool readAny = false;
+            while (reader.next(line)) {
+                readAny = true;
+                ++counter;
+                if (isMarker(line))
+                    break;
+                lastContent = line;
+                if (text) {
+                    text->append(line.substr(0, line.find('$')));
+                    text->push_back('\n');
+                }
+            }
+            if (!readAny)
+                goto done;
+
+            switch (section) {
+            case 1:
+                r.number = readNumber(withoutDollars(lastContent));
+                break;
+            case 2:
+                splitNumbers(withoutDollars(lastContent), numbers);
+                std::copy(numbers.begin(), numbers.begin() + kCategoryCount, r.categoryFlags.begin());
+                r.authorCount = numbers[11];
+                r.substanceCount = numbers[12];
+                r.citationLines = numbers[13];
+                r.abstractLines = numbers[14];
+                r.notesLines = numbers[15];
+                r.provenanceLines = numbers[16];
+                r.fileLine = static_cast<int32_t>(counter);
+                break;
+            case 3:
+                assignNames(withoutDollars(lastContent), r.authors);
+                break;
+            case 4:
+                splitNumbers(withoutDollars(lastContent), numbers);
+                std::copy(numbers.begin(), numbers.begin() + kPairCount, r.pairFlags.begin());
+                r.year = numbers[15];
+                r.upperYear = numbers[16];
+                r.lowerYear = numbers[17];
+                r.wantedNumber = numbers[18];
+                break;
+            case 5:
+                assignNames(withoutDollars(lastContent), r.substances);
+                break;
+            default:
+                break;
+            }
+        }
+    }
+
+    // The table is full: anything but blank lines left over is a record that
+    // has no room, and a save would silently drop it.
+    while (reader.next(line)) {
+        ++counter;
+        if (!isBlank(line)) {
+            result.overflow = true;
+            result.overflowLine = counter;
+            break;
+        }
+    }
+
+done:
+    store.documentCount = slot - 1;
+    store.loadOverflow = result.overflow;
+    store.overflowLine = result.overflowLine;
+    result.documents = store.documentCount;
+    result.lines = counter;
+    return result;
+}
+
+LoadResult loadDatabase(DocumentStore &store, std::istream &in)
+{
+    std::string bytes((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
+    return loadDatabase(store, bytes);
+}
+
+LoadResult loadDatabaseFile(DocumentStore &store, const std::string &path)
+{
+    LoadResult failed;
+    int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC);
+    if (fd < 0) {
+        failed.errorNumber = errno;
+    } else {
+        std::string bytes;
+        struct stat info {};
+        if (::fstat(fd, &info) == 0 && S_ISREG(info.st_mode) && info.st_size > 0)
+            bytes.reserve(static_cast<size_t>(info.st_size));
+        char buffer[1 << 16];
+        for (;;) {
+            ssize_t n = ::read(fd, buffer, sizeof buffer);
+            if (n > 0) {
+                bytes.append(buffer, static_cast<size_t>(n));
+            } else if (n == 0) {
+                ::close(fd);
+                return loadDatabase(store, bytes);
+            } else if (errno != EINTR) {
+                failed.errorNumber = errno;
+                break;
+            }
+        }
+        ::close(fd);
+    }
+    store.documentCount = 0;
+    store.loadOverflow = false;
+    store.overflowLine = 0;
+    return failed;
+}
+
+}  // namespace kaldex

@@ -1,0 +1,270 @@
+#include "store/DatabaseWriter.h"
+
+#include "store/Number.h"
+
+#include <cerrno>
+#include <ctime>
+#include <fcntl.h>
+#include <ostream>
+#include <sys/stat.h>
+#include <unistd.h>
+
+namespace kaldex {
+namespace {
+
+// The file is written in text mode: every LF goes to disk as CR LF.
+void appendText(std::string &out, const std::string &text)
+{
+    size_t start = 0;
+    for (size_t lf; (lf = text.find('\n', start)) != std::string::npos; start = lf + 1) {
+        out.append(text, start, lf - start);
+        out += "\r\n";
+    }
+    out.append(text, start, std::string::npos);
+}
+
+template <size_t N>
+void appendItems(std::string &out, const std::array<int32_t, N> &items)
+{
+    for (size_t i = 0; i < N; ++i) {
+        if (i)
+            out += '@';
+        appendNumber(out, items[i]);
+    }
+}
+
+template <size_t N>
+void appendNames(std::string &out, const std::array<std::string, N> &names)
+{
+    for (size_t i = 0; i < N; ++i) {
+        if (i)
+            out += '@';
+        appendText(out, names[i]);
+    }
+    out += "@@@@\r\n$\r\n";
+}
+
+bool writeAll(int fd, const char *data, size_t size)
+{
+    while (size > 0) {
+        ssize_t n = ::write(fd, data, size);
+        if (n < 0) {
+            if (errno == EINTR)
+                continue;
+            return false;
+        }
+        data += n;
+        size -= static_cast<size_t>(n);
+    }
+    return true;
+}
+
+// Writes a complete file and syncs it; on failure removes it and keeps errno.
+bool writeFileSynced(const std::string &path, const std::string &bytes, mode_t mode, int flags)
+{
+    int fd = ::open(path.c_str(), O_WRONLY | O_CREAT | O_CLOEXEC | O_NOFOLLOW | flags, mode);
+    if (fd < 0)
+        return false;
+    bool ok = writeAll(fd, bytes.data(), bytes.size()) && ::fsync(fd) == 0;
+    int error = errno;
+    if (::close(fd) != 0 && ok) {
+        ok = false;
+        error = errno;
+    }
+    if (!ok) {
+        ::unlink(path.c_str());
+        errno = error;
+    }
+    return ok;
+}
+
+bool readFile(const std::string &path, std::string &bytes)
+{
+    int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC);
+    if (fd < 0)
+        return false;
+    char buffer[1 << 16];
+    for (;;) {
+        ssize_t n = ::read(fd, buffer, sizeof buffer);
+        if (n > 0) {
+            bytes.append(buffer, static_cast<size_t>(n));
+        } else if (n == 0 || errno != EINTR) {
+            int error = errno;
+            ::close(fd);
+            errno = error;
+            return n == 0;
+        }
+    }
+}
+
+// Keeps the old file's bytes under the backup name: a hard link where the
+// file system has them, a synced copy otherwise.
+bool keepBackup(const std::string &path, const std::string &backup, mode_t mode)
+{
+    if (::link(path.c_str(), backup.c_str()) == 0)
+        return true;
+    if (errno == EEXIST)
+        return false;
+    std::string old;
+    return readFile(path, old) && writeFileSynced(backup, old, mode, O_EXCL);
+}
+
+void syncDirectory(const std::string &dir)
+{
+    int fd = ::open(dir.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+    if (fd >= 0) {
+        ::fsync(fd);  // some file systems refuse; the rename itself has happened
+        ::close(fd);
+    }
+}
+
+SaveResult failure(SaveStatus status, int error = 0)
+{
+    SaveResult result;
+    result.status = status;
+    result.errorNumber = error;
+    return result;
+}
+
+}  // namespace
+
+void appendRecord(std::string &out, const DocumentRecord &r, int slot)
+{
+    out += "$\r\n";
+    appendNumber(out, slot);
+    out += "\r\n$\r\n";
+
+    std::array<int32_t, 19> first{};
+    std::copy(r.categoryFlags.begin(), r.categoryFlags.end(), first.begin());
+    first[11] = r.authorCount;
+    first[12] = r.substanceCount;
+    first[13] = r.citationLines;
+    first[14] = r.abstractLines;
+    first[15] = r.notesLines;
+    first[16] = r.provenanceLines;
+    first[17] = r.fileLine;
+    appendItems(out, first);
+    out += "\r\n$\r\n";
+
+    appendNames(out, r.authors);
+
+    std::array<int32_t, 19> second{};
+    std::copy(r.pairFlags.begin(), r.pairFlags.end(), second.begin());
+    second[15] = r.year;
+    second[16] = r.upperYear;
+    second[17] = r.lowerYear;
+    second[18] = r.wantedNumber;
+    appendItems(out, second);
+    out += "\r\n$\r\n";
+
+    appendNames(out, r.substances);
+
+    appendText(out, r.citation);
+    out += "$\r\n";
+    appendText(out, r.abstract);
+    out += "$\r\n";
+    appendText(out, r.notes);
+    out += "$\r\n";
+    appendText(out, r.provenance);
+    out += "$@$\r\n";
+}
+
+std::string formatDatabase(const DocumentStore &store)
+{
+    std::string out;
+    size_t estimate = 0;
+    for (int slot = 1; slot <= store.documentCount; ++slot) {
+        const DocumentRecord &r = store.record(slot);
+        estimate += 200 + r.citation.size() + r.abstract.size() + r.notes.size() + r.provenance.size();
+    }
+    out.reserve(estimate + estimate / 16);
+    for (int slot = 1; slot <= store.documentCount; ++slot)
+        appendRecord(out, store.record(slot), slot);
+    return out;
+}
+
+bool writeDatabase(const DocumentStore &store, std::ostream &out)
+{
+    std::string bytes = formatDatabase(store);
+    out.write(bytes.data(), static_cast<std::streamsize>(bytes.size()));
+    out.flush();
+    return static_cast<bool>(out);
+}
+
+LocalDate LocalDate::today()
+{
+    std::time_t now = std::time(nullptr);
+    std::tm local{};
+    localtime_r(&now, &local);
+    LocalDate date;
+    date.day = local.tm_mday;
+    date.month = local.tm_mon + 1;
+    date.year = local.tm_year + 1900;
+    return date;
+}
+
+std::string backupStem(const LocalDate &date)
+{
+    return "b" + std::to_string(date.day) + std::to_string(date.month) + std::to_string(date.year % 100) + "_";
+}
+
+SaveResult saveDatabase(const DocumentStore &store, const std::string &dir, const LocalDate &date)
+{
+    if (!store.modified)
+        return {};
+    if (store.loadOverflow)
+        return failure(SaveStatus::Overflow);
+
+    const std::string path = dir + "/" + kDatabaseName;
+    const std::string temporary = dir + "/" + kTemporaryName;
+
+    struct stat old {};
+    bool haveOld = false;
+    mode_t mode = 0666;
+    if (::stat(path.c_str(), &old) == 0) {
+        if (!S_ISREG(old.st_mode))
+            return failure(SaveStatus::NotAFile);
+        haveOld = true;
+        mode = old.st_mode & 07777;
+    } else if (errno != ENOENT) {
+        return failure(SaveStatus::WriteFailed, errno);
+    }
+
+    std::string backup;
+    if (haveOld) {
+        const std::string stem = dir + "/" + backupStem(date);
+        struct stat taken {};
+        for (int counter = 0; counter <= 10 && backup.empty(); ++counter) {
+            std::string name = stem + std::to_string(counter);
+            if (::lstat(name.c_str(), &taken) != 0 && errno == ENOENT)
+                backup = name;
+        }
+        if (backup.empty())
+            return failure(SaveStatus::NoBackupName);
+    }
+
+    // A leftover of an interrupted save goes first, whatever its permissions.
+    ::unlink(temporary.c_str());
+    if (!writeFileSynced(temporary, formatDatabase(store), mode, O_EXCL))
+        return failure(SaveStatus::WriteFailed, errno);
+
+    if (haveOld && !keepBackup(path, backup, mode)) {
+        int error = errno;
+        ::unlink(temporary.c_str());
+        return failure(SaveStatus::BackupFailed, error);
+    }
+    if (::rename(temporary.c_str(), path.c_str()) != 0) {
+        int error = errno;
+        ::unlink(temporary.c_str());
+        return failure(SaveStatus::ReplaceFailed, error);
+    }
+    syncDirectory(dir);
+
+    SaveResult result;
+    result.status = SaveStatus::Saved;
+    if (haveOld)
+        result.backupName = backup.substr(dir.size() + 1);
+    return result;
+}
+
+}  // namespace kaldex

@@ -1,0 +1,7 @@
+#include "store/DocumentStore.h"
+
+namespace kaldex {
+
+DocumentStore::DocumentStore() : records_(kSlots) {}
+
+}  // namespace kaldex

@@ -1,0 +1,49 @@
+#pragma once
+
+#include "store/DocumentRecord.h"
+
+#include <array>
+#include <vector>
+
+namespace kaldex {
+
+/**
+ * The fixed table of documents and the values every window shares. Made once
+ * in main() and handed to each window by reference; windows read and write it
+ * directly. Slot 0 is the query record, documents live in 1..documentCount.
+ */
+class DocumentStore {
+public:
+    static constexpr int kSlots = 5000;
+    static constexpr int kMaxDocuments = kSlots - 1;
+    static constexpr int kMaxPocket = kSlots - 1;
+    static constexpr int kShownMaximum = 5000;  // the figure the windows show
+
+    DocumentStore();
+
+    DocumentRecord &record(int slot) { return records_[static_cast<size_t>(slot)]; }
+    const DocumentRecord &record(int slot) const { return records_[static_cast<size_t>(slot)]; }
+    DocumentRecord &query() { return records_[0]; }
+
+    int documentCount = 0;
+    std::array<int32_t, kSlots> foundList{};
+    int foundCount = 0;
+    std::array<int32_t, kSlots> pocket{};
+    int pocketCount = 0;
+    int modified = 0;
+    int changeNumber = 0;
+    int entrySlot = 0;
+
+    /**
+     * Set by the last load when the file held more than kMaxDocuments records:
+     * only the first ones are in memory, so saving over that file would drop
+     * the rest. overflowLine is the file line where the unloaded part begins.
+     */
+    bool loadOverflow = false;
+    long overflowLine = 0;
+
+private:
+    std::vector<DocumentRecord> records_;
+};
+
+}  // namespace kaldex

@@ -1,0 +1,30 @@
+#pragma once
+
+#include <string>
+
+namespace kaldex::test {
+
+/** A fresh directory under /tmp, removed with everything in it. */
+class TempDir {
+public:
+    TempDir();
+    ~TempDir();
+    TempDir(const TempDir &) = delete;
+    TempDir &operator=(const TempDir &) = delete;
+
+    const std::string &path() const { return path_; }
+    std::string file(const std::string &name) const { return path_ + "/" + name; }
+
+private:
+    std::string path_;
+};
+
+std::string readBytes(const std::string &path);
+void writeBytes(const std::string &path, const std::string &bytes);
+bool exists(const std::string &path);
+std::string dataFile(const std::string &name);  // a file under tests/data
+
+/** UTF-8 source text to the Windows-1251 bytes the file and store hold. */
+std::string cp1251(const std::string &utf8);
+
+}  // namespace kaldex::test
