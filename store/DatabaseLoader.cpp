@@ -48,14 +48,16 @@ bool isMarker(std::string_view line)
     return i < line.size() && line[i] == '$';
 }
 
-std::string withoutDollars(std::string_view line)
+// Number and name lines are read with their "$" dropped; most have none.
+std::string_view withoutDollars(std::string_view line, std::string &scratch)
 {
-    std::string out;
-    out.reserve(line.size());
+    if (line.find('$') == std::string_view::npos)
+        return line;
+    scratch.clear();
     for (char c : line)
         if (c != '$')
-            out += c;
-    return out;
+            scratch += c;
+    return scratch;
 }
 
 // Number rule: "@" separates items; missing items read as 0.
@@ -125,6 +127,7 @@ LoadResult loadDatabase(DocumentStore &store, std::string_view bytes)
     long counter = 0;
     int slot = 1;
     std::array<int32_t, 19> numbers;
+    std::string scratch;
 
     for (; slot <= DocumentStore::kMaxDocuments; ++slot) {
         DocumentRecord &r = store.record(slot);
@@ -149,10 +152,10 @@ LoadResult loadDatabase(DocumentStore &store, std::string_view bytes)
 
             switch (section) {
             case 1:
-                r.number = readNumber(withoutDollars(lastContent));
+                r.number = readNumber(withoutDollars(lastContent, scratch));
                 break;
             case 2:
-                splitNumbers(withoutDollars(lastContent), numbers);
+                splitNumbers(withoutDollars(lastContent, scratch), numbers);
                 std::copy(numbers.begin(), numbers.begin() + kCategoryCount, r.categoryFlags.begin());
                 r.authorCount = numbers[11];
                 r.substanceCount = numbers[12];
@@ -163,10 +166,10 @@ LoadResult loadDatabase(DocumentStore &store, std::string_view bytes)
                 r.fileLine = static_cast<int32_t>(counter);
                 break;
             case 3:
-                assignNames(withoutDollars(lastContent), r.authors);
+                assignNames(withoutDollars(lastContent, scratch), r.authors);
                 break;
             case 4:
-                splitNumbers(withoutDollars(lastContent), numbers);
+                splitNumbers(withoutDollars(lastContent, scratch), numbers);
                 std::copy(numbers.begin(), numbers.begin() + kPairCount, r.pairFlags.begin());
                 r.year = numbers[15];
                 r.upperYear = numbers[16];
@@ -174,7 +177,7 @@ LoadResult loadDatabase(DocumentStore &store, std::string_view bytes)
                 r.wantedNumber = numbers[18];
                 break;
             case 5:
-                assignNames(withoutDollars(lastContent), r.substances);
+                assignNames(withoutDollars(lastContent, scratch), r.substances);
                 break;
             default:
                 break;
@@ -215,18 +218,20 @@ LoadResult loadDatabaseFile(DocumentStore &store, const std::string &path)
     if (fd < 0) {
         failed.errorNumber = errno;
     } else {
-        std::string bytes;
+        // Read straight into one buffer of the file's size; grow if it grew meanwhile.
         struct stat info {};
-        if (::fstat(fd, &info) == 0 && S_ISREG(info.st_mode) && info.st_size > 0)
-            bytes.reserve(static_cast<size_t>(info.st_size));
-        char buffer[1 << 16];
+        size_t capacity = ::fstat(fd, &info) == 0 && S_ISREG(info.st_mode) ? static_cast<size_t>(info.st_size) : 0;
+        std::string bytes(capacity + 1, '\0');
+        size_t used = 0;
         for (;;) {
-            ssize_t n = ::read(fd, buffer, sizeof buffer);
+            if (used == bytes.size())
+                bytes.resize(bytes.size() * 2 + 4096);
+            ssize_t n = ::read(fd, bytes.data() + used, bytes.size() - used);
             if (n > 0) {
-                bytes.append(buffer, static_cast<size_t>(n));
+                used += static_cast<size_t>(n);
             } else if (n == 0) {
                 ::close(fd);
-                return loadDatabase(store, bytes);
+                return loadDatabase(store, std::string_view(bytes.data(), used));
             } else if (errno != EINTR) {
                 failed.errorNumber = errno;
                 break;

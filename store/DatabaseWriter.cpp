@@ -249,9 +249,10 @@ SaveResult saveDatabase(const DocumentStore &store, const std::string &dir, cons
         return failure(SaveStatus::WriteFailed, errno);
 
     if (haveOld && !keepBackup(path, backup, mode)) {
-        int error = errno;
+        SaveResult failed = failure(SaveStatus::BackupFailed, errno);
+        failed.backupName = backup.substr(dir.size() + 1);
         ::unlink(temporary.c_str());
-        return failure(SaveStatus::BackupFailed, error);
+        return failed;
     }
     if (::rename(temporary.c_str(), path.c_str()) != 0) {
         int error = errno;

@@ -1,0 +1,87 @@
+#include "app/TForm1.h"
+
+#include "app/TForm6.h"
+#include "app/Toolkit.h"
+#include "search/Tbase.h"
+#include "store/DatabaseLoader.h"
+#include "store/DatabaseWriter.h"
+
+#include <QFrame>
+#include <QLabel>
+#include <QPushButton>
+
+namespace kaldex::ui {
+
+TForm1::TForm1(DocumentStore &store, QWidget *parent) : QDialog(parent), store_(store)
+{
+    setObjectName(QStringLiteral("Form1"));
+    setWindowTitle(QStringLiteral("KALDEX"));
+    setFixedSize(489, 360);
+    QPalette background = palette();
+    background.setColor(QPalette::Window, Qt::cyan);  // aqua
+    setPalette(background);
+    setAutoFillBackground(true);
+
+    const QString times = QStringLiteral("Times New Roman");
+    auto label = [&](const char *name, const QString &text, QRect place, const QFont &font) {
+        auto *widget = new QLabel(text, this);
+        widget->setObjectName(QString::fromLatin1(name));
+        widget->setGeometry(place);
+        widget->setFont(font);
+        return widget;
+    };
+    auto button = [&](const char *name, const QString &text, QRect place) {
+        auto *widget = new QPushButton(text, this);
+        widget->setObjectName(QString::fromLatin1(name));
+        widget->setGeometry(place);
+        widget->setFont(layoutFont(times, 16, true));
+        widget->setAutoDefault(false);
+        return widget;
+    };
+
+    Label2 = label("Label2", QStringLiteral("ЛАНТЕР"), QRect(145, 15, 200, 30), layoutFont(times, 24, true));
+    Label3 = label("Label3",
+                   QStringLiteral("Библиографическая БД KALDEX  по транспортным  свойствам смесей разреженных "
+                                  "нейтральных газов     и потенциалам взаимодействия их компонентов"),
+                   QRect(71, 53, 352, 57), layoutFont(times, 16));
+    Label3->setWordWrap(true);
+    Label3->setAlignment(Qt::AlignLeft | Qt::AlignTop);
+    Bevel1 = new QFrame(this);
+    Bevel1->setObjectName(QStringLiteral("Bevel1"));
+    Bevel1->setFrameStyle(QFrame::Box | QFrame::Sunken);
+    Bevel1->setGeometry(347, 152, 113, 61);
+    Label1 = label("Label1", QStringLiteral("Продолжать"), QRect(357, 154, 100, 20), layoutFont(times, 16, true));
+    Button1 = button("Button1", QStringLiteral("CONT"), QRect(365, 177, 70, 24));
+    Button2 = button("Button2", QStringLiteral("Info"), QRect(213, 177, 70, 24));
+    Button4 = button("Button4", QStringLiteral("OK"), QRect(48, 177, 70, 24));
+    for (QLabel *text : {Label1, Label2})
+        text->adjustSize();
+
+    setTabChain({Button1, Button2, Button4});
+    Button1->setFocus();
+
+    connect(Button1, &QPushButton::clicked, this, &TForm1::Button1Click);
+    connect(Button2, &QPushButton::clicked, this, &TForm1::Button2Click);
+    connect(Button4, &QPushButton::clicked, this, &TForm1::Button4Click);
+    centerOnScreen(this);
+}
+
+void TForm1::Button1Click()
+{
+    loadDatabaseFile(store_, kDatabaseName);
+    Tbase search(store_, this);
+    search.exec();
+}
+
+void TForm1::Button2Click()
+{
+    TForm6 info(this);
+    info.exec();
+}
+
+void TForm1::Button4Click()
+{
+    close();
+}
+
+}  // namespace kaldex::ui

@@ -1,0 +1,62 @@
+#pragma once
+
+// The toolkit adapter: the one place where Windows-1251 bytes meet QString,
+// and the few rich-text and widget operations the windows are written against.
+
+#include <QFont>
+#include <QString>
+#include <QStringList>
+
+#include <stdexcept>
+#include <string>
+#include <string_view>
+
+class QTextDocument;
+class QTextEdit;
+class QWidget;
+
+namespace kaldex::ui {
+
+/** Thrown when a typed text holds a character Windows-1251 cannot hold. */
+class CodePageError : public std::runtime_error {
+public:
+    explicit CodePageError(const QString &character);
+    QString character;
+};
+
+QString fromCp1251(std::string_view bytes);
+
+/**
+ * Converts typed text to the bytes the store holds. Returns false and leaves
+ * the first character that has no Windows-1251 byte in *bad; never
+ * substitutes a "?".
+ */
+bool toCp1251(const QString &text, std::string &out, QString *bad = nullptr);
+
+/** As toCp1251, but throws CodePageError, for handlers that cannot go on. */
+std::string toCp1251OrThrow(const QString &text);
+
+// Rich-text lines. A line is a paragraph of the document; "displayed" lines
+// are what the control shows once paragraphs wrap at its width.
+
+/** Empties the document; it then holds one empty line. */
+void clearLines(QTextDocument *document);
+/** Adds text as the next line; its line feeds start further lines. */
+void appendLine(QTextDocument *document, const QString &text);
+/**
+ * Replaces line i with text; each line feed in text starts a new line
+ * inserted after it. An index at or past the last line is ignored.
+ */
+void writeLine(QTextDocument *document, int index, const QString &text);
+int lineCount(const QTextDocument *document);
+QString lineAt(const QTextDocument *document, int index);
+/** The lines as the control shows them, wrapped at its width. */
+QStringList displayedLines(QTextEdit *edit);
+
+/** A font as the layouts give it: family and height in pixels. */
+QFont layoutFont(const QString &family, int pixelSize, bool bold = false, bool italic = false);
+void centerOnScreen(QWidget *window);
+/** Sets the keyboard focus order to the given widgets, in that order. */
+void setTabChain(std::initializer_list<QWidget *> chain);
+
+}  // namespace kaldex::ui

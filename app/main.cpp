@@ -1,0 +1,25 @@
+#include "app/KaldexApplication.h"
+#include "app/Messages.h"
+#include "app/TForm1.h"
+#include "store/DocumentStore.h"
+
+#include <csignal>
+#include <exception>
+#include <memory>
+
+int main(int argc, char **argv)
+{
+    // A file-size limit must fail a write, not kill the program mid-save.
+    std::signal(SIGXFSZ, SIG_IGN);
+
+    auto store = std::make_unique<kaldex::DocumentStore>();
+    kaldex::ui::KaldexApplication app(argc, argv);
+    kaldex::ui::TForm1 start(*store);
+    start.show();
+    try {
+        return app.exec();
+    } catch (const std::exception &failure) {
+        kaldex::ui::showMessage(nullptr, QStringLiteral("KALDEX"), QString::fromUtf8(failure.what()));
+        return 1;
+    }
+}

@@ -1,0 +1,19 @@
+#pragma once
+
+#include "store/DocumentStore.h"
+
+#include <string>
+
+namespace kaldex::bench {
+
+/**
+ * Fills slots 1..count with documents shaped like real ones: three authors,
+ * a few substances and pair flags, and about 1.5 KB of Russian text in
+ * Windows-1251 across the four texts, with line counts that match.
+ */
+void fillStore(DocumentStore &store, int count = DocumentStore::kMaxDocuments);
+
+/** The database file of such a store, as the save writes it. */
+std::string fullDatabaseFile(int count = DocumentStore::kMaxDocuments);
+
+}  // namespace kaldex::bench

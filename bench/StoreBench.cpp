@@ -1,0 +1,125 @@
+// Loading and saving a full store, beside a plain read of the same file.
+#include "bench/FullStore.h"
+#include "store/DatabaseLoader.h"
+#include "store/DatabaseWriter.h"
+
+#include <benchmark/benchmark.h>
+
+#include <cstdio>
+#include <cstdlib>
+#include <fcntl.h>
+#include <filesystem>
+#include <fstream>
+#include <malloc.h>
+#include <memory>
+#include <string>
+#include <unistd.h>
+
+using namespace kaldex;
+
+namespace {
+
+struct Fixture {
+    std::string dir;
+    std::string path;
+    size_t bytes = 0;
+
+    Fixture()
+    {
+        char pattern[] = "/tmp/kaldex-bench-XXXXXX";
+        dir = mkdtemp(pattern);
+        path = dir + "/ba0";
+        std::string file = bench::fullDatabaseFile();
+        bytes = file.size();
+        std::ofstream(path, std::ios::binary).write(file.data(), static_cast<std::streamsize>(file.size()));
+    }
+    ~Fixture() { std::filesystem::remove_all(dir); }
+};
+
+Fixture &fixture()
+{
+    static Fixture instance;
+    return instance;
+}
+
+long residentKilobytes()
+{
+    std::ifstream status("/proc/self/status");
+    std::string key;
+    long value = 0;
+    while (status >> key) {
+        if (key == "VmRSS:") {
+            status >> value;
+            return value;
+        }
+        status.ignore(1 << 10, '\n');
+    }
+    return 0;
+}
+
+// Resident memory that a loaded full store adds to the process.
+void BM_ResidentMemoryOfFullStore(benchmark::State &state)
+{
+    const Fixture &f = fixture();
+    double megabytes = 0;
+    for (auto _ : state) {
+        malloc_trim(0);
+        long before = residentKilobytes();
+        auto store = std::make_unique<DocumentStore>();
+        loadDatabaseFile(*store, f.path);
+        megabytes = static_cast<double>(residentKilobytes() - before) / 1024.0;
+        benchmark::DoNotOptimize(store.get());
+    }
+    state.counters["resident_MB"] = megabytes;
+    state.counters["file_MB"] = static_cast<double>(f.bytes) / (1024.0 * 1024.0);
+}
+BENCHMARK(BM_ResidentMemoryOfFullStore)->Iterations(1)->Unit(benchmark::kMillisecond);
+
+void BM_ReadFileFloor(benchmark::State &state)
+{
+    const Fixture &f = fixture();
+    for (auto _ : state) {
+        std::string bytes(f.bytes, '\0');
+        int fd = open(f.path.c_str(), O_RDONLY);
+        ssize_t n = read(fd, bytes.data(), bytes.size());
+        close(fd);
+        benchmark::DoNotOptimize(n);
+    }
+    state.SetBytesProcessed(static_cast<int64_t>(state.iterations() * f.bytes));
+}
+BENCHMARK(BM_ReadFileFloor)->Unit(benchmark::kMillisecond);
+
+void BM_LoadFullStore(benchmark::State &state)
+{
+    const Fixture &f = fixture();
+    auto store = std::make_unique<DocumentStore>();
+    for (auto _ : state) {
+        LoadResult result = loadDatabaseFile(*store, f.path);
+        benchmark::DoNotOptimize(result.documents);
+    }
+    state.SetBytesProcessed(static_cast<int64_t>(state.iterations() * f.bytes));
+}
+BENCHMARK(BM_LoadFullStore)->Unit(benchmark::kMillisecond);
+
+void BM_SaveFullStoreWithBackup(benchmark::State &state)
+{
+    const Fixture &f = fixture();
+    auto store = std::make_unique<DocumentStore>();
+    loadDatabaseFile(*store, f.path);
+    store->modified = 1;
+    const LocalDate day{6, 12, 2026};
+    for (auto _ : state) {
+        SaveResult result = saveDatabase(*store, f.dir, day);
+        if (result.status != SaveStatus::Saved)
+            state.SkipWithError("save failed");
+        state.PauseTiming();
+        std::remove((f.dir + "/" + result.backupName).c_str());
+        state.ResumeTiming();
+    }
+    state.SetBytesProcessed(static_cast<int64_t>(state.iterations() * f.bytes));
+}
+BENCHMARK(BM_SaveFullStoreWithBackup)->Unit(benchmark::kMillisecond);
+
+}  // namespace
+
+BENCHMARK_MAIN();

@@ -1,0 +1,273 @@
+#include "search/Tbase.h"
+
+#include "app/Messages.h"
+#include "app/Toolkit.h"
+#include "store/DatabaseWriter.h"
+
+#include <QCheckBox>
+#include <QFrame>
+#include <QKeyEvent>
+#include <QLabel>
+#include <QLineEdit>
+#include <QListWidget>
+#include <QPushButton>
+#include <QTimer>
+
+#include <cerrno>
+#include <cstring>
+
+namespace kaldex::ui {
+namespace {
+
+const QStringList kBanner = {
+    QStringLiteral("               ЛАНТЕР"),
+    QStringLiteral("Библиографическая БД KALDEX по"),
+    QStringLiteral(" транспортным свойствам смесей "),
+    QStringLiteral("разреженных нейтральных газов и"),
+    QStringLiteral(" потенциалам взаимодействия их") + QString(35, QLatin1Char(' ')),
+    QStringLiteral("                компонентов."),
+    QString(),
+    QStringLiteral("   "),
+};
+
+const QStringList kLegend = {
+    QStringLiteral("Other- другое"),
+    QStringLiteral("Visc-вязкость"),
+    QStringLiteral("Cond-теплопроводность"),
+    QStringLiteral("TDF-термодиффузия"),
+    QStringLiteral("Dif-диффузия"),
+    QStringLiteral("Pot-потенциал"),
+    QStringLiteral("Vir-вириальные коэффициенты"),
+    QStringLiteral("Beam-молекулярные  пучки"),
+    QStringLiteral("Spectr-спектроскопия"),
+    QStringLiteral("The-теория"),
+    QStringLiteral("Exp-экспермеримент"),
+    QStringLiteral("N- поиск по номеру документа"),
+    QStringLiteral("Sub1+Sub2- поиск по двум "),
+    QStringLiteral("или одному веществам "),
+    QStringLiteral("Aut-фамилия одного из авторов"),
+    QStringLiteral("Y<=,Y>= - поиск по году издания"),
+};
+
+QString reason(int error)
+{
+    switch (error) {
+    case ENOSPC: return QStringLiteral("на диске нет места");
+    case EDQUOT: return QStringLiteral("исчерпана дисковая квота");
+    case EACCES:
+    case EPERM: return QStringLiteral("нет прав на запись в рабочую папку");
+    case EROFS: return QStringLiteral("диск доступен только для чтения");
+    case EFBIG: return QStringLiteral("превышен допустимый размер файла");
+    case EIO: return QStringLiteral("ошибка ввода-вывода");
+    default: return QStringLiteral("ошибка системы (%1)").arg(QString::fromLocal8Bit(std::strerror(error)));
+    }
+}
+
+}  // namespace
+
+Tbase::Tbase(DocumentStore &store, QWidget *parent) : QDialog(parent), store_(store)
+{
+    setObjectName(QStringLiteral("base"));
+    setWindowTitle(QStringLiteral("base"));
+    setFixedSize(653, 530);
+    setFont(layoutFont(QStringLiteral("MS Sans Serif"), 11));
+    QPalette background = palette();
+    background.setColor(QPalette::Window, palette().color(QPalette::Base));
+    setPalette(background);
+    setAutoFillBackground(true);
+
+    auto name = [](QWidget *widget, const char *objectName, QRect place) {
+        widget->setObjectName(QString::fromLatin1(objectName));
+        widget->setGeometry(place);
+    };
+    auto check = [&](const char *objectName, const char *caption, QRect place) {
+        auto *box = new QCheckBox(QString::fromUtf8(caption), this);
+        name(box, objectName, place);
+        return box;
+    };
+    auto edit = [&](const char *objectName, QRect place) {
+        auto *field = new QLineEdit(this);
+        name(field, objectName, place);
+        return field;
+    };
+    auto label = [&](const char *objectName, const char *caption, QRect place) {
+        auto *text = new QLabel(QString::fromUtf8(caption), this);
+        name(text, objectName, place);
+        return text;
+    };
+    auto button = [&](const char *objectName, const char *caption, QRect place) {
+        auto *push = new QPushButton(QString::fromUtf8(caption), this);
+        name(push, objectName, place);
+        push->setAutoDefault(false);
+        return push;
+    };
+    auto frame = [&](const char *objectName, QRect place) {
+        auto *bevel = new QFrame(this);
+        bevel->setFrameStyle(QFrame::Box | QFrame::Sunken);
+        name(bevel, objectName, place);
+        bevel->lower();
+        return bevel;
+    };
+    auto list = [&](const char *objectName, QRect place, const QStringList &lines) {
+        auto *box = new QListWidget(this);
+        name(box, objectName, place);
+        box->setSelectionMode(QAbstractItemView::NoSelection);
+        for (const QString &line : lines) {
+            auto *item = new QListWidgetItem(line, box);
+            item->setSizeHint(QSize(0, 19));
+        }
+        box->setFont(layoutFont(QStringLiteral("Times New Roman"), 16));
+        return box;
+    };
+
+    ListBox1 = list("ListBox1", QRect(12, 57, 301, 120), kBanner);
+    Bevel1 = frame("Bevel1", QRect(29, 8, 383, 50));
+    CheckBox16 = check("CheckBox16", "Other", QRect(42, 12, 50, 16));
+    CheckBox3 = check("CheckBox3", "Visc", QRect(106, 12, 40, 17));
+    CheckBox4 = check("CheckBox4", "Cond", QRect(170, 12, 48, 17));
+    CheckBox5 = check("CheckBox5", "TDF", QRect(234, 12, 42, 17));
+    CheckBox9 = check("CheckBox9", "Dif", QRect(298, 12, 48, 17));
+    CheckBox10 = check("CheckBox10", "Pot", QRect(362, 12, 46, 17));
+    CheckBox6 = check("CheckBox6", "Vir", QRect(106, 37, 41, 17));
+    CheckBox7 = check("CheckBox7", "Beam", QRect(170, 37, 48, 17));
+    CheckBox8 = check("CheckBox8", "Spectr", QRect(234, 37, 56, 17));
+    CheckBox11 = check("CheckBox11", "The", QRect(298, 37, 40, 17));
+    CheckBox12 = check("CheckBox12", "Exp", QRect(362, 37, 48, 17));
+    Label9 = label("Label9", "Поиск по тексту в окне дополнительные сведения", QRect(9, 192, 210, 26));
+    Label9->setWordWrap(true);
+    Edit11 = edit("Edit11", QRect(240, 192, 100, 21));
+    CheckBox1 = check("CheckBox1", "N", QRect(145, 222, 42, 17));
+    Edit6 = edit("Edit6", QRect(240, 219, 100, 21));
+    CheckBox2 = check("CheckBox2", "Sub1+Sub2", QRect(145, 251, 81, 17));
+    Edit4 = edit("Edit4", QRect(240, 243, 100, 21));
+    Edit5 = edit("Edit5", QRect(240, 267, 100, 21));
+    CheckBox13 = check("CheckBox13", "Aut", QRect(145, 307, 40, 17));
+    Edit1 = edit("Edit1", QRect(240, 307, 100, 21));
+    CheckBox14 = check("CheckBox14", "Y<=", QRect(145, 339, 40, 17));
+    Edit2 = edit("Edit2", QRect(240, 339, 100, 21));
+    CheckBox15 = check("CheckBox15", "Y>=", QRect(145, 371, 48, 17));
+    Edit3 = edit("Edit3", QRect(240, 371, 100, 21));
+    Button6 = button("Button6", "Find", QRect(271, 414, 58, 25));
+    ListBox2 = list("ListBox2", QRect(47, 446, 189, 25), {});
+    ListBox2->setFont(font());
+    Bevel4 = frame("Bevel4", QRect(32, 224, 97, 50));
+    Label2 = label("Label2", "Кол.док.", QRect(55, 224, 43, 13));
+    Edit7 = edit("Edit7", QRect(51, 240, 60, 21));
+    Edit7->setReadOnly(true);
+    Label1 = label("Label1", "Добавление ", QRect(45, 283, 66, 13));
+    add = button("add", "Add", QRect(51, 299, 60, 25));
+    Button9 = button("Button9", "OK", QRect(51, 335, 60, 25));
+    Button9->setFont(layoutFont(QStringLiteral("Times New Roman"), 15));
+    Bevel2 = frame("Bevel2", QRect(456, 4, 177, 33));
+    Label3 = label("Label3", "Макс.чис.док.в базе", QRect(460, 14, 104, 13));
+    Edit8 = edit("Edit8", QRect(570, 11, 49, 21));
+    Bevel3 = frame("Bevel3", QRect(417, 42, 217, 33));
+    Label4 = label("Label4", "Макс.число док.в кармане", QRect(424, 50, 136, 13));
+    Edit9 = edit("Edit9", QRect(567, 49, 49, 21));
+    Label5 = label("Label5", "Число док.в кармане", QRect(431, 80, 109, 13));
+    Edit10 = edit("Edit10", QRect(573, 80, 49, 21));
+    Label6 = label("Label6", "Очистка кармана", QRect(441, 108, 89, 13));
+    Button4 = button("Button4", "Clear", QRect(566, 104, 65, 20));
+    Label7 = label("Label7", "Просмотр кармармана", QRect(429, 134, 118, 13));
+    Button2 = button("Button2", "View ", QRect(567, 126, 65, 25));
+    ListBox4 = list("ListBox4", QRect(347, 156, 292, 314), kLegend);
+
+    Edit7->setText(QString::number(store_.documentCount));
+    Edit8->setText(QString::number(DocumentStore::kShownMaximum));
+    Edit9->setText(QString::number(DocumentStore::kShownMaximum));
+    Edit10->setText(QString::number(store_.pocketCount));
+
+    setTabChain({ListBox1, add, Edit4, Edit5, Edit1, Edit2, Edit3, Button6, Edit6, CheckBox3, CheckBox4,
+                 CheckBox5, CheckBox6, CheckBox7, CheckBox1, CheckBox2, CheckBox8, CheckBox9, CheckBox10,
+                 CheckBox11, CheckBox12, ListBox4, CheckBox13, CheckBox14, CheckBox15, CheckBox16, Button9,
+                 Edit7, Edit8, Edit9, Edit10, Button2, ListBox2, Button4, Edit11});
+    ListBox1->setFocus();
+
+    connect(Button4, &QPushButton::clicked, this, &Tbase::Button4Click);
+    connect(Button9, &QPushButton::clicked, this, &Tbase::Button9Click);
+    centerOnScreen(this);
+}
+
+QString Tbase::overflowText(long line)
+{
+    return QStringLiteral("В файле «ba0» больше %1 документов: загружены первые %1, остальные (с "
+                          "%2-й строки файла) не поместились. Сохранение в этот файл отключено, чтобы не "
+                          "потерять остальные документы.")
+        .arg(DocumentStore::kMaxDocuments)
+        .arg(line);
+}
+
+QString Tbase::saveFailureText(const SaveResult &result)
+{
+    const QString intact = QStringLiteral("Прежний файл «ba0» не изменён. Окно поиска остаётся открытым, "
+                                          "введённые документы не потеряны.");
+    QString what;
+    switch (result.status) {
+    case SaveStatus::NotModified:
+    case SaveStatus::Saved: return {};
+    case SaveStatus::Overflow:
+        what = QStringLiteral("База не сохранена: в файле «ba0» больше %1 документов, и запись "
+                              "потеряла бы те, что не поместились в память.")
+                   .arg(DocumentStore::kMaxDocuments);
+        break;
+    case SaveStatus::NotAFile:
+        what = QStringLiteral("База не сохранена: «ba0» в рабочей папке не является обычным файлом.");
+        break;
+    case SaveStatus::NoBackupName:
+    {
+        const QString stem = QString::fromStdString(backupStem(LocalDate::today()));
+        what = QStringLiteral("База не сохранена: все 11 имён резервных копий на сегодня (от ") + stem +
+               QStringLiteral("0 до ") + stem +
+               QStringLiteral("10) уже заняты. Перенесите старые копии в другую папку и нажмите «OK» ещё раз.");
+    }
+        break;
+    case SaveStatus::WriteFailed:
+        what = QStringLiteral("Не удалось записать новый файл базы: %1.").arg(reason(result.errorNumber));
+        break;
+    case SaveStatus::BackupFailed:
+        what = QStringLiteral("Не удалось сохранить резервную копию «%1»: %2.")
+                   .arg(QString::fromStdString(result.backupName), reason(result.errorNumber));
+        break;
+    case SaveStatus::ReplaceFailed:
+        what = QStringLiteral("Не удалось заменить файл «ba0» новым: %1.").arg(reason(result.errorNumber));
+        break;
+    }
+    return what + QLatin1Char('\n') + intact;
+}
+
+void Tbase::showEvent(QShowEvent *event)
+{
+    QDialog::showEvent(event);
+    if (store_.loadOverflow && !warnedOverflow_) {
+        warnedOverflow_ = true;
+        QTimer::singleShot(0, this, [this] {
+            showMessage(this, QStringLiteral("KALDEX"), overflowText(store_.overflowLine));
+        });
+    }
+}
+
+void Tbase::keyPressEvent(QKeyEvent *event)
+{
+    // Escape would drop the window without saving; only "OK" or the title bar leave it.
+    if (event->key() == Qt::Key_Escape)
+        return;
+    QDialog::keyPressEvent(event);
+}
+
+void Tbase::Button4Click()
+{
+    store_.pocketCount = 0;
+    Edit10->setText(QStringLiteral("0"));
+}
+
+void Tbase::Button9Click()
+{
+    SaveResult result = saveDatabase(store_, ".", LocalDate::today());
+    if (!result.ok()) {
+        showMessage(this, QStringLiteral("KALDEX"), saveFailureText(result));
+        return;
+    }
+    accept();
+}
+
+}  // namespace kaldex::ui

@@ -1,0 +1,105 @@
+#include "TestFiles.h"
+#include "app/SpinControl.h"
+#include "app/Toolkit.h"
+
+#include <QTextDocument>
+#include <QTextEdit>
+#include <QToolButton>
+#include <QtTest/QSignalSpy>
+#include <QtTest/QTest>
+
+#include <gtest/gtest.h>
+
+using namespace kaldex::ui;
+using kaldex::test::cp1251;
+
+TEST(CodePage, ConvertsEveryByteBothWays)
+{
+    std::string all;
+    for (int byte = 1; byte < 256; ++byte)
+        if (byte != 0x98)  // the one unassigned byte of the code page
+            all += static_cast<char>(byte);
+    QString text = fromCp1251(all);
+    std::string back;
+    ASSERT_TRUE(toCp1251(text, back));
+    EXPECT_EQ(back, all);
+    EXPECT_EQ(fromCp1251(cp1251("Вязкость Ёё")), QStringLiteral("Вязкость Ёё"));
+    EXPECT_EQ(fromCp1251("\xB9 \x96"), QStringLiteral("№ –"));
+}
+
+TEST(CodePage, RefusesWhatTheCodePageCannotHold)
+{
+    std::string out = "untouched";
+    QString bad;
+    EXPECT_FALSE(toCp1251(QStringLiteral("Ar α-частица"), out, &bad));
+    EXPECT_EQ(bad, QStringLiteral("α"));
+    EXPECT_EQ(out, "untouched");
+    EXPECT_FALSE(toCp1251(QStringLiteral("x😀"), out, &bad));
+    EXPECT_EQ(bad, QStringLiteral("😀"));
+    EXPECT_THROW(toCp1251OrThrow(QStringLiteral("日本")), CodePageError);
+    EXPECT_EQ(toCp1251OrThrow(QStringLiteral("a?b")), "a?b");  // a typed "?" is no error
+}
+
+TEST(RichLines, WriteReplacesALineAndOpensNewOnesAtLineFeeds)
+{
+    QTextDocument document;
+    document.setPlainText(QStringLiteral("old"));
+    clearLines(&document);
+    ASSERT_EQ(lineCount(&document), 1);
+    EXPECT_EQ(lineAt(&document, 0), QString());
+
+    writeLine(&document, 0, QStringLiteral("first\n"));
+    writeLine(&document, 1, QStringLiteral("second\nthird\n"));
+    writeLine(&document, 7, QStringLiteral("ignored\n"));
+    ASSERT_EQ(lineCount(&document), 4);
+    EXPECT_EQ(document.toPlainText(), QStringLiteral("first\nsecond\nthird\n"));
+
+    // Inside the text, the lines that followed keep their order behind the new ones.
+    writeLine(&document, 1, QStringLiteral("a\nb"));
+    EXPECT_EQ(document.toPlainText(), QStringLiteral("first\na\nb\nthird\n"));
+
+    clearLines(&document);
+    appendLine(&document, QStringLiteral("one"));
+    appendLine(&document, QStringLiteral("two\nthree"));
+    EXPECT_EQ(document.toPlainText(), QStringLiteral("one\ntwo\nthree\n"));
+}
+
+TEST(RichLines, DisplayedLinesFollowTheWrapping)
+{
+    QTextEdit edit;
+    edit.resize(120, 200);
+    edit.setLineWrapMode(QTextEdit::WidgetWidth);
+    edit.setPlainText(QStringLiteral("short\n\nword word word word word word word word word"));
+    QStringList lines = displayedLines(&edit);
+    ASSERT_GT(lines.size(), 3);
+    EXPECT_EQ(lines[0], QStringLiteral("short"));
+    EXPECT_EQ(lines[1], QString());
+    EXPECT_EQ(lines.mid(2).join(QString()).remove(QLatin1Char(' ')), QStringLiteral("word").repeated(9));
+}
+
+TEST(Spin, StepsWithinItsRangeWithoutWrappingAround)
+{
+    SpinControl spin;
+    spin.resize(16, 47);
+    spin.setMinimum(1);
+    spin.setMaximum(3);
+    spin.setPosition(1);
+    QSignalSpy clicks(&spin, &SpinControl::clicked);
+
+    spin.step(SpinControl::Direction::Down);
+    EXPECT_EQ(spin.position(), 1);
+    QTest::mouseClick(spin.upButton(), Qt::LeftButton);
+    QTest::mouseClick(spin.upButton(), Qt::LeftButton);
+    QTest::mouseClick(spin.upButton(), Qt::LeftButton);
+    EXPECT_EQ(spin.position(), 3);
+    QTest::keyClick(&spin, Qt::Key_Down);
+    EXPECT_EQ(spin.position(), 2);
+    EXPECT_EQ(clicks.count(), 5);  // every press is reported, at the ends too
+
+    spin.setPosition(-30000);
+    EXPECT_EQ(spin.position(), 1);
+    spin.setMaximum(INT16_MAX);
+    spin.setPosition(INT16_MAX);
+    spin.step(SpinControl::Direction::Up);
+    EXPECT_EQ(spin.position(), INT16_MAX);
+}

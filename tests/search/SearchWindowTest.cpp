@@ -1,0 +1,201 @@
+#include "TestFiles.h"
+#include "app/Messages.h"
+#include "search/Tbase.h"
+#include "store/DatabaseWriter.h"
+#include "store/DocumentStore.h"
+
+#include <QApplication>
+#include <QCheckBox>
+#include <QLabel>
+#include <QLineEdit>
+#include <QListWidget>
+#include <QPushButton>
+#include <QtTest/QTest>
+
+#include <gtest/gtest.h>
+
+#include <filesystem>
+#include <sys/stat.h>
+
+using namespace kaldex;
+using namespace kaldex::ui;
+
+namespace {
+
+class InDirectory {
+public:
+    InDirectory() : previous_(std::filesystem::current_path()) { std::filesystem::current_path(dir.path()); }
+    ~InDirectory() { std::filesystem::current_path(previous_); }
+    test::TempDir dir;
+
+private:
+    std::filesystem::path previous_;
+};
+
+QStringList items(const QListWidget *list)
+{
+    QStringList lines;
+    for (int i = 0; i < list->count(); ++i)
+        lines << list->item(i)->text();
+    return lines;
+}
+
+}  // namespace
+
+TEST(SearchWindow, CarriesTheLayoutsTextsAndPlaces)
+{
+    DocumentStore store;
+    store.documentCount = 48;
+    store.pocketCount = 3;
+    Tbase search(store);
+    EXPECT_EQ(search.windowTitle(), QStringLiteral("base"));
+    EXPECT_EQ(search.size(), QSize(653, 530));
+    EXPECT_EQ(search.Edit7->text(), QStringLiteral("48"));
+    EXPECT_TRUE(search.Edit7->isReadOnly());
+    EXPECT_EQ(search.Edit8->text(), QStringLiteral("5000"));
+    EXPECT_EQ(search.Edit9->text(), QStringLiteral("5000"));
+    EXPECT_EQ(search.Edit10->text(), QStringLiteral("3"));
+
+    const QStringList banner = items(search.ListBox1);
+    ASSERT_EQ(banner.size(), 8);
+    EXPECT_EQ(banner[0], QStringLiteral("               ЛАНТЕР"));
+    EXPECT_EQ(banner[4], QStringLiteral(" потенциалам взаимодействия их") + QString(35, QLatin1Char(' ')));
+    EXPECT_EQ(banner[5], QStringLiteral("                компонентов."));
+    EXPECT_EQ(banner[7], QStringLiteral("   "));
+    const QStringList legend = items(search.ListBox4);
+    ASSERT_EQ(legend.size(), 16);
+    EXPECT_EQ(legend[7], QStringLiteral("Beam-молекулярные  пучки"));
+    EXPECT_EQ(legend[12], QStringLiteral("Sub1+Sub2- поиск по двум "));
+    EXPECT_EQ(legend[15], QStringLiteral("Y<=,Y>= - поиск по году издания"));
+    EXPECT_EQ(search.ListBox4->font().family(), QStringLiteral("Times New Roman"));
+    EXPECT_EQ(search.ListBox4->font().pixelSize(), 16);
+
+    struct Place {
+        QWidget *widget;
+        const char *text;
+        QRect rect;
+    } places[] = {
+        {search.CheckBox16, "Other", {42, 12, 50, 16}},  {search.CheckBox8, "Spectr", {234, 37, 56, 17}},
+        {search.CheckBox12, "Exp", {362, 37, 48, 17}},   {search.CheckBox2, "Sub1+Sub2", {145, 251, 81, 17}},
+        {search.CheckBox15, "Y>=", {145, 371, 48, 17}},  {search.Button6, "Find", {271, 414, 58, 25}},
+        {search.add, "Add", {51, 299, 60, 25}},          {search.Button9, "OK", {51, 335, 60, 25}},
+        {search.Button4, "Clear", {566, 104, 65, 20}},   {search.Button2, "View ", {567, 126, 65, 25}},
+        {search.Label7, "Просмотр кармармана", {429, 134, 118, 13}},
+        {search.Label9, "Поиск по тексту в окне дополнительные сведения", {9, 192, 210, 26}},
+        {search.Edit11, "", {240, 192, 100, 21}},        {search.ListBox2, "", {47, 446, 189, 25}},
+        {search.ListBox4, "", {347, 156, 292, 314}},
+    };
+    for (const Place &place : places) {
+        EXPECT_EQ(place.widget->geometry(), place.rect) << place.widget->objectName().toStdString();
+        QString text;
+        if (auto *button = qobject_cast<QAbstractButton *>(place.widget))
+            text = button->text();
+        else if (auto *label = qobject_cast<QLabel *>(place.widget))
+            text = label->text();
+        else if (auto *edit = qobject_cast<QLineEdit *>(place.widget))
+            text = edit->text();
+        EXPECT_EQ(text, QString::fromUtf8(place.text)) << place.widget->objectName().toStdString();
+    }
+    EXPECT_EQ(search.Button9->font().family(), QStringLiteral("Times New Roman"));
+    EXPECT_EQ(search.Button9->font().pixelSize(), 15);
+    EXPECT_EQ(search.font().family(), QStringLiteral("MS Sans Serif"));
+}
+
+TEST(SearchWindow, TabWalksTheControlsInTheLayoutsOrder)
+{
+    DocumentStore store;
+    Tbase search(store);
+    search.show();
+    QApplication::setActiveWindow(&search);
+    ASSERT_TRUE(QTest::qWaitForWindowActive(&search));
+    search.ListBox1->setFocus();
+    QStringList order;
+    for (int i = 0; i < 35; ++i) {
+        order << QApplication::focusWidget()->objectName();
+        QTest::keyClick(QApplication::focusWidget(), Qt::Key_Tab);
+    }
+    EXPECT_EQ(order.join(QLatin1Char(' ')),
+              QStringLiteral("ListBox1 add Edit4 Edit5 Edit1 Edit2 Edit3 Button6 Edit6 CheckBox3 CheckBox4 "
+                             "CheckBox5 CheckBox6 CheckBox7 CheckBox1 CheckBox2 CheckBox8 CheckBox9 CheckBox10 "
+                             "CheckBox11 CheckBox12 ListBox4 CheckBox13 CheckBox14 CheckBox15 CheckBox16 Button9 "
+                             "Edit7 Edit8 Edit9 Edit10 Button2 ListBox2 Button4 Edit11"));
+    EXPECT_EQ(QApplication::focusWidget(), search.ListBox1);
+}
+
+TEST(SearchWindow, ClearEmptiesThePocketCount)
+{
+    DocumentStore store;
+    store.pocketCount = 2;
+    store.pocket[1] = store.pocket[2] = 7;
+    Tbase search(store);
+    search.Button4->click();
+    EXPECT_EQ(store.pocketCount, 0);
+    EXPECT_EQ(search.Edit10->text(), QStringLiteral("0"));
+    EXPECT_EQ(store.pocket[1], 7);  // entries stay; later additions overwrite them
+}
+
+TEST(SearchWindow, OkWithoutChangesWritesNothing)
+{
+    InDirectory here;
+    test::writeBytes(here.dir.file("ba0"), "untouched");
+    DocumentStore store;
+    store.documentCount = 1;
+    Tbase search(store);
+    search.show();
+    search.Button9->click();
+    EXPECT_EQ(search.result(), QDialog::Accepted);
+    EXPECT_EQ(test::readBytes(here.dir.file("ba0")), "untouched");
+    EXPECT_EQ(std::distance(std::filesystem::directory_iterator(here.dir.path()),
+                            std::filesystem::directory_iterator()),
+              1);
+}
+
+TEST(SearchWindow, OkSavesChangesAndAFailedSaveKeepsTheWindowOpen)
+{
+    InDirectory here;
+    DocumentStore store;
+    store.documentCount = 1;
+    store.record(1).citation = "text\n";
+    store.modified = 1;
+    MessageHook hook;
+
+    mkdir(here.dir.file("ba0").c_str(), 0755);  // a folder where the file should be
+    Tbase search(store);
+    search.show();
+    search.Button9->click();
+    EXPECT_TRUE(search.isVisible());
+    ASSERT_EQ(hook.shown().size(), 1);
+    EXPECT_TRUE(hook.shown()[0].contains(QStringLiteral("не является обычным файлом")));
+    EXPECT_TRUE(hook.shown()[0].contains(QStringLiteral("Прежний файл «ba0» не изменён")));
+
+    rmdir(here.dir.file("ba0").c_str());
+    search.Button9->click();
+    EXPECT_FALSE(search.isVisible());
+    EXPECT_EQ(search.result(), QDialog::Accepted);
+    EXPECT_EQ(test::readBytes(here.dir.file("ba0")), formatDatabase(store));
+    EXPECT_EQ(hook.shown().size(), 1);
+}
+
+TEST(SearchWindow, AnOverfullFileIsAnnouncedAndNeverSavedOver)
+{
+    InDirectory here;
+    test::writeBytes(here.dir.file("ba0"), "the big file");
+    DocumentStore store;
+    store.documentCount = DocumentStore::kMaxDocuments;
+    store.loadOverflow = true;
+    store.overflowLine = 80000;
+    store.modified = 1;
+    MessageHook hook;
+
+    Tbase search(store);
+    search.show();
+    QApplication::processEvents();
+    ASSERT_EQ(hook.shown().size(), 1);
+    EXPECT_TRUE(hook.shown()[0].contains(QStringLiteral("больше 4999 документов")));
+    EXPECT_TRUE(hook.shown()[0].contains(QStringLiteral("80000")));
+
+    search.Button9->click();
+    EXPECT_TRUE(search.isVisible());
+    EXPECT_EQ(hook.shown().size(), 2);
+    EXPECT_EQ(test::readBytes(here.dir.file("ba0")), "the big file");
+}
