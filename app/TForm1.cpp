@@ -10,6 +10,8 @@
 #include <QLabel>
 #include <QPushButton>
 
+#include <algorithm>
+
 namespace kaldex::ui {
 
 TForm1::TForm1(DocumentStore &store, QWidget *parent) : QDialog(parent), store_(store)
@@ -46,6 +48,9 @@ TForm1::TForm1(DocumentStore &store, QWidget *parent) : QDialog(parent), store_(
                    QRect(71, 53, 352, 57), layoutFont(times, 16));
     Label3->setWordWrap(true);
     Label3->setAlignment(Qt::AlignLeft | Qt::AlignTop);
+    // Substitute fonts wrap a little differently: let the text grow downwards
+    // rather than lose its last line.
+    Label3->resize(352, std::max(57, Label3->heightForWidth(352)));
     Bevel1 = new QFrame(this);
     Bevel1->setObjectName(QStringLiteral("Bevel1"));
     Bevel1->setFrameStyle(QFrame::Box | QFrame::Sunken);

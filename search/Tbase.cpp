@@ -112,6 +112,7 @@ Tbase::Tbase(DocumentStore &store, QWidget *parent) : QDialog(parent), store_(st
         auto *box = new QListWidget(this);
         name(box, objectName, place);
         box->setSelectionMode(QAbstractItemView::NoSelection);
+        box->setTextElideMode(Qt::ElideNone);
         for (const QString &line : lines) {
             auto *item = new QListWidgetItem(line, box);
             item->setSizeHint(QSize(0, 19));

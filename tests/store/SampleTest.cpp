@@ -1,0 +1,64 @@
+#include "TestFiles.h"
+#include "store/DatabaseLoader.h"
+#include "store/DatabaseWriter.h"
+
+#include <gtest/gtest.h>
+
+#include <algorithm>
+
+using namespace kaldex;
+
+namespace {
+
+int pieces(const std::string &text)
+{
+    return static_cast<int>(std::count(text.begin(), text.end(), '\n')) + 1;
+}
+
+int filled(const std::string *names, int count)
+{
+    int last = 0;
+    for (int i = 0; i < count; ++i)
+        if (!names[i].empty())
+            last = i + 1;
+    return last;
+}
+
+}  // namespace
+
+// The database a newcomer first sees must be sound in every record.
+TEST(SampleDatabase, LoadsWholeAndSavesBackByteForByte)
+{
+    const std::string bytes = test::readBytes(KALDEX_SAMPLE);
+    DocumentStore store;
+    loadDatabase(store, bytes);
+    ASSERT_GE(store.documentCount, 40);
+    EXPECT_EQ(formatDatabase(store), bytes);
+
+    std::array<int, kCategoryCount> categories{};
+    std::array<int, kPairCount> pairs{};
+    std::array<int, kSubstanceCount + 1> substanceCounts{};
+    for (int slot = 1; slot <= store.documentCount; ++slot) {
+        const DocumentRecord &r = store.record(slot);
+        SCOPED_TRACE("document " + std::to_string(slot));
+        EXPECT_EQ(r.number, slot);
+        EXPECT_EQ(r.citationLines, pieces(r.citation));
+        EXPECT_EQ(r.abstractLines, pieces(r.abstract));
+        EXPECT_EQ(r.notesLines, pieces(r.notes));
+        EXPECT_EQ(r.provenanceLines, pieces(r.provenance));
+        EXPECT_EQ(r.authorCount, filled(r.authors.data(), kAuthorCount));
+        EXPECT_EQ(r.substanceCount, filled(r.substances.data(), kSubstanceCount));
+        EXPECT_GT(r.year, 1900);
+        for (int i = 0; i < kCategoryCount; ++i)
+            categories[static_cast<size_t>(i)] += r.categoryFlags[static_cast<size_t>(i)];
+        for (int i = 0; i < kPairCount; ++i)
+            pairs[static_cast<size_t>(i)] += r.pairFlags[static_cast<size_t>(i)];
+        ++substanceCounts[static_cast<size_t>(r.substanceCount)];
+    }
+    for (int count : categories)
+        EXPECT_GT(count, 0);
+    for (int count : pairs)
+        EXPECT_GT(count, 0);
+    for (int n = 1; n <= kSubstanceCount; ++n)
+        EXPECT_GT(substanceCounts[static_cast<size_t>(n)], 0) << n << " substances";
+}
