@@ -1,8 +1,11 @@
 #include "search/Tbase.h"
 
 #include "app/Messages.h"
+#include "app/TForm8.h"
 #include "app/Toolkit.h"
+#include "search/Query.h"
 #include "store/DatabaseWriter.h"
+#include "viewer/TForm3.h"
 
 #include <QCheckBox>
 #include <QFrame>
@@ -13,6 +16,7 @@
 #include <QPushButton>
 #include <QTimer>
 
+#include <array>
 #include <cerrno>
 #include <cstring>
 
@@ -184,6 +188,7 @@ Tbase::Tbase(DocumentStore &store, QWidget *parent) : QDialog(parent), store_(st
                  Edit7, Edit8, Edit9, Edit10, Button2, ListBox2, Button4, Edit11});
     ListBox1->setFocus();
 
+    connect(Button6, &QPushButton::clicked, this, &Tbase::Button6Click);
     connect(Button4, &QPushButton::clicked, this, &Tbase::Button4Click);
     connect(Button9, &QPushButton::clicked, this, &Tbase::Button9Click);
     centerOnScreen(this);
@@ -253,6 +258,70 @@ void Tbase::keyPressEvent(QKeyEvent *event)
     if (event->key() == Qt::Key_Escape)
         return;
     QDialog::keyPressEvent(event);
+}
+
+bool Tbase::readQuery(QueryInput &input)
+{
+    const std::array<QCheckBox *, kCategoryCount> categories = {
+        CheckBox16, CheckBox3, CheckBox4, CheckBox5, CheckBox9, CheckBox10,
+        CheckBox6, CheckBox7, CheckBox8, CheckBox11, CheckBox12};
+    for (size_t i = 0; i < categories.size(); ++i)
+        input.categories[i] = categories[i]->isChecked();
+    input.byNumber = CheckBox1->isChecked();
+    input.bySubstances = CheckBox2->isChecked();
+    input.byAuthor = CheckBox13->isChecked();
+    input.byUpperYear = CheckBox14->isChecked();
+    input.byLowerYear = CheckBox15->isChecked();
+
+    const std::pair<QLineEdit *, std::string *> fields[] = {
+        {Edit6, &input.number}, {Edit4, &input.substance1}, {Edit5, &input.substance2}, {Edit1, &input.author},
+        {Edit2, &input.upperYear}, {Edit3, &input.lowerYear}, {Edit11, &input.text}};
+    for (const auto &[edit, text] : fields) {
+        QString bad;
+        if (!toCp1251(edit->text(), *text, &bad)) {
+            showMessage(this, QStringLiteral("base"),
+                        QStringLiteral("Символ «%1» нельзя искать: база хранит только символы кодировки "
+                                       "Windows-1251.").arg(bad));
+            edit->setFocus();
+            return false;
+        }
+    }
+    return true;
+}
+
+void Tbase::addMessage(const QString &line)
+{
+    ListBox2->addItem(line);
+    ListBox2->scrollToBottom();  // the box shows one line: let it be the newest
+}
+
+void Tbase::Button6Click()
+{
+    QueryInput input;
+    if (!readQuery(input))
+        return;
+    addMessage(QStringLiteral(" "));
+    if (clearsMessages(input))
+        ListBox2->clear();
+
+    const QueryOutcome outcome = runQuery(store_, input);
+    switch (outcome) {
+    case QueryOutcome::Rejected: {
+        TForm8 banner(this);
+        banner.exec();
+        break;
+    }
+    case QueryOutcome::Found:
+    case QueryOutcome::NumberFound: {
+        TForm3 viewer(store_, this);
+        viewer.exec();
+        Edit10->setText(QString::number(store_.pocketCount));
+        break;
+    }
+    default:
+        addMessage(fromCp1251(outcomeMessage(outcome)));
+        break;
+    }
 }
 
 void Tbase::Button4Click()

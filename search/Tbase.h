@@ -11,6 +11,7 @@ class QPushButton;
 
 namespace kaldex {
 class DocumentStore;
+struct QueryInput;
 struct SaveResult;
 }
 
@@ -64,6 +65,7 @@ public:
     QPushButton *Button2;
     QListWidget *ListBox4;
 
+    void Button6Click();  // "Find"
     void Button4Click();  // "Clear": empty the pocket
     void Button9Click();  // "OK": save when something was stored, then close
 
@@ -72,6 +74,10 @@ protected:
     void keyPressEvent(QKeyEvent *event) override;
 
 private:
+    /** The criteria as typed; false (after a message) when a text cannot be stored. */
+    bool readQuery(QueryInput &input);
+    void addMessage(const QString &line);
+
     DocumentStore &store_;
     bool warnedOverflow_ = false;
 };

@@ -1,5 +1,7 @@
 #include "TestFiles.h"
 
+#include "store/CodePage.h"
+
 #include <cstdlib>
 #include <filesystem>
 #include <fstream>
@@ -53,26 +55,7 @@ std::string dataFile(const std::string &name)
 
 std::string cp1251(const std::string &utf8)
 {
-    std::string out;
-    for (size_t i = 0; i < utf8.size(); ++i) {
-        unsigned char c = static_cast<unsigned char>(utf8[i]);
-        if (c < 0x80) {
-            out += static_cast<char>(c);
-            continue;
-        }
-        if ((c & 0xE0) != 0xC0 || i + 1 >= utf8.size())
-            throw std::runtime_error("cp1251(): only ASCII and Cyrillic in tests");
-        unsigned code = ((c & 0x1Fu) << 6) | (static_cast<unsigned char>(utf8[++i]) & 0x3Fu);
-        if (code >= 0x410 && code <= 0x44F)
-            out += static_cast<char>(0xC0 + (code - 0x410));
-        else if (code == 0x401)
-            out += static_cast<char>(0xA8);
-        else if (code == 0x451)
-            out += static_cast<char>(0xB8);
-        else
-            throw std::runtime_error("cp1251(): only ASCII and Cyrillic in tests");
-    }
-    return out;
+    return cp1251FromUtf8(utf8);
 }
 
 }  // namespace kaldex::test

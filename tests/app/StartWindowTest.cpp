@@ -1,4 +1,5 @@
 #include "TestFiles.h"
+#include "WindowTesting.h"
 #include "app/KaldexApplication.h"
 #include "app/Messages.h"
 #include "app/TForm1.h"
@@ -22,33 +23,8 @@
 
 using namespace kaldex;
 using namespace kaldex::ui;
-
-namespace {
-
-// Runs the test's working directory in a fresh folder, as "./run" runs the program in data/.
-class InDirectory {
-public:
-    InDirectory() : previous_(std::filesystem::current_path()) { std::filesystem::current_path(dir.path()); }
-    ~InDirectory() { std::filesystem::current_path(previous_); }
-    test::TempDir dir;
-
-private:
-    std::filesystem::path previous_;
-};
-
-// Calls inspect on the next modal window, then closes it.
-void onNextModal(std::function<void(QWidget *)> inspect)
-{
-    QTimer::singleShot(0, [inspect] {
-        QWidget *modal = QApplication::activeModalWidget();
-        ASSERT_NE(modal, nullptr);
-        inspect(modal);
-        if (auto *dialog = qobject_cast<QDialog *>(modal))
-            dialog->reject();
-    });
-}
-
-}  // namespace
+using test::InDirectory;
+using test::onNextModal;
 
 TEST(StartWindow, CarriesTheLayoutsTextsAndPlaces)
 {

@@ -1,4 +1,5 @@
 #include "TestFiles.h"
+#include "WindowTesting.h"
 #include "app/Messages.h"
 #include "search/Tbase.h"
 #include "store/DatabaseWriter.h"
@@ -19,18 +20,10 @@
 
 using namespace kaldex;
 using namespace kaldex::ui;
+using test::InDirectory;
+using test::onNextModal;
 
 namespace {
-
-class InDirectory {
-public:
-    InDirectory() : previous_(std::filesystem::current_path()) { std::filesystem::current_path(dir.path()); }
-    ~InDirectory() { std::filesystem::current_path(previous_); }
-    test::TempDir dir;
-
-private:
-    std::filesystem::path previous_;
-};
 
 QStringList items(const QListWidget *list)
 {

@@ -1,0 +1,43 @@
+// Paging in the viewer: the next document laid out and put on screen.
+#include "app/KaldexApplication.h"
+#include "app/SpinControl.h"
+#include "bench/FullStore.h"
+#include "viewer/TForm3.h"
+
+#include <benchmark/benchmark.h>
+
+#include <memory>
+
+using namespace kaldex;
+
+namespace {
+
+void BM_PageToNextDocument(benchmark::State &state)
+{
+    auto store = std::make_unique<DocumentStore>();
+    bench::fillStore(*store);
+    for (int slot = 1; slot <= store->documentCount; ++slot)
+        store->foundList[static_cast<size_t>(slot)] = slot;
+    store->foundCount = store->documentCount;
+    ui::TForm3 viewer(*store);
+    viewer.show();
+    for (auto _ : state) {
+        if (viewer.UpDown1->position() == viewer.UpDown1->maximum())
+            viewer.UpDown1->setPosition(1);
+        viewer.UpDown1->step(ui::SpinControl::Direction::Up);
+        QApplication::processEvents();  // the repaint belongs to the step
+    }
+}
+BENCHMARK(BM_PageToNextDocument)->Unit(benchmark::kMillisecond);
+
+}  // namespace
+
+int main(int argc, char **argv)
+{
+    qputenv("QT_QPA_PLATFORM", qgetenv("QT_QPA_PLATFORM").isEmpty() ? "offscreen" : qgetenv("QT_QPA_PLATFORM"));
+    ui::KaldexApplication app(argc, argv);
+    benchmark::Initialize(&argc, argv);
+    benchmark::RunSpecifiedBenchmarks();
+    benchmark::Shutdown();
+    return 0;
+}

@@ -1,0 +1,40 @@
+#pragma once
+
+// Small aids for driving windows on the offscreen platform.
+
+#include "TestFiles.h"
+
+#include <QApplication>
+#include <QDialog>
+#include <QTimer>
+
+#include <filesystem>
+#include <functional>
+
+namespace kaldex::test {
+
+/** Runs the test in a fresh working directory, as "./run" runs the program in data/. */
+class InDirectory {
+public:
+    InDirectory() : previous_(std::filesystem::current_path()) { std::filesystem::current_path(dir.path()); }
+    ~InDirectory() { std::filesystem::current_path(previous_); }
+    TempDir dir;
+
+private:
+    std::filesystem::path previous_;
+};
+
+/** Calls inspect on the next window shown modally, then closes it. */
+inline void onNextModal(std::function<void(QWidget *)> inspect)
+{
+    QTimer::singleShot(0, [inspect] {
+        QWidget *modal = QApplication::activeModalWidget();
+        if (!modal)
+            return;
+        inspect(modal);
+        if (auto *dialog = qobject_cast<QDialog *>(modal))
+            dialog->reject();
+    });
+}
+
+}  // namespace kaldex::test

@@ -1,0 +1,206 @@
+#include "TestFiles.h"
+#include "search/Query.h"
+#include "store/DatabaseLoader.h"
+
+#include <gtest/gtest.h>
+
+#include <functional>
+#include <memory>
+#include <vector>
+
+using namespace kaldex;
+using test::cp1251;
+
+namespace {
+
+// Nine documents chosen for the cases below; see tests/data/search/query.ba0.
+std::unique_ptr<DocumentStore> fixture()
+{
+    auto store = std::make_unique<DocumentStore>();
+    loadDatabase(*store, test::readBytes(test::dataFile("search/query.ba0")));
+    return store;
+}
+
+QueryInput categories(std::initializer_list<Category> keys)
+{
+    QueryInput input;
+    for (Category key : keys)
+        input.categories[key] = true;
+    return input;
+}
+
+QueryInput substances(const char *first, const char *second)
+{
+    QueryInput input;
+    input.bySubstances = true;
+    input.substance1 = cp1251(first);
+    input.substance2 = cp1251(second);
+    return input;
+}
+
+QueryInput author(const char *prefix)
+{
+    QueryInput input;
+    input.byAuthor = true;
+    input.author = cp1251(prefix);
+    return input;
+}
+
+QueryInput years(const char *upper, const char *lower)
+{
+    QueryInput input;
+    input.byUpperYear = upper != nullptr;
+    input.upperYear = upper ? upper : "";
+    input.byLowerYear = lower != nullptr;
+    input.lowerYear = lower ? lower : "";
+    return input;
+}
+
+QueryInput text(const char *fragment)
+{
+    QueryInput input;
+    input.text = cp1251(fragment);
+    return input;
+}
+
+QueryInput number(const char *typed, QueryInput input = {})
+{
+    input.byNumber = true;
+    input.number = typed;
+    return input;
+}
+
+struct Case {
+    const char *name;
+    QueryInput input;
+    QueryOutcome outcome;
+    std::vector<int> slots;  // the found list, or the wanted number after "N"
+};
+
+std::vector<int> found(const DocumentStore &store)
+{
+    return std::vector<int>(store.foundList.begin() + 1, store.foundList.begin() + 1 + store.foundCount);
+}
+
+}  // namespace
+
+TEST(Query, CasesOverTheFixture)
+{
+    using O = QueryOutcome;
+    QueryInput everything = categories({Vis});
+    everything.byAuthor = true;
+    everything.author = "Kes";
+    everything.byLowerYear = true;
+    everything.lowerYear = "1970";
+    QueryInput emptyThenCrossed = years("1970", "1980");
+    emptyThenCrossed.bySubstances = true;
+    emptyThenCrossed.substance1 = "Ar";
+
+    const Case cases[] = {
+        {"nothing ticked", {}, O::Rejected, {}},
+        {"substance field empty", substances("Ar", ""), O::Rejected, {}},
+        {"author field empty", author(""), O::Rejected, {}},
+        {"upper year empty", years("", nullptr), O::Rejected, {}},
+        {"lower year empty", years(nullptr, ""), O::Rejected, {}},
+        {"blanks count as filled", author(" "), O::NotFound, {}},
+        {"empty field checked before crossed years", emptyThenCrossed, O::Rejected, {}},
+        {"crossed years", years("1970", "1980"), O::Contradiction, {}},
+        {"equal years", years("1980", "1980"), O::Found, {6}},
+        {"upper year only", years("1959", nullptr), O::Found, {4, 7}},
+        {"non-numeric year reads 0", years("abc", nullptr), O::NotFound, {}},
+        {"one category", categories({Vis}), O::Found, {1, 4, 5}},
+        {"two categories", categories({Vis, Con}), O::Found, {5}},
+        {"Ar and 7: every document listing Ar", substances("Ar", "7"), O::Found, {1, 2, 3, 5, 6, 9}},
+        {"Ar and Ar: the diagonal flag", substances("Ar", "Ar"), O::Found, {3}},
+        {"Latin case ignored", substances("ar", "NE"), O::Found, {6}},
+        {"Kr at 1, Ar at 3: flag 1-3", substances("Kr", "Ar"), O::Found, {1, 2, 9}},
+        {"first equal position only", substances("He", "Ar"), O::NotFound, {}},
+        {"Cyrillic case not folded", substances("аргон", "Ксенон"), O::NotFound, {}},
+        {"Cyrillic exact", substances("Аргон", "Ксенон"), O::Found, {4}},
+        {"author prefix", author("Kes"), O::Found, {1}},
+        {"author prefix other case", author("kes"), O::Found, {6}},
+        {"any of the three authors", author("Wakeham"), O::Found, {1, 6}},
+        {"fragment longer than the name", author("Kestinn"), O::NotFound, {}},
+        {"Cyrillic author", author("Го"), O::Found, {4}},
+        {"text in the notes", text("колб"), O::Found, {2}},
+        {"text is case-sensitive", text("КОЛБ"), O::NotFound, {}},
+        {"text across a line break", text("аргона,\nточность"), O::Found, {5}},
+        {"text outside the notes is not searched", text("Viscosity"), O::NotFound, {}},
+        {"fragment of more than 39 characters", text("Прецизионные измерения вязкости гелия и аргона"), O::Found,
+         {5}},
+        {"every criterion at once", everything, O::Found, {1}},
+        {"number overrides every criterion", number("3", categories({Exp})), O::NumberFound, {3}},
+        {"number with leading blanks and a tail", number(" 2x"), O::NumberFound, {2}},
+        {"number field empty", number("", categories({Vis})), O::Rejected, {}},
+        {"number zero", number("0"), O::NumberNotFound, {}},
+        {"number negative", number("-1"), O::NumberNotFound, {}},
+        {"number without digits", number("abc"), O::NumberNotFound, {}},
+        {"number above the count", number("10"), O::NumberNotFound, {}},
+    };
+
+    for (const Case &c : cases) {
+        auto store = fixture();
+        ASSERT_EQ(store->documentCount, 9);
+        store->foundCount = 4;  // whatever the last search left
+        EXPECT_EQ(runQuery(*store, c.input), c.outcome) << c.name;
+        if (c.outcome == O::NumberFound) {
+            EXPECT_EQ(store->query().wantedNumber, c.slots.at(0)) << c.name;
+            EXPECT_EQ(store->foundCount, 0) << c.name;
+        } else {
+            EXPECT_EQ(found(*store), c.slots) << c.name;
+        }
+    }
+}
+
+TEST(Query, WritesTheCriteriaIntoTheQueryRecord)
+{
+    auto store = fixture();
+    QueryInput input = substances("Ar", "7");
+    input.categories[Pot] = true;
+    input.byLowerYear = true;
+    input.lowerYear = "1950";
+    input.upperYear = "-12";  // copied even though its box is clear
+    input.number = "44";
+    input.author = "Az";
+    runQuery(*store, input);
+    const DocumentRecord &query = store->query();
+    EXPECT_EQ(query.substances[0], "Ar");
+    EXPECT_EQ(query.substances[1], "7");
+    EXPECT_EQ(query.authors[0], "Az");
+    EXPECT_EQ(query.upperYear, -12);
+    EXPECT_EQ(query.lowerYear, 1950);
+    EXPECT_EQ(query.wantedNumber, 44);
+    EXPECT_EQ(query.categoryFlags[Pot], 1);
+    EXPECT_EQ(query.categoryFlags[Vis], 0);
+    EXPECT_EQ(query.authorCount, 1);     // "Sub1+Sub2"
+    EXPECT_EQ(query.substanceCount, 0);  // "Aut"
+    EXPECT_EQ(query.citationLines, 0);   // "Y<="
+    EXPECT_EQ(query.abstractLines, 1);   // "Y>="
+    EXPECT_EQ(found(*store), std::vector<int>({3}));
+
+    // A number lookup reads nothing else and leaves the rest of the record.
+    runQuery(*store, number("2", author("Zz")));
+    EXPECT_EQ(store->query().wantedNumber, 2);
+    EXPECT_EQ(store->query().authors[0], "Az");
+}
+
+TEST(Query, SingleTests)
+{
+    DocumentRecord document;
+    document.notes = "ends with 0.1%";
+    EXPECT_TRUE(matchesText(document, "0.1%"));
+    EXPECT_TRUE(matchesText(document, "ends with 0.1%"));
+    EXPECT_FALSE(matchesText(document, "ends with 0.1%!"));
+    document.notes.clear();
+    EXPECT_FALSE(matchesText(document, "a"));
+
+    EXPECT_TRUE(sameSubstance("co2", "CO2"));
+    EXPECT_FALSE(sameSubstance("Ar", "Ar "));
+    EXPECT_FALSE(sameSubstance("\xe0", "\xc0"));  // а and А: Cyrillic keeps its case
+    EXPECT_FALSE(sameSubstance("[", "{"));         // only A-Z fold, not their neighbours
+
+    EXPECT_EQ(outcomeMessage(QueryOutcome::Contradiction), cp1251("Год <=>= Противор."));
+    EXPECT_EQ(outcomeMessage(QueryOutcome::NotFound), cp1251("Док.не найд."));
+    EXPECT_EQ(outcomeMessage(QueryOutcome::NumberNotFound), cp1251("Ном.док.не найд."));
+    EXPECT_EQ(outcomeMessage(QueryOutcome::Found), "");
+}

@@ -1,0 +1,144 @@
+#include "TestFiles.h"
+#include "store/CodePage.h"
+#include "viewer/DocumentLayout.h"
+
+#include <gtest/gtest.h>
+
+using namespace kaldex;
+using test::cp1251;
+
+namespace {
+
+DocumentRecord fullRecord()
+{
+    DocumentRecord r;
+    r.number = 41;  // not shown: the layout shows the slot
+    for (Category key : {Oth, Vis, Dif, The, Exp})
+        r.categoryFlags[key] = 1;
+    r.year = 1972;
+    r.authors = {"Kestin", "Ro", "Wakeham"};
+    r.authorCount = 3;
+    r.pairFlags[pairIndex(1, 1)] = r.pairFlags[pairIndex(1, 2)] = r.pairFlags[pairIndex(5, 5)] = 1;
+    r.substances = {"Ar", "Kr", "Xe", "He", "Ne"};
+    r.substanceCount = 5;
+    r.citation = "Kestin J., Ro S.T., Wakeham W.A. Viscosity of the noble gases\nJ. Chem. Phys. 56 (1972).\n";
+    r.abstract = cp1251("Измерена вязкость пяти благородных газов.\n");
+    r.provenance = cp1251("Отдел баз данных\n");
+    r.citationLines = 3;
+    r.abstractLines = 2;
+    r.notesLines = 1;
+    r.provenanceLines = 2;
+    return r;
+}
+
+std::string joined(const std::vector<std::string> &lines)
+{
+    std::string text;
+    for (size_t i = 0; i < lines.size(); ++i)
+        text += (i ? "\n" : "") + utf8FromCp1251(lines[i]);
+    return text;
+}
+
+std::string line(const DocumentRecord &r, size_t index)
+{
+    return utf8FromCp1251(layoutDocument(r, 1).at(index));
+}
+
+}  // namespace
+
+TEST(DocumentLayout, AFullRecordLineForLine)
+{
+    const std::string expected = test::readBytes(test::dataFile("viewer/full.txt"));
+    const DocumentRecord record = fullRecord();
+    EXPECT_EQ(joined(layoutDocument(record, 7)), expected);
+    EXPECT_EQ(joined(layoutDocument(record, 7)), expected);  // nothing carries over between calls
+}
+
+TEST(DocumentLayout, NameRowsFollowTheCounts)
+{
+    DocumentRecord r = fullRecord();
+    r.authorCount = 1;
+    EXPECT_EQ(line(r, 7), "Первый автор:  Kestin ");
+    r.authorCount = 0;
+    EXPECT_EQ(line(r, 7), "Первый автор:  Kestin ");
+    r.authorCount = 2;  // a third author stored beyond the count is not shown
+    EXPECT_EQ(line(r, 7), "Первый автор:  Kestin     Второй автор: Ro");
+
+    r.substanceCount = 1;
+    r.substances[1] = "";
+    EXPECT_EQ(line(r, 12), "Первое вещество:  Ar     Второе: ");
+    r.substanceCount = 3;
+    EXPECT_EQ(line(r, 12), "Первое вещество:  Ar     Второе:     Третье : Xe");
+    r.substanceCount = 4;
+    EXPECT_EQ(line(r, 12), "Первое вещество:  Ar     Второе:     Третье : Xe    Четвертое : He");
+}
+
+TEST(DocumentLayout, AllFlagsZeroAndNegativeNumbers)
+{
+    DocumentRecord r;
+    EXPECT_EQ(line(r, 3), "0/1:No/Yes     0     0    0     0    0     0    0    0    0    0    0");
+    EXPECT_EQ(line(r, 10), "0/1:No/Yes     0     0    0     0    0     0    0    0    0    0    0    0    0    0    0");
+    r.year = -5;
+    r.categoryFlags[Oth] = -1;
+    EXPECT_EQ(line(r, 5), " Год издания =-5");
+    EXPECT_EQ(line(r, 3), "0/1:No/Yes     -1     0    0     0    0     0    0    0    0    0    0");
+}
+
+TEST(DocumentLayout, EmptyTextsGiveTheirHeadingAndTwoEmptyLines)
+{
+    DocumentRecord r;
+    r.citationLines = r.abstractLines = r.notesLines = r.provenanceLines = 1;
+    const std::vector<std::string> lines = layoutDocument(r, 3);
+    ASSERT_EQ(lines.size(), 28u);
+    for (size_t heading : {14u, 17u, 20u, 23u}) {
+        EXPECT_FALSE(lines[heading].empty());
+        EXPECT_EQ(lines[heading + 1], "");
+        EXPECT_EQ(lines[heading + 2], "");
+    }
+    EXPECT_EQ(utf8FromCp1251(lines[26]), "   Конец документа 3");
+    EXPECT_EQ(lines[27], "");
+}
+
+TEST(DocumentLayout, LineCountsThatDisagreeWithTheTextHideNothing)
+{
+    const DocumentRecord right = fullRecord();
+    for (int32_t count : {0, 1, 2, 40, -3}) {
+        DocumentRecord wrong = right;
+        wrong.citationLines = wrong.notesLines = count;
+        EXPECT_EQ(layoutDocument(wrong, 7), layoutDocument(right, 7)) << count;
+    }
+
+    // A text without its final line feed still keeps every later section.
+    DocumentRecord unterminated = right;
+    unterminated.citation = "no line end";
+    const std::vector<std::string> lines = layoutDocument(unterminated, 7);
+    EXPECT_EQ(lines[15], "no line end");
+    EXPECT_EQ(lines[16], "");
+    EXPECT_EQ(utf8FromCp1251(lines[17]), "    Реферат ....");
+    EXPECT_EQ(utf8FromCp1251(lines[lines.size() - 2]), "   Конец документа 7");
+}
+
+TEST(LineBuffer, WritesReplaceAndInsertAndIgnorePastTheEnd)
+{
+    LineBuffer buffer;
+    buffer.write(0, "a\n");
+    buffer.write(1, "b\nc\n");
+    buffer.write(9, "ignored\n");
+    EXPECT_EQ(buffer.lines(), (std::vector<std::string>{"a", "b", "c", ""}));
+    buffer.write(1, "x\ny");  // the lines behind keep their order after the inserted ones
+    EXPECT_EQ(buffer.lines(), (std::vector<std::string>{"a", "x", "y", "c", ""}));
+    buffer.clear();
+    EXPECT_EQ(buffer.lines(), std::vector<std::string>{""});
+}
+
+TEST(CodePage, CoreConversionAgreesBothWays)
+{
+    std::string all;
+    for (int byte = 1; byte < 256; ++byte)
+        if (byte != 0x98)
+            all += static_cast<char>(byte);
+    EXPECT_EQ(cp1251FromUtf8(utf8FromCp1251(all)), all);
+    EXPECT_EQ(utf8FromCp1251("\xb9\x96\xab\xbb"), "№–«»");
+    EXPECT_THROW(cp1251FromUtf8("α"), std::invalid_argument);
+    EXPECT_THROW(cp1251FromUtf8("\xff"), std::invalid_argument);
+}
