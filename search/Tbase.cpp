@@ -3,6 +3,7 @@
 #include "app/Messages.h"
 #include "app/TForm8.h"
 #include "app/Toolkit.h"
+#include "entry/TForm2.h"
 #include "search/Query.h"
 #include "store/DatabaseWriter.h"
 #include "viewer/TForm3.h"
@@ -188,6 +189,7 @@ Tbase::Tbase(DocumentStore &store, QWidget *parent) : QDialog(parent), store_(st
                  Edit7, Edit8, Edit9, Edit10, Button2, ListBox2, Button4, Edit11});
     ListBox1->setFocus();
 
+    connect(add, &QPushButton::clicked, this, &Tbase::Button1Click);
     connect(Button6, &QPushButton::clicked, this, &Tbase::Button6Click);
     connect(Button4, &QPushButton::clicked, this, &Tbase::Button4Click);
     connect(Button9, &QPushButton::clicked, this, &Tbase::Button9Click);
@@ -322,6 +324,27 @@ void Tbase::Button6Click()
         addMessage(fromCp1251(outcomeMessage(outcome)));
         break;
     }
+}
+
+const QString &Tbase::storeFullText()
+{
+    static const QString text = QStringLiteral("База заполнена: в ней уже %1 документов, больше добавить нельзя.")
+                                    .arg(DocumentStore::kMaxDocuments);
+    return text;
+}
+
+void Tbase::Button1Click()
+{
+    if (store_.documentCount >= DocumentStore::kMaxDocuments) {
+        showMessage(this, QStringLiteral("base"), storeFullText());
+        return;
+    }
+    store_.changeNumber = 0;
+    {
+        TForm2 entry(store_, this);
+        entry.exec();
+    }
+    Edit7->setText(QString::number(store_.documentCount));
 }
 
 void Tbase::Button4Click()

@@ -26,6 +26,7 @@ public:
     /** The text shown when a save did not happen, or empty when it did. */
     static QString saveFailureText(const SaveResult &result);
     static QString overflowText(long line);
+    static const QString &storeFullText();
 
     QListWidget *ListBox1;
     QFrame *Bevel1;
@@ -65,6 +66,7 @@ public:
     QPushButton *Button2;
     QListWidget *ListBox4;
 
+    void Button1Click();  // "Add" (the button named add)
     void Button6Click();  // "Find"
     void Button4Click();  // "Clear": empty the pocket
     void Button9Click();  // "OK": save when something was stored, then close

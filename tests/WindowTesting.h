@@ -10,6 +10,13 @@
 
 #include <filesystem>
 #include <functional>
+#include <ostream>
+
+// Readable failure messages for the texts windows show.
+inline void PrintTo(const QString &text, std::ostream *out)
+{
+    *out << '"' << text.toStdString() << '"';
+}
 
 namespace kaldex::test {
 
@@ -24,7 +31,7 @@ private:
     std::filesystem::path previous_;
 };
 
-/** Calls inspect on the next window shown modally, then closes it. */
+/** Calls inspect on the next window shown modally, then closes it if inspect did not. */
 inline void onNextModal(std::function<void(QWidget *)> inspect)
 {
     QTimer::singleShot(0, [inspect] {
@@ -32,7 +39,8 @@ inline void onNextModal(std::function<void(QWidget *)> inspect)
         if (!modal)
             return;
         inspect(modal);
-        if (auto *dialog = qobject_cast<QDialog *>(modal))
+        auto *dialog = qobject_cast<QDialog *>(modal);
+        if (dialog && dialog->isVisible())
             dialog->reject();
     });
 }

@@ -3,6 +3,7 @@
 #include "app/Messages.h"
 #include "app/SpinControl.h"
 #include "app/Toolkit.h"
+#include "entry/TForm2.h"
 #include "store/DocumentStore.h"
 #include "viewer/DocumentLayout.h"
 
@@ -102,6 +103,7 @@ TForm3::TForm3(DocumentStore &store, QWidget *parent)
     connect(UpDown1, &SpinControl::clicked, this, &TForm3::UpDown1Click);
     connect(Button1, &QPushButton::clicked, this, &TForm3::Button1Click);
     connect(Button2, &QPushButton::clicked, this, &TForm3::Button2Click);
+    connect(Button3, &QPushButton::clicked, this, &TForm3::Button3Click);
     connect(Button5, &QPushButton::clicked, this, &TForm3::Button5Click);
     centerOnScreen(this);
 }
@@ -160,6 +162,14 @@ void TForm3::Button2Click()
 
 void TForm3::Button3Click()
 {
+    // The slot on show, not its stored number: in a hand-edited file that
+    // can name another document, or be 0 and ask for a new one.
+    store_.changeNumber = currentSlot();
+    {
+        TForm2 entry(store_, this);
+        entry.exec();
+    }
+    ShowDocument(store_.changeNumber);
 }
 
 void TForm3::Button5Click()

@@ -1,4 +1,5 @@
 #include "TestFiles.h"
+#include "WindowTesting.h"
 #include "app/SpinControl.h"
 #include "app/Toolkit.h"
 

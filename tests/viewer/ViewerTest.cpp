@@ -1,4 +1,5 @@
 #include "TestFiles.h"
+#include "WindowTesting.h"
 #include "app/Messages.h"
 #include "app/SpinControl.h"
 #include "store/DatabaseLoader.h"
