@@ -75,8 +75,12 @@ TForm2::TForm2(DocumentStore &store, QWidget *parent) : QDialog(parent), store_(
         named(list, QString::fromLatin1(name), place);
         list->setSelectionMode(QAbstractItemView::NoSelection);
         list->setTextElideMode(Qt::ElideNone);
-        for (const char *line : lines)
-            list->addItem(QString::fromUtf8(line));
+        list->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
+        list->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
+        for (const char *line : lines) {
+            auto *item = new QListWidgetItem(QString::fromUtf8(line), list);
+            item->setSizeHint(QSize(0, 13));  // four caption lines fit the 60-pixel boxes
+        }
         return list;
     };
     auto rich = [&](const char *name, QRect place) {
