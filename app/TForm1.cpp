@@ -19,10 +19,7 @@ TForm1::TForm1(DocumentStore &store, QWidget *parent) : QDialog(parent), store_(
     setObjectName(QStringLiteral("Form1"));
     setWindowTitle(QStringLiteral("KALDEX"));
     setFixedSize(489, 360);
-    QPalette background = palette();
-    background.setColor(QPalette::Window, Qt::cyan);  // aqua
-    setPalette(background);
-    setAutoFillBackground(true);
+    setBackground(this, Qt::cyan);  // aqua
 
     const QString times = QStringLiteral("Times New Roman");
     auto label = [&](const char *name, const QString &text, QRect place, const QFont &font) {

@@ -21,10 +21,7 @@ TForm6::TForm6(QWidget *parent) : QDialog(parent)
     setWindowTitle(QStringLiteral("Информация "));
     setFixedSize(546, 267);
     move(224, 185);
-    QPalette background = palette();
-    background.setColor(QPalette::Window, Qt::white);
-    setPalette(background);
-    setAutoFillBackground(true);
+    setBackground(this, Qt::white);
 
     PageControl1 = new QTabWidget(this);
     PageControl1->setObjectName(QStringLiteral("PageControl1"));

@@ -169,6 +169,14 @@ void centerOnScreen(QWidget *window)
     window->move(area.center() - QPoint(window->width() / 2, window->height() / 2));
 }
 
+void setBackground(QWidget *window, const QColor &colour)
+{
+    QPalette background = window->palette();
+    background.setColor(QPalette::Window, colour);
+    window->setPalette(background);
+    window->setAutoFillBackground(true);
+}
+
 void setTabChain(std::initializer_list<QWidget *> chain)
 {
     QWidget *previous = nullptr;

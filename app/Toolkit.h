@@ -3,6 +3,7 @@
 // The toolkit adapter: the one place where Windows-1251 bytes meet QString,
 // and the few rich-text and widget operations the windows are written against.
 
+#include <QColor>
 #include <QFont>
 #include <QString>
 #include <QStringList>
@@ -56,6 +57,8 @@ QStringList displayedLines(QTextEdit *edit);
 /** A font as the layouts give it: family and height in pixels. */
 QFont layoutFont(const QString &family, int pixelSize, bool bold = false, bool italic = false);
 void centerOnScreen(QWidget *window);
+/** Fills the window's background with the layout's colour. */
+void setBackground(QWidget *window, const QColor &colour);
 /** Sets the keyboard focus order to the given widgets, in that order. */
 void setTabChain(std::initializer_list<QWidget *> chain);
 

@@ -49,10 +49,7 @@ TForm2::TForm2(DocumentStore &store, QWidget *parent) : QDialog(parent), store_(
     setWindowTitle(QStringLiteral("add_doc"));
     resize(650, 540);  // not fixed: widening it shows "key_word"
     setFont(layoutFont(QStringLiteral("MS Sans Serif"), 11));
-    QPalette background = palette();
-    background.setColor(QPalette::Window, Qt::white);
-    setPalette(background);
-    setAutoFillBackground(true);
+    setBackground(this, Qt::white);
 
     auto named = [](QWidget *widget, const QString &name, QRect place) {
         widget->setObjectName(name);

@@ -14,10 +14,7 @@ TForm4::TForm4(QWidget *parent) : QDialog(parent)
     resize(648, 460);
     move(61, 105);
     setFont(layoutFont(QStringLiteral("MS Sans Serif"), 11));
-    QPalette background = palette();
-    background.setColor(QPalette::Window, QColor(128, 128, 255));
-    setPalette(background);
-    setAutoFillBackground(true);
+    setBackground(this, QColor(128, 128, 255));
 
     ListBox1 = new QListWidget(this);
     ListBox1->setObjectName(QStringLiteral("ListBox1"));

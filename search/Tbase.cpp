@@ -76,10 +76,7 @@ Tbase::Tbase(DocumentStore &store, QWidget *parent) : QDialog(parent), store_(st
     setWindowTitle(QStringLiteral("base"));
     setFixedSize(653, 530);
     setFont(layoutFont(QStringLiteral("MS Sans Serif"), 11));
-    QPalette background = palette();
-    background.setColor(QPalette::Window, palette().color(QPalette::Base));
-    setPalette(background);
-    setAutoFillBackground(true);
+    setBackground(this, palette().color(QPalette::Base));
 
     auto name = [](QWidget *widget, const char *objectName, QRect place) {
         widget->setObjectName(QString::fromLatin1(objectName));

@@ -6,7 +6,9 @@
 
 #include <QApplication>
 #include <QDialog>
+#include <QStringList>
 #include <QTimer>
+#include <QtTest/QTest>
 
 #include <filesystem>
 #include <functional>
@@ -43,6 +45,28 @@ inline void onNextModal(std::function<void(QWidget *)> inspect)
         if (dialog && dialog->isVisible())
             dialog->reject();
     });
+}
+
+/**
+ * Shows the window, puts the focus on first and presses Tab count times:
+ * the object names of the widgets the focus visits, first included.
+ */
+inline QStringList tabOrder(QWidget *window, QWidget *first, int count)
+{
+    window->show();
+    QApplication::setActiveWindow(window);
+    if (!QTest::qWaitForWindowActive(window))
+        return {QStringLiteral("window never became active")};
+    first->setFocus();
+    QStringList order;
+    for (int i = 0; i < count; ++i) {
+        QWidget *focused = QApplication::focusWidget();
+        order << (focused ? focused->objectName() : QStringLiteral("nothing"));
+        if (!focused)
+            break;
+        QTest::keyClick(focused, Qt::Key_Tab);
+    }
+    return order;
 }
 
 }  // namespace kaldex::test

@@ -21,10 +21,7 @@ TForm3::TForm3(DocumentStore &store, QWidget *parent)
     setWindowTitle(QStringLiteral("Find"));
     setFixedSize(652, 461);
     setFont(layoutFont(QStringLiteral("MS Sans Serif"), 11));
-    QPalette background = palette();
-    background.setColor(QPalette::Window, palette().color(QPalette::Base));
-    setPalette(background);
-    setAutoFillBackground(true);
+    setBackground(this, palette().color(QPalette::Base));
 
     auto label = [this](const char *name, const char *caption, QPoint place) {
         auto *text = new QLabel(QString::fromUtf8(caption), this);

@@ -79,15 +79,8 @@ TEST(EntryWindow, CarriesTheLayoutsPlacesAndTabOrder)
     EXPECT_EQ(entry.pairBoxes[pairIndex(3, 5)]->pos(), QPoint(457, 477));
     EXPECT_EQ(entry.pairBoxes[pairIndex(3, 5)]->objectName(), QStringLiteral("CheckBox24"));
 
-    entry.show();
-    QApplication::setActiveWindow(&entry);
-    ASSERT_TRUE(QTest::qWaitForWindowActive(&entry));
-    entry.Edit2->setFocus();
-    QStringList order;
-    for (int i = 0; i < 47; ++i) {
-        order << QApplication::focusWidget()->objectName();
-        QTest::keyClick(QApplication::focusWidget(), Qt::Key_Tab);
-    }
+    const QStringList order = test::tabOrder(&entry, entry.Edit2, 47);
+    ASSERT_EQ(order.size(), 47);
     EXPECT_EQ(order.mid(0, 22).join(QLatin1Char(' ')),
               QStringLiteral("Edit2 Edit3 Edit4 Edit5 Button1 Button2 RichEdit1 ListBox2 CheckBox1 CheckBox2 "
                              "ListBox1 RichEdit2 RichEdit3 ListBox3 ListBox4 RichEdit4 ListBox5 Edit1 Edit6 Edit7 "

@@ -53,15 +53,7 @@ TEST(Viewer, CarriesTheLayoutsPlacesAndTabOrder)
     EXPECT_EQ(viewer.Label11->pos(), QPoint(127, 364));
     EXPECT_EQ(viewer.Edit3->text(), QStringLiteral("5000"));
 
-    viewer.show();
-    QApplication::setActiveWindow(&viewer);
-    ASSERT_TRUE(QTest::qWaitForWindowActive(&viewer));
-    viewer.Button1->setFocus();
-    QStringList order;
-    for (int i = 0; i < 11; ++i) {
-        order << QApplication::focusWidget()->objectName();
-        QTest::keyClick(QApplication::focusWidget(), Qt::Key_Tab);
-    }
+    const QStringList order = test::tabOrder(&viewer, viewer.Button1, 11);
     EXPECT_EQ(order.join(QLatin1Char(' ')),
               QStringLiteral("Button1 RichEdit1 UpDown1 Edit1 Button2 Button3 Edit2 Edit3 Button5 Edit4 Button1"));
 }
