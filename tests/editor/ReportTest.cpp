@@ -1,0 +1,126 @@
+#include "TestFiles.h"
+#include "editor/PocketReport.h"
+#include "store/CodePage.h"
+
+#include <gtest/gtest.h>
+
+#include <memory>
+
+using namespace kaldex;
+using test::cp1251;
+
+namespace {
+
+// Two documents: slot 1 with three authors and a citation of two ended
+// lines, slot 2 with one author and a citation without a final line feed.
+std::unique_ptr<DocumentStore> twoDocuments()
+{
+    auto store = std::make_unique<DocumentStore>();
+    store->documentCount = 2;
+    DocumentRecord &a = store->record(1);
+    a.authors = {"Kestin", "Ro", "Wakeham"};
+    a.authorCount = 3;
+    a.categoryFlags[Vis] = a.categoryFlags[Exp] = 1;
+    a.year = 1972;
+    a.pairFlags[pairIndex(1, 2)] = 1;
+    a.substances = {"Ar", "Kr", "Xe", "", ""};  // Xe lies beyond the count
+    a.substanceCount = 2;
+    a.citation = "Line one\nLine two\n";
+    a.abstract = cp1251("Реферат А\n");
+    a.provenance = cp1251("Отдел\n");
+    a.citationLines = 3;
+    a.abstractLines = 2;
+    a.notesLines = 1;
+    a.provenanceLines = 2;
+
+    DocumentRecord &b = store->record(2);
+    b.authors = {"Aziz", "Hidden", ""};
+    b.authorCount = 1;
+    b.categoryFlags[Pot] = 1;
+    b.year = 1993;
+    b.substances = {"Ar", "", "", "", ""};
+    b.substanceCount = 1;
+    b.citation = "One line";
+    b.notes = cp1251("Заметка\n");
+    b.citationLines = 1;
+    b.abstractLines = 1;
+    b.notesLines = 2;
+    b.provenanceLines = 1;
+    return store;
+}
+
+std::string text(const DocumentStore &store)
+{
+    return utf8FromCp1251(reportText(buildReport(store)));
+}
+
+}  // namespace
+
+TEST(PocketReport, BlocksInPocketOrderLineForLine)
+{
+    auto store = twoDocuments();
+    store->pocketCount = 3;
+    store->pocket[1] = 2;
+    store->pocket[2] = 1;
+    store->pocket[3] = 2;
+    const std::string expected = test::readBytes(test::dataFile("editor/report.txt"));
+    EXPECT_EQ(text(*store), expected);
+    EXPECT_EQ(text(*store), expected);  // a second "View " builds the same text
+    EXPECT_EQ(buildReport(*store).size(), 91u);
+}
+
+TEST(PocketReport, EmptyPocketGivesOneEmptyLine)
+{
+    DocumentStore store;
+    store.pocketCount = 0;
+    store.pocket[1] = 1;  // left from before "Clear": not part of the pocket
+    EXPECT_EQ(buildReport(store), std::vector<std::string>{""});
+    EXPECT_EQ(reportText(buildReport(store)), "");
+}
+
+TEST(PocketReport, NameRowsAndLineCountsBelowOne)
+{
+    auto store = twoDocuments();
+    store->pocketCount = 1;
+    store->pocket[1] = 1;
+    DocumentRecord &d = store->record(1);
+
+    d.authorCount = 2;
+    d.substanceCount = 5;
+    d.substances = {"He", "Ne", "Ar", "Kr", "Xe"};
+    std::vector<std::string> lines = buildReport(*store);
+    EXPECT_EQ(utf8FromCp1251(lines[8]), " Kestin, Ro\n");
+    EXPECT_EQ(utf8FromCp1251(lines[12]),
+              "  Первое вещество: :  He  Второе: Ne Третье: Ar Четвертое : Kr Пятое: Xe\n");
+
+    // Counts of 0 or less still show their texts, as a count of 1 would.
+    DocumentRecord shown = d;
+    shown.abstractLines = shown.notesLines = shown.provenanceLines = 1;
+    store->record(2) = shown;
+    d.abstractLines = 0;
+    d.notesLines = -4;
+    d.provenanceLines = 0;
+    store->pocketCount = 2;
+    store->pocket[2] = 2;
+    lines = buildReport(*store);
+    const std::vector<std::string> block(lines.begin(), lines.begin() + static_cast<long>(lines.size() / 2));
+    const std::vector<std::string> same(lines.begin() + static_cast<long>(lines.size() / 2), lines.end() - 1);
+    ASSERT_EQ(block.size(), same.size());
+    for (size_t i = 0; i < block.size(); ++i) {
+        if (i != 1 && i != block.size() - 3) {  // the slot number differs
+            EXPECT_EQ(block[i], same[i]) << i;
+        }
+    }
+    EXPECT_EQ(utf8FromCp1251(lines[19]), " Реферат А\n\n");
+}
+
+TEST(PocketReport, AFullPocketGivesItsWholeReport)
+{
+    auto store = twoDocuments();
+    store->pocketCount = DocumentStore::kMaxPocket;
+    for (int entry = 1; entry <= store->pocketCount; ++entry)
+        store->pocket[static_cast<size_t>(entry)] = 1 + entry % 2;
+    const std::vector<std::string> lines = buildReport(*store);
+    EXPECT_EQ(lines.size(), 2500u * 29 + 2499u * 32 + 1);  // far past 5000 lines
+    EXPECT_EQ(utf8FromCp1251(lines[lines.size() - 4]), " Конец документа 2\n");
+}
