@@ -1,12 +1,231 @@
 #include "editor/RtfWriter.h"
 
+#include <QHash>
+#include <QStringDecoder>
+#include <QTextBlock>
 #include <QTextDocument>
+#include <QTextList>
+
+#include <cstdint>
 
 namespace kaldex::ui {
+namespace {
 
-QByteArray writeRtf(const QTextDocument &)
+constexpr int kMaxLevels = 9;
+
+// Characters of Windows-1251 above ASCII and their bytes.
+const QHash<char16_t, unsigned char> &cp1251Bytes()
 {
-    return QByteArray();
+    static const QHash<char16_t, unsigned char> table = [] {
+        QHash<char16_t, unsigned char> t;
+        QStringDecoder decoder("windows-1251", QStringDecoder::Flag::Stateless);
+        Q_ASSERT(decoder.isValid());
+        for (int byte = 0x80; byte <= 0xFF; ++byte) {
+            const char c = char(byte);
+            const QString text = decoder.decode(QByteArrayView(&c, 1));
+            // 0x98 has no character; some decoders give it a C1 control instead.
+            if (text.size() == 1 && text[0] != QChar::ReplacementCharacter && text[0].unicode() >= 0xA0)
+                t.insert(text[0].unicode(), static_cast<unsigned char>(byte));
+        }
+        return t;
+    }();
+    return table;
+}
+
+/**
+ * Text as RTF: ASCII as is, Windows-1251 as \'hh, anything else as \uN?.
+ * afterWord says a control word was just written, so plain text needs the
+ * delimiting space first.
+ */
+void appendEscaped(QByteArray &out, QStringView text, bool &afterWord)
+{
+    static const char *const hex = "0123456789abcdef";
+    const auto &bytes = cp1251Bytes();
+    for (QChar c : text) {
+        const char16_t u = c.unicode();
+        if (u == u'\t') {
+            out += "\\tab";
+            afterWord = true;
+            continue;
+        }
+        if (u == 0x2028) {
+            out += "\\line";
+            afterWord = true;
+            continue;
+        }
+        if (u >= 0x20 && u < 0x7F) {
+            if (afterWord)
+                out += ' ';
+            afterWord = false;
+            if (u == u'\\' || u == u'{' || u == u'}')
+                out += '\\';
+            out += char(u);
+            continue;
+        }
+        afterWord = false;
+        if (u < 0x20 || u == 0x7F || u == QChar::ObjectReplacementCharacter || (u >= 0xFDD0 && u <= 0xFDEF))
+            continue;  // controls and the document's own markers are no text
+        if (u == 0x00A0) {
+            out += "\\~";
+        } else if (u == 0x00AD) {
+            out += "\\-";
+        } else if (u == 0x2011) {
+            out += "\\_";
+        } else if (const auto found = bytes.constFind(u); found != bytes.constEnd()) {
+            out += "\\'";
+            out += hex[*found >> 4];
+            out += hex[*found & 0xF];
+        } else {
+            // Signed 16 bits; a character beyond the BMP arrives here as two surrogates.
+            out += "\\u" + QByteArray::number(int(static_cast<int16_t>(u))) + '?';
+        }
+    }
+}
+
+QByteArray familyWord(const QString &name)
+{
+    const QString n = name.toLower();
+    for (const char *mono : {"mono", "courier", "consol", "fixed", "typewriter"})
+        if (n.contains(QLatin1String(mono)))
+            return "\\fmodern";
+    if (n.contains(QLatin1String("sans")))
+        return "\\fswiss";
+    for (const char *serif : {"times", "serif", "roman", "georgia", "garamond", "cambria", "book", "palatino"})
+        if (n.contains(QLatin1String(serif)))
+            return "\\froman";
+    return "\\fswiss";
+}
+
+QByteArray twips(qreal points) { return QByteArray::number(qRound(points * 20)); }
+
+struct RunFormat {
+    int font = -1;
+    int halfPoints = -1;
+    bool bold = false;
+    bool italic = false;
+    bool underline = false;
+};
+
+QByteArray listLevels(bool numbered)
+{
+    QByteArray out;
+    for (int level = 0; level < kMaxLevels; ++level) {
+        const QByteArray n = QByteArray::number(level);
+        out += numbered ? "{\\listlevel\\levelnfc0\\levelnfcn0" : "{\\listlevel\\levelnfc23\\levelnfcn23";
+        out += "\\leveljc0\\leveljcn0\\levelfollow0\\levelstartat1";
+        out += numbered ? "{\\leveltext\\'02\\'0" + n + ".;}{\\levelnumbers\\'01;}"
+                        : QByteArray("{\\leveltext\\'01\\u8226 ?;}{\\levelnumbers;}");
+        out += "\\fi-360\\li" + QByteArray::number(720 * (level + 1)) + "}";
+    }
+    return out;
+}
+
+}  // namespace
+
+QByteArray writeRtf(const QTextDocument &document)
+{
+    const QFont base = document.defaultFont();
+    const qreal basePoints = base.pointSizeF() > 0 ? base.pointSizeF() : 12.0;
+    QStringList fonts{base.family()};
+    QList<const QTextList *> lists;  // in order of first use
+    QHash<const QTextList *, int> listNumbers;  // the \ls of each list
+    bool anyNumbered = false;
+
+    QByteArray body;
+    for (QTextBlock block = document.begin(); block.isValid(); block = block.next()) {
+        const QTextBlockFormat paragraph = block.blockFormat();
+        bool afterWord = true;
+        body += "\\pard\\plain";
+        const QTextList *list = block.textList();
+        if (list) {
+            if (!listNumbers.contains(list)) {
+                lists.append(list);
+                listNumbers.insert(list, int(lists.size()));
+            }
+            const int level = qBound(0, list->format().indent() - 1, kMaxLevels - 1);
+            // The list sets the indent; the block's own margins are not written for it.
+            body += "\\ls" + QByteArray::number(listNumbers.value(list)) + "\\ilvl" + QByteArray::number(level) +
+                    "\\fi-360\\li" + QByteArray::number(720 * (level + 1));
+        } else {
+            body += "\\fi" + twips(paragraph.textIndent()) + "\\li" +
+                    twips(paragraph.leftMargin() + paragraph.indent() * document.indentWidth());
+        }
+        body += "\\ri" + twips(paragraph.rightMargin());
+        const Qt::Alignment align = paragraph.alignment() & Qt::AlignHorizontal_Mask;
+        body += align & Qt::AlignJustify   ? "\\qj"
+                : align & Qt::AlignHCenter ? "\\qc"
+                : align & (Qt::AlignRight | Qt::AlignTrailing) ? "\\qr"
+                                                                  : "\\ql";
+
+        RunFormat written;  // after \plain: the bold, italic and underline flags are off
+        auto format = [&](const QTextCharFormat &chars) {
+            const QStringList families = chars.fontFamilies().toStringList();
+            const QString family = families.isEmpty() || families.first().isEmpty() ? base.family() : families.first();
+            if (!fonts.contains(family))
+                fonts.append(family);
+            const int font = int(fonts.indexOf(family));
+            const qreal points = chars.hasProperty(QTextFormat::FontPointSize) && chars.fontPointSize() > 0
+                                     ? chars.fontPointSize()
+                                     : basePoints;
+            const int halfPoints = qMax(1, qRound(points * 2));
+            const bool bold = chars.fontWeight() >= QFont::DemiBold;
+            const QTextCharFormat::UnderlineStyle style = chars.underlineStyle();
+            const bool underline = style != QTextCharFormat::NoUnderline && style != QTextCharFormat::SpellCheckUnderline;
+            const qsizetype before = body.size();
+            if (font != written.font)
+                body += "\\f" + QByteArray::number(font);
+            if (halfPoints != written.halfPoints)
+                body += "\\fs" + QByteArray::number(halfPoints);
+            if (bold != written.bold)
+                body += bold ? "\\b" : "\\b0";
+            if (chars.fontItalic() != written.italic)
+                body += chars.fontItalic() ? "\\i" : "\\i0";
+            if (underline != written.underline)
+                body += underline ? "\\ul" : "\\ulnone";
+            afterWord = afterWord || body.size() != before;
+            written = RunFormat{font, halfPoints, bold, chars.fontItalic(), underline};
+        };
+
+        QTextBlock::iterator fragments = block.begin();
+        format(fragments.atEnd() ? block.charFormat() : fragments.fragment().charFormat());
+        if (list) {
+            const bool numbered = list->format().style() == QTextListFormat::ListDecimal;
+            anyNumbered = anyNumbered || numbered;
+            // Text for readers that know no lists; readers that do drop it.
+            body += numbered ? "{\\listtext " + QByteArray::number(list->itemNumber(block) + 1) + ".\\tab}"
+                             : QByteArray("{\\listtext\\'95\\tab}");
+            afterWord = false;
+        }
+        for (; !fragments.atEnd(); ++fragments) {
+            const QTextFragment fragment = fragments.fragment();
+            format(fragment.charFormat());
+            appendEscaped(body, fragment.text(), afterWord);
+        }
+        body += "\\par\n";
+    }
+
+    QByteArray out = "{\\rtf1\\ansi\\ansicpg1251\\deff0\\deflang1049\n{\\fonttbl";
+    for (int i = 0; i < fonts.size(); ++i) {
+        out += "{\\f" + QByteArray::number(i) + familyWord(fonts[i]) + "\\fcharset204";
+        bool afterWord = true;
+        appendEscaped(out, QString(fonts[i]).remove(QLatin1Char(';')), afterWord);
+        out += ";}";
+    }
+    out += "}\n";
+    if (!lists.isEmpty()) {
+        out += "{\\*\\listtable{\\list\\listtemplateid1" + listLevels(false) + "\\listid1}";
+        if (anyNumbered)
+            out += "{\\list\\listtemplateid2" + listLevels(true) + "\\listid2}";
+        out += "}\n{\\listoverridetable";
+        for (int i = 0; i < lists.size(); ++i) {
+            const bool numbered = lists[i]->format().style() == QTextListFormat::ListDecimal;
+            out += QByteArray("{\\listoverride\\listid") + (numbered ? "2" : "1") + "\\listoverridecount0\\ls" +
+                   QByteArray::number(i + 1) + "}";
+        }
+        out += "}\n";
+    }
+    out += "\\uc1\n" + body + "}\n";
+    return out;
 }
 
 }  // namespace kaldex::ui
