@@ -474,7 +474,7 @@ void Reader::word(const RtfToken &token)
     const int value = token.parameter;
     const bool on = !token.hasParameter || value != 0;
     const bool text = inText();
-    // Word repeats \pard inside \listtext, so paragraph properties count only in the body.
+    // Some writers repeat \pard inside \listtext, so paragraph properties count only in the body.
     const bool body = state.dest == Dest::Body;
     switch (keyword.kw) {
     case Kw::Ansi: charsetPage_ = 1252; break;
@@ -753,7 +753,8 @@ QString cleaned(const QString &text)
             out.append(QChar(QChar::ReplacementCharacter));
         } else if (c == QChar::ParagraphSeparator || c == u'\n' || c == u'\r') {
             out.append(QChar(QChar::LineSeparator));
-        } else if ((c.unicode() < 0x20 && c != u'\t') || c == QChar::ObjectReplacementCharacter ||
+        } else if ((c.unicode() < 0x20 && c != u'\t') || (c.unicode() >= 0x7F && c.unicode() < 0xA0) ||
+                   c == QChar::ObjectReplacementCharacter ||
                    (c.unicode() >= 0xFDD0 && c.unicode() <= 0xFDEF) || c.unicode() >= 0xFFFE) {
             continue;
         } else {

@@ -62,9 +62,10 @@ void appendEscaped(QByteArray &out, QStringView text, bool &afterWord)
             out += char(u);
             continue;
         }
-        afterWord = false;
-        if (u < 0x20 || u == 0x7F || u == QChar::ObjectReplacementCharacter || (u >= 0xFDD0 && u <= 0xFDEF))
+        if (u < 0x20 || (u >= 0x7F && u < 0xA0) || u == QChar::ObjectReplacementCharacter ||
+            (u >= 0xFDD0 && u <= 0xFDEF))
             continue;  // controls and the document's own markers are no text
+        afterWord = false;
         if (u == 0x00A0) {
             out += "\\~";
         } else if (u == 0x00AD) {
