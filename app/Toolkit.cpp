@@ -18,10 +18,11 @@ namespace {
 constexpr const char *kCodePage = "windows-1251";
 
 // Stateless converters can be reused; opening one per call costs more than
-// converting a document.
+// converting a document. One per thread: the editor decodes a large report
+// beside the window.
 QStringDecoder &decoder()
 {
-    static QStringDecoder instance(kCodePage, QStringConverter::Flag::Stateless);
+    thread_local QStringDecoder instance(kCodePage, QStringConverter::Flag::Stateless);
     if (!instance.isValid())
         throw std::runtime_error("Qt has no Windows-1251 converter");
     return instance;
@@ -29,7 +30,7 @@ QStringDecoder &decoder()
 
 QStringEncoder &encoder()
 {
-    static QStringEncoder instance(kCodePage, QStringConverter::Flag::Stateless);
+    thread_local QStringEncoder instance(kCodePage, QStringConverter::Flag::Stateless);
     if (!instance.isValid())
         throw std::runtime_error("Qt has no Windows-1251 converter");
     return instance;

@@ -1,6 +1,8 @@
 #include "editor/RtfWriter.h"
 
 #include <QHash>
+#include <algorithm>
+#include <array>
 #include <QStringDecoder>
 #include <QTextBlock>
 #include <QTextDocument>
@@ -13,11 +15,12 @@ namespace {
 
 constexpr int kMaxLevels = 9;
 
-// Characters of Windows-1251 above ASCII and their bytes.
-const QHash<char16_t, unsigned char> &cp1251Bytes()
+// The Windows-1251 byte of every character of the basic plane, 0 for none:
+// one look-up per character of a report of millions of them.
+const std::array<unsigned char, 0x10000> &cp1251Bytes()
 {
-    static const QHash<char16_t, unsigned char> table = [] {
-        QHash<char16_t, unsigned char> t;
+    static const std::array<unsigned char, 0x10000> table = [] {
+        std::array<unsigned char, 0x10000> t{};
         QStringDecoder decoder("windows-1251", QStringDecoder::Flag::Stateless);
         Q_ASSERT(decoder.isValid());
         for (int byte = 0x80; byte <= 0xFF; ++byte) {
@@ -25,7 +28,7 @@ const QHash<char16_t, unsigned char> &cp1251Bytes()
             const QString text = decoder.decode(QByteArrayView(&c, 1));
             // 0x98 has no character; some decoders give it a C1 control instead.
             if (text.size() == 1 && text[0] != QChar::ReplacementCharacter && text[0].unicode() >= 0xA0)
-                t.insert(text[0].unicode(), static_cast<unsigned char>(byte));
+                t[text[0].unicode()] = static_cast<unsigned char>(byte);
         }
         return t;
     }();
@@ -41,25 +44,38 @@ void appendEscaped(QByteArray &out, QStringView text, bool &afterWord)
 {
     static const char *const hex = "0123456789abcdef";
     const auto &bytes = cp1251Bytes();
+    // Written through a pointer into room made once: reports run to millions
+    // of characters, and appending them one by one costs several times more.
+    constexpr qsizetype kWidest = 9;  // "\u-32768?"
+    const qsizetype start = out.size();
+    const qsizetype needed = start + text.size() * kWidest + 1;
+    if (out.capacity() < needed)
+        out.reserve(std::max(needed, out.capacity() * 2));
+    out.resize(needed);
+    char *p = out.data() + start;
+    auto put = [&p](const char *word) {
+        while (*word)
+            *p++ = *word++;
+    };
     for (QChar c : text) {
         const char16_t u = c.unicode();
         if (u == u'\t') {
-            out += "\\tab";
+            put("\\tab");
             afterWord = true;
             continue;
         }
         if (u == 0x2028) {
-            out += "\\line";
+            put("\\line");
             afterWord = true;
             continue;
         }
         if (u >= 0x20 && u < 0x7F) {
             if (afterWord)
-                out += ' ';
+                *p++ = ' ';
             afterWord = false;
             if (u == u'\\' || u == u'{' || u == u'}')
-                out += '\\';
-            out += char(u);
+                *p++ = '\\';
+            *p++ = char(u);
             continue;
         }
         if (u < 0x20 || (u >= 0x7F && u < 0xA0) || u == QChar::ObjectReplacementCharacter ||
@@ -67,20 +83,24 @@ void appendEscaped(QByteArray &out, QStringView text, bool &afterWord)
             continue;  // controls and the document's own markers are no text
         afterWord = false;
         if (u == 0x00A0) {
-            out += "\\~";
+            put("\\~");
         } else if (u == 0x00AD) {
-            out += "\\-";
+            put("\\-");
         } else if (u == 0x2011) {
-            out += "\\_";
-        } else if (const auto found = bytes.constFind(u); found != bytes.constEnd()) {
-            out += "\\'";
-            out += hex[*found >> 4];
-            out += hex[*found & 0xF];
+            put("\\_");
+        } else if (const unsigned char byte = bytes[u]) {
+            *p++ = '\\';
+            *p++ = '\'';
+            *p++ = hex[byte >> 4];
+            *p++ = hex[byte & 0xF];
         } else {
             // Signed 16 bits; a character beyond the BMP arrives here as two surrogates.
-            out += "\\u" + QByteArray::number(int(static_cast<int16_t>(u))) + '?';
+            put("\\u");
+            put(QByteArray::number(int(static_cast<int16_t>(u))).constData());
+            *p++ = '?';
         }
     }
+    out.resize(p - out.constData());
 }
 
 QByteArray familyWord(const QString &name)
@@ -132,80 +152,57 @@ QByteArray writeRtf(const QTextDocument &document)
     QHash<const QTextList *, int> listNumbers;  // the \ls of each list
     bool anyNumbered = false;
 
-    QByteArray body;
-    for (QTextBlock block = document.begin(); block.isValid(); block = block.next()) {
-        const QTextBlockFormat paragraph = block.blockFormat();
-        bool afterWord = true;
-        body += "\\pard\\plain";
-        const QTextList *list = block.textList();
-        if (list) {
-            if (!listNumbers.contains(list)) {
-                lists.append(list);
-                listNumbers.insert(list, int(lists.size()));
-            }
-            const int level = qBound(0, list->format().indent() - 1, kMaxLevels - 1);
-            // The list sets the indent; the block's own margins are not written for it.
-            body += "\\ls" + QByteArray::number(listNumbers.value(list)) + "\\ilvl" + QByteArray::number(level) +
-                    "\\fi-360\\li" + QByteArray::number(720 * (level + 1));
-        } else {
-            body += "\\fi" + twips(paragraph.textIndent()) + "\\li" +
-                    twips(paragraph.leftMargin() + paragraph.indent() * document.indentWidth());
-        }
-        body += "\\ri" + twips(paragraph.rightMargin());
-        const Qt::Alignment align = paragraph.alignment() & Qt::AlignHorizontal_Mask;
-        body += align & Qt::AlignJustify   ? "\\qj"
-                : align & Qt::AlignHCenter ? "\\qc"
-                : align & (Qt::AlignRight | Qt::AlignTrailing) ? "\\qr"
-                                                                  : "\\ql";
+    auto familyOf = [&base](const QTextCharFormat &chars) {
+        const QStringList families = chars.fontFamilies().toStringList();
+        return families.isEmpty() || families.first().isEmpty() ? base.family() : families.first();
+    };
 
-        RunFormat written;  // after \plain: the bold, italic and underline flags are off
-        auto format = [&](const QTextCharFormat &chars) {
-            const QStringList families = chars.fontFamilies().toStringList();
-            const QString family = families.isEmpty() || families.first().isEmpty() ? base.family() : families.first();
+    // The tables come first in the file: find the fonts (among the
+    // document's formats) and the lists before writing, so the body goes
+    // straight into the one output buffer. A report has few formats but
+    // hundreds of thousands of fragments: each format is looked at once.
+    QHash<int, RunFormat> runs;
+    auto runOf = [&](int index, const QTextCharFormat &chars) {
+        auto found = runs.constFind(index);
+        if (found != runs.constEnd())
+            return *found;
+        const QString family = familyOf(chars);
+        if (!fonts.contains(family))
+            fonts.append(family);
+        const qreal points = chars.hasProperty(QTextFormat::FontPointSize) && chars.fontPointSize() > 0
+                                 ? chars.fontPointSize()
+                                 : basePoints;
+        const QTextCharFormat::UnderlineStyle style = chars.underlineStyle();
+        const RunFormat run{int(fonts.indexOf(family)), qMax(1, qRound(points * 2)),
+                            chars.fontWeight() >= QFont::DemiBold, chars.fontItalic(),
+                            style != QTextCharFormat::NoUnderline && style != QTextCharFormat::SpellCheckUnderline};
+        runs.insert(index, run);
+        return run;
+    };
+    auto firstRun = [&](const QTextBlock &block) {
+        QTextBlock::iterator fragments = block.begin();
+        if (fragments.atEnd())
+            return runOf(block.charFormatIndex(), block.charFormat());
+        return runOf(fragments.fragment().charFormatIndex(), fragments.fragment().charFormat());
+    };
+    for (const QTextFormat &any : document.allFormats()) {
+        if (any.isCharFormat()) {
+            const QString family = familyOf(any.toCharFormat());
             if (!fonts.contains(family))
                 fonts.append(family);
-            const int font = int(fonts.indexOf(family));
-            const qreal points = chars.hasProperty(QTextFormat::FontPointSize) && chars.fontPointSize() > 0
-                                     ? chars.fontPointSize()
-                                     : basePoints;
-            const int halfPoints = qMax(1, qRound(points * 2));
-            const bool bold = chars.fontWeight() >= QFont::DemiBold;
-            const QTextCharFormat::UnderlineStyle style = chars.underlineStyle();
-            const bool underline = style != QTextCharFormat::NoUnderline && style != QTextCharFormat::SpellCheckUnderline;
-            const qsizetype before = body.size();
-            if (font != written.font)
-                body += "\\f" + QByteArray::number(font);
-            if (halfPoints != written.halfPoints)
-                body += "\\fs" + QByteArray::number(halfPoints);
-            if (bold != written.bold)
-                body += bold ? "\\b" : "\\b0";
-            if (chars.fontItalic() != written.italic)
-                body += chars.fontItalic() ? "\\i" : "\\i0";
-            if (underline != written.underline)
-                body += underline ? "\\ul" : "\\ulnone";
-            afterWord = afterWord || body.size() != before;
-            written = RunFormat{font, halfPoints, bold, chars.fontItalic(), underline};
-        };
-
-        QTextBlock::iterator fragments = block.begin();
-        format(fragments.atEnd() ? block.charFormat() : fragments.fragment().charFormat());
-        if (list) {
-            const bool numbered = list->format().style() == QTextListFormat::ListDecimal;
-            anyNumbered = anyNumbered || numbered;
-            // Text for readers that know no lists; readers that do drop it.
-            body += numbered ? "{\\listtext " + QByteArray::number(list->itemNumber(block) + 1) + ".\\tab}"
-                             : QByteArray("{\\listtext\\'95\\tab}");
-            afterWord = false;
         }
-        for (; !fragments.atEnd(); ++fragments) {
-            const QTextFragment fragment = fragments.fragment();
-            format(fragment.charFormat());
-            appendEscaped(body, fragment.text(), afterWord);
+    }
+    for (QTextBlock block = document.begin(); block.isValid(); block = block.next()) {
+        if (const QTextList *list = block.textList(); list && !listNumbers.contains(list)) {
+            lists.append(list);
+            listNumbers.insert(list, int(lists.size()));
+            anyNumbered = anyNumbered || list->format().style() == QTextListFormat::ListDecimal;
         }
-        body += "\\par\n";
     }
 
-    QByteArray out = "{\\rtf1\\ansi\\ansicpg1251\\deff0\\deflang1049\n{\\fonttbl";
+    QByteArray out;
+    out.reserve(qsizetype(document.characterCount()) * 4 + document.blockCount() * 40 + 4096);
+    out += "{\\rtf1\\ansi\\ansicpg1251\\deff0\\deflang1049\n{\\fonttbl";
     for (int i = 0; i < fonts.size(); ++i) {
         out += "{\\f" + QByteArray::number(i) + familyWord(fonts[i]) + "\\fcharset204";
         bool afterWord = true;
@@ -225,7 +222,65 @@ QByteArray writeRtf(const QTextDocument &document)
         }
         out += "}\n";
     }
-    out += "\\uc1\n" + body + "}\n";
+    out += "\\uc1\n";
+
+    QByteArray &body = out;
+    for (QTextBlock block = document.begin(); block.isValid(); block = block.next()) {
+        const QTextBlockFormat paragraph = block.blockFormat();
+        bool afterWord = true;
+        body += "\\pard\\plain";
+        const QTextList *list = block.textList();
+        if (list) {
+            const int level = qBound(0, list->format().indent() - 1, kMaxLevels - 1);
+            // The list sets the indent; the block's own margins are not written for it.
+            body += "\\ls" + QByteArray::number(listNumbers.value(list)) + "\\ilvl" + QByteArray::number(level) +
+                    "\\fi-360\\li" + QByteArray::number(720 * (level + 1));
+        } else {
+            body += "\\fi" + twips(paragraph.textIndent()) + "\\li" +
+                    twips(paragraph.leftMargin() + paragraph.indent() * document.indentWidth());
+        }
+        body += "\\ri" + twips(paragraph.rightMargin());
+        const Qt::Alignment align = paragraph.alignment() & Qt::AlignHorizontal_Mask;
+        body += align & Qt::AlignJustify   ? "\\qj"
+                : align & Qt::AlignHCenter ? "\\qc"
+                : align & (Qt::AlignRight | Qt::AlignTrailing) ? "\\qr"
+                                                                  : "\\ql";
+
+        RunFormat written;  // after \plain: the bold, italic and underline flags are off
+        auto format = [&](const RunFormat &run) {
+            const qsizetype before = body.size();
+            if (run.font != written.font)
+                body += "\\f" + QByteArray::number(run.font);
+            if (run.halfPoints != written.halfPoints)
+                body += "\\fs" + QByteArray::number(run.halfPoints);
+            if (run.bold != written.bold)
+                body += run.bold ? "\\b" : "\\b0";
+            if (run.italic != written.italic)
+                body += run.italic ? "\\i" : "\\i0";
+            if (run.underline != written.underline)
+                body += run.underline ? "\\ul" : "\\ulnone";
+            afterWord = afterWord || body.size() != before;
+            written = run;
+        };
+
+        format(firstRun(block));
+        QTextBlock::iterator fragments = block.begin();
+        if (list) {
+            const bool numbered = list->format().style() == QTextListFormat::ListDecimal;
+            // Text for readers that know no lists; readers that do drop it.
+            body += numbered ? "{\\listtext " + QByteArray::number(list->itemNumber(block) + 1) + ".\\tab}"
+                             : QByteArray("{\\listtext\\'95\\tab}");
+            afterWord = false;
+        }
+        for (; !fragments.atEnd(); ++fragments) {
+            const QTextFragment fragment = fragments.fragment();
+            format(runOf(fragment.charFormatIndex(), fragment.charFormat()));
+            appendEscaped(body, fragment.text(), afterWord);
+        }
+        body += "\\par\n";
+    }
+
+    out += "}\n";
     return out;
 }
 

@@ -3,6 +3,7 @@
 #include "app/Messages.h"
 #include "app/TForm8.h"
 #include "app/Toolkit.h"
+#include "editor/TMainForm.h"
 #include "entry/TForm2.h"
 #include "search/Query.h"
 #include "store/DatabaseWriter.h"
@@ -188,6 +189,7 @@ Tbase::Tbase(DocumentStore &store, QWidget *parent) : QDialog(parent), store_(st
 
     connect(add, &QPushButton::clicked, this, &Tbase::Button1Click);
     connect(Button6, &QPushButton::clicked, this, &Tbase::Button6Click);
+    connect(Button2, &QPushButton::clicked, this, &Tbase::Button2Click);
     connect(Button4, &QPushButton::clicked, this, &Tbase::Button4Click);
     connect(Button9, &QPushButton::clicked, this, &Tbase::Button9Click);
     centerOnScreen(this);
@@ -342,6 +344,12 @@ void Tbase::Button1Click()
         entry.exec();
     }
     Edit7->setText(QString::number(store_.documentCount));
+}
+
+void Tbase::Button2Click()
+{
+    TMainForm editor(store_, this);
+    editor.exec();
 }
 
 void Tbase::Button4Click()

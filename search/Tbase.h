@@ -68,6 +68,7 @@ public:
 
     void Button1Click();  // "Add" (the button named add)
     void Button6Click();  // "Find"
+    void Button2Click();  // "View ": the pocket editor
     void Button4Click();  // "Clear": empty the pocket
     void Button9Click();  // "OK": save when something was stored, then close
 
