@@ -1,7 +1,7 @@
 // "View " with a full pocket: the report built and put into the editor; the
 // report saved as RTF and opened again.
-#include "app/KaldexApplication.h"
 #include "bench/FullStore.h"
+#include "bench/QtBenchMain.h"
 #include "editor/PocketReport.h"
 #include "editor/RtfReader.h"
 #include "editor/RtfWriter.h"
@@ -109,10 +109,5 @@ BENCHMARK(BM_ReadRtf)->Unit(benchmark::kMillisecond)->Iterations(3);
 
 int main(int argc, char **argv)
 {
-    qputenv("QT_QPA_PLATFORM", qgetenv("QT_QPA_PLATFORM").isEmpty() ? "offscreen" : qgetenv("QT_QPA_PLATFORM"));
-    ui::KaldexApplication app(argc, argv);
-    benchmark::Initialize(&argc, argv);
-    benchmark::RunSpecifiedBenchmarks();
-    benchmark::Shutdown();
-    return 0;
+    return runWindowBenchmarks(argc, argv);
 }

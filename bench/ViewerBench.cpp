@@ -1,7 +1,7 @@
 // Paging in the viewer: the next document laid out and put on screen.
-#include "app/KaldexApplication.h"
 #include "app/SpinControl.h"
 #include "bench/FullStore.h"
+#include "bench/QtBenchMain.h"
 #include "viewer/TForm3.h"
 
 #include <benchmark/benchmark.h>
@@ -34,10 +34,5 @@ BENCHMARK(BM_PageToNextDocument)->Unit(benchmark::kMillisecond);
 
 int main(int argc, char **argv)
 {
-    qputenv("QT_QPA_PLATFORM", qgetenv("QT_QPA_PLATFORM").isEmpty() ? "offscreen" : qgetenv("QT_QPA_PLATFORM"));
-    ui::KaldexApplication app(argc, argv);
-    benchmark::Initialize(&argc, argv);
-    benchmark::RunSpecifiedBenchmarks();
-    benchmark::Shutdown();
-    return 0;
+    return runWindowBenchmarks(argc, argv);
 }
