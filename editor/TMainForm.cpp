@@ -73,13 +73,17 @@ TMainForm::TMainForm(DocumentStore &store, QWidget *parent)
 
     buildMenus();
     buildSpeedBar();
+    buildFormatBar();
 
     Ruler = new QFrame(client_);
     Ruler->setObjectName(QStringLiteral("Ruler"));
+    buildRuler();
     auto *edit = new TextEdit(client_);
     RichEdit1 = edit;
     RichEdit1->setObjectName(QStringLiteral("RichEdit1"));
     RichEdit1->setAcceptRichText(true);
+    // The window's font in points, so that sizes read back as the size box shows them.
+    RichEdit1->setFont(QFont(QStringLiteral("MS Sans Serif"), 8));
     RichEdit1->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
     RichEdit1->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
     RichEdit1->setProperty("helpContext", 400);
@@ -222,6 +226,12 @@ void TMainForm::layoutClient()
 void TMainForm::FormCreate()
 {
     dialogDirectory_ = QCoreApplication::applicationDirPath();
+    LoadFontList();
+    FillRuler();
+    SelectionChange();
+    for (auto changed : {&QTextEdit::cursorPositionChanged, &QTextEdit::selectionChanged})
+        connect(RichEdit1, changed, this, &TMainForm::SelectionChange);
+    connect(RichEdit1, &QTextEdit::currentCharFormatChanged, this, &TMainForm::SelectionChange);
 }
 
 void TMainForm::FormActivate()
@@ -483,6 +493,13 @@ bool TMainForm::event(QEvent *event)
 
 bool TMainForm::eventFilter(QObject *watched, QEvent *event)
 {
+    if (watched == Ruler) {
+        if (event->type() == QEvent::Paint)
+            paintRuler();
+        else if (event->type() == QEvent::Resize)
+            RulerResize();
+        return false;
+    }
     if (event->type() == QEvent::KeyPress && static_cast<QKeyEvent *>(event)->key() == Qt::Key_F1) {
         int context = 400;
         if (auto *menu = qobject_cast<QMenu *>(watched)) {
@@ -504,6 +521,7 @@ void TMainForm::resizeEvent(QResizeEvent *event)
     QDialog::resizeEvent(event);
     layoutClient();
     SetTextMargins();
+    SelectionChange();
 }
 
 void TMainForm::showEvent(QShowEvent *event)

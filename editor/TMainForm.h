@@ -6,7 +6,10 @@
 #include <thread>
 
 class QAction;
+class QComboBox;
 class QFrame;
+class QLabel;
+class QLineEdit;
 class QMenu;
 class QMenuBar;
 class QPushButton;
@@ -20,6 +23,9 @@ class DocumentStore;
 }
 
 namespace kaldex::ui {
+
+class RulerMarker;
+class SpinControl;
 
 /**
  * The pocket editor: opens with the report of the pocket, edits it, saves
@@ -54,7 +60,15 @@ public:
     QFrame *SpeedBar;
     QToolButton *OpenButton, *SaveButton, *PrintButton, *UndoButton, *CutButton, *CopyButton, *PasteButton;
     QFrame *Bevel1;
+    QComboBox *FontName;
+    QLineEdit *FontSize;
+    SpinControl *UpDown1;
+    QToolButton *BoldButton, *ItalicButton, *UnderlineButton;
+    QToolButton *LeftAlign, *CenterAlign, *RightAlign;
+    QToolButton *BulletsButton;
     QFrame *Ruler;
+    RulerMarker *FirstInd, *LeftInd, *RightInd;
+    QFrame *RulerLine;
     QStatusBar *StatusBar;
     QTextEdit *RichEdit1;
     QPushButton *Button2;
@@ -87,6 +101,37 @@ public:
     void HelpAboutClick();
     void Button2Click();
 
+    // The formatting bar and the ruler.
+    static constexpr float kRulerScale = 1.3333333730697632f;  // ruler pixels per point of indent
+    static constexpr const char *kSizeRangeText = "The number must be between 1 and 1638.";
+    /** The ruler's caption: one hundred pairs of a tab and "|". */
+    static QString rulerCaption();
+    void SelectionChange();
+    void LoadFontList();
+    void FillRuler();
+    void BoldButtonClick();
+    void ItalicButtonClick();
+    void UnderlineButtonClick();
+    void FontSizeChange();
+    void FontNameChange(int index);
+    void AlignClick(QToolButton *button);
+    void BulletsButtonClick();
+    void RulerResize();
+    void RulerItemMouseDown(RulerMarker *marker, int x);
+    void RulerItemMouseMove(RulerMarker *marker, int x);
+    void FirstIndMouseUp();
+    void LeftIndMouseUp();
+    void RightIndMouseUp();
+    /** The paragraph attributes as the ruler speaks of them, in points. */
+    struct Indents {
+        int first = 0;  // the first line, from the left edge
+        int left = 0;   // the other lines, from the first line
+        int right = 0;
+    };
+    Indents paragraphIndents() const;
+    void setParagraphIndents(const Indents &indents);
+    int rulerClientWidth() const;
+
     /** Asks the help engine for a help context (a menu entry's, or 400 for the text). */
     void contextHelp(int context);
 
@@ -104,6 +149,10 @@ private:
     void FormActivate();
     void buildMenus();
     void buildSpeedBar();
+    void buildFormatBar();
+    void buildRuler();
+    void setCharacterStyle(QToolButton *button);
+    void paintRuler();
     void fillReport();
     /** Writes the text as RTF; shows what failed and returns false. */
     bool saveTo(const QString &fileName);
