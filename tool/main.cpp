@@ -1,0 +1,515 @@
+// kaldex-tool: the database from the command line, without a display.
+
+#include "app/Toolkit.h"
+#include "editor/PocketReport.h"
+#include "editor/RtfWriter.h"
+#include "search/Query.h"
+#include "store/CodePage.h"
+#include "store/DatabaseLoader.h"
+#include "tool/Check.h"
+#include "tool/Csv.h"
+#include "viewer/DocumentLayout.h"
+
+#include <QGuiApplication>
+#include <QSaveFile>
+#include <QTextDocument>
+
+#include <cerrno>
+#include <cstdio>
+#include <cstdlib>
+#include <cstring>
+#include <filesystem>
+#include <fstream>
+#include <iterator>
+#include <memory>
+#include <stdexcept>
+#include <string>
+#include <vector>
+
+namespace {
+
+using namespace kaldex;
+
+constexpr int kDone = 0;
+constexpr int kRefused = 1;  // problems found, a rejected query, a document not there
+constexpr int kFailed = 2;   // wrong use, unreadable input, unwritable output
+constexpr int kNoHits = 3;
+
+const char *const kMainHelp =
+    "usage: kaldex-tool [--cp1251] COMMAND [options] [FILE]\n"
+    "\n"
+    "Reads a database file as the program loads it; never writes it.\n"
+    "FILE defaults to \"ba0\" in the working directory.\n"
+    "\n"
+    "commands:\n"
+    "  check [FILE]                    list what a load would lose or misread\n"
+    "  find [criteria] [FILE]          search as the search window does\n"
+    "  show N [FILE]                   the viewer's text of document N\n"
+    "  report N... [FILE] [--rtf OUT]  the pocket report of documents N...\n"
+    "  export --csv [FILE]             every document as a CSV row\n"
+    "\n"
+    "Output is UTF-8 unless --cp1251 is given; arguments are read as UTF-8.\n"
+    "\"kaldex-tool COMMAND --help\" describes a command.\n";
+
+const char *const kCheckHelp =
+    "usage: kaldex-tool check [FILE]\n"
+    "\n"
+    "Lists each problem as \"document D, line L: what\": records beyond 4999, a\n"
+    "truncated last record, sections cut short by a line that looks like a marker,\n"
+    "numbers that are not numbers, names after a gap, line counts that disagree\n"
+    "with their texts, bytes that are not Windows-1251 text.\n"
+    "Exit status: 0 sound, 1 problems, 2 unreadable.\n";
+
+const char *const kFindHelp =
+    "usage: kaldex-tool find [criteria] [FILE]\n"
+    "\n"
+    "criteria (all given must hold; --number overrides the rest):\n"
+    "  --key NAME       key word ticked: Other Visc Cond TDF Dif Pot Vir Beam\n"
+    "                   Spectr The Exp (repeatable)\n"
+    "  --sub A B        substances A and B studied together (B = 7: A alone)\n"
+    "  --aut PREFIX     an author's name starts with PREFIX\n"
+    "  --ymax Y         year <= Y\n"
+    "  --ymin Y         year >= Y\n"
+    "  --text FRAGMENT  the notes contain FRAGMENT\n"
+    "  --number N       document N itself\n"
+    "\n"
+    "Prints the found documents one per line, or the search window's message.\n"
+    "Exit status: 0 found, 1 rejected or contradictory query, 3 nothing found.\n";
+
+const char *const kShowHelp =
+    "usage: kaldex-tool show N [FILE]\n"
+    "\n"
+    "Prints the viewer's text of document N. Exit status 1 when there is no N.\n";
+
+const char *const kReportHelp =
+    "usage: kaldex-tool report N... [FILE] [--rtf OUT]\n"
+    "\n"
+    "Prints the pocket report of documents N... in that order, or writes it\n"
+    "to OUT as RTF. The last argument is FILE when it is not a number\n"
+    "(write \"./12\" for a file named 12).\n";
+
+const char *const kExportHelp =
+    "usage: kaldex-tool export --csv [FILE]\n"
+    "\n"
+    "Prints every document as one CSV row (RFC 4180) after a header row\n"
+    "naming every field.\n";
+
+/** Wrong use: the command's usage goes to stderr. */
+struct UsageError {
+    std::string message;
+    const char *help;
+};
+
+/** A message for stderr and the exit status that goes with it. */
+struct Failure {
+    int status;
+    std::string message;
+};
+
+bool cp1251Output = false;
+
+void print(const std::string &cp1251Text)
+{
+    std::string bytes = cp1251Output ? cp1251Text : utf8FromCp1251(cp1251Text);
+    std::fwrite(bytes.data(), 1, bytes.size(), stdout);
+}
+
+void printLine(const std::string &cp1251Text)
+{
+    print(cp1251Text + "\n");
+}
+
+std::string fromArgument(const std::string &utf8)
+{
+    try {
+        return cp1251FromUtf8(utf8);
+    } catch (const std::invalid_argument &) {
+        throw Failure{kFailed, "kaldex-tool: \"" + utf8 + "\" holds a character that Windows-1251 cannot hold"};
+    }
+}
+
+// The whole file, or a Failure naming why not.
+std::string readFile(const std::string &path)
+{
+    std::error_code error;
+    if (std::filesystem::is_directory(path, error))
+        throw Failure{kFailed, "kaldex-tool: cannot read " + path + ": " + std::strerror(EISDIR)};
+    std::ifstream in(path, std::ios::binary);
+    if (!in)
+        throw Failure{kFailed, "kaldex-tool: cannot read " + path + ": " + std::strerror(errno)};
+    std::string bytes((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
+    if (in.bad())
+        throw Failure{kFailed, "kaldex-tool: cannot read " + path};
+    return bytes;
+}
+
+std::unique_ptr<DocumentStore> load(const std::string &path)
+{
+    auto store = std::make_unique<DocumentStore>();
+    LoadResult result = loadDatabase(*store, readFile(path));
+    if (result.overflow)
+        std::fprintf(stderr, "kaldex-tool: %s: only the first %d records are loaded (line %ld on is not)\n",
+                     path.c_str(), DocumentStore::kMaxDocuments, result.overflowLine);
+    return store;
+}
+
+// A whole decimal number, or false.
+bool parseNumber(const std::string &text, long &value)
+{
+    if (text.empty() || text.size() > 9 || text.find_first_not_of("0123456789") != std::string::npos)
+        return false;
+    value = std::strtol(text.c_str(), nullptr, 10);
+    return true;
+}
+
+/** The words after the command: options with their values, then FILE. */
+class Arguments {
+public:
+    Arguments(std::vector<std::string> words, const char *help) : words_(std::move(words)), help_(help) {}
+
+    bool done() const { return next_ >= words_.size(); }
+    const std::string &take() { return words_[next_++]; }
+    const std::string &value(const std::string &option)
+    {
+        if (done())
+            fail(option + " needs a value");
+        return take();
+    }
+    [[noreturn]] void fail(const std::string &message) const { throw UsageError{message, help_}; }
+
+    // Whether the word is an option word (after "--" none is).
+    bool isOption(const std::string &word)
+    {
+        if (afterDashes_)
+            return false;
+        if (word == "--") {
+            afterDashes_ = true;
+            return false;
+        }
+        return word.size() > 1 && word[0] == '-';
+    }
+
+private:
+    std::vector<std::string> words_;
+    const char *help_;
+    size_t next_ = 0;
+    bool afterDashes_ = false;
+};
+
+void addFile(Arguments &args, std::string &file, const std::string &word)
+{
+    if (!file.empty())
+        args.fail("more than one FILE: " + word);
+    file = word;
+}
+
+std::string orDefault(const std::string &file)
+{
+    return file.empty() ? "ba0" : file;
+}
+
+int check(Arguments &args)
+{
+    std::string file;
+    while (!args.done()) {
+        const std::string &word = args.take();
+        if (args.isOption(word))
+            args.fail("unknown option " + word);
+        if (word != "--")
+            addFile(args, file, word);
+    }
+    const std::string path = orDefault(file);
+    std::string bytes = readFile(path);
+    std::vector<tool::Problem> problems = tool::checkDatabase(bytes);
+    for (const tool::Problem &problem : problems)
+        printLine("document " + std::to_string(problem.document) + ", line " + std::to_string(problem.line) + ": " +
+                  problem.message);
+    DocumentStore store;
+    int documents = loadDatabase(store, bytes).documents;
+    std::fprintf(stderr, "%s: %d documents, %zu problems\n", path.c_str(), documents, problems.size());
+    return problems.empty() ? kDone : kRefused;
+}
+
+bool keyFromName(std::string name, Category &key)
+{
+    struct Name {
+        const char *caption;
+        const char *record;
+        Category key;
+    };
+    static const Name names[] = {
+        {"other", "oth", Oth}, {"visc", "vis", Vis}, {"cond", "con", Con},   {"tdf", "tdi", Tdi},
+        {"dif", "dif", Dif},   {"pot", "pot", Pot},  {"vir", "vir", Vir},    {"beam", "bea", Bea},
+        {"spectr", "spe", Spe}, {"the", "the", The}, {"exp", "exp", Exp},
+    };
+    for (char &c : name)
+        c = static_cast<char>(c >= 'A' && c <= 'Z' ? c - 'A' + 'a' : c);
+    for (const Name &n : names) {
+        if (name == n.caption || name == n.record) {
+            key = n.key;
+            return true;
+        }
+    }
+    return false;
+}
+
+int find(Arguments &args)
+{
+    QueryInput input;
+    std::string file;
+    while (!args.done()) {
+        const std::string &word = args.take();
+        if (!args.isOption(word)) {
+            if (word != "--")
+                addFile(args, file, word);
+        } else if (word == "--key") {
+            Category key;
+            const std::string &name = args.value(word);
+            if (!keyFromName(name, key))
+                args.fail("unknown key word " + name);
+            input.categories[key] = true;
+        } else if (word == "--sub") {
+            input.bySubstances = true;
+            input.substance1 = fromArgument(args.value(word));
+            input.substance2 = fromArgument(args.value(word));
+        } else if (word == "--aut") {
+            input.byAuthor = true;
+            input.author = fromArgument(args.value(word));
+        } else if (word == "--ymax") {
+            input.byUpperYear = true;
+            input.upperYear = fromArgument(args.value(word));
+        } else if (word == "--ymin") {
+            input.byLowerYear = true;
+            input.lowerYear = fromArgument(args.value(word));
+        } else if (word == "--text") {
+            input.text = fromArgument(args.value(word));
+        } else if (word == "--number") {
+            input.byNumber = true;
+            input.number = fromArgument(args.value(word));
+        } else {
+            args.fail("unknown option " + word);
+        }
+    }
+    auto store = load(orDefault(file));
+    const QueryOutcome outcome = runQuery(*store, input);
+    switch (outcome) {
+    case QueryOutcome::Rejected:
+        printLine(cp1251FromUtf8("Ошибки в задании"));
+        return kRefused;
+    case QueryOutcome::Contradiction:
+        printLine(outcomeMessage(QueryOutcome::Contradiction));
+        return kRefused;
+    case QueryOutcome::NotFound:
+    case QueryOutcome::NumberNotFound:
+        printLine(outcomeMessage(outcome));
+        return kNoHits;
+    case QueryOutcome::NumberFound:
+        printLine(std::to_string(store->query().wantedNumber));
+        return kDone;
+    case QueryOutcome::Found:
+        break;
+    }
+    std::string lines;
+    for (int i = 1; i <= store->foundCount; ++i)
+        lines += std::to_string(store->foundList[static_cast<size_t>(i)]) + "\n";
+    print(lines);
+    return kDone;
+}
+
+void requireDocument(const DocumentStore &store, long slot, const std::string &path)
+{
+    if (slot < 1 || slot > store.documentCount)
+        throw Failure{kRefused, "kaldex-tool: no document " + std::to_string(slot) + " in " + path + " (it holds " +
+                                    std::to_string(store.documentCount) + ")"};
+}
+
+int show(Arguments &args)
+{
+    std::vector<std::string> words;
+    while (!args.done()) {
+        const std::string &word = args.take();
+        if (args.isOption(word))
+            args.fail("unknown option " + word);
+        if (word != "--")
+            words.push_back(word);
+    }
+    long slot = 0;
+    if (words.empty() || words.size() > 2)
+        args.fail("show takes N and at most one FILE");
+    if (!parseNumber(words[0], slot))
+        args.fail("not a document number: " + words[0]);
+    const std::string path = orDefault(words.size() == 2 ? words[1] : "");
+    auto store = load(path);
+    requireDocument(*store, slot, path);
+    std::string text;
+    for (const std::string &line : layoutDocument(store->record(static_cast<int>(slot)), static_cast<int>(slot)))
+        text += line + "\n";
+    print(text);
+    return kDone;
+}
+
+// Writes OUT only once the whole report is there: a failure leaves OUT as it was.
+void writeRtfFile(const std::string &text, const std::string &out)
+{
+    if (!qEnvironmentVariableIsSet("QT_QPA_PLATFORM"))
+        qputenv("QT_QPA_PLATFORM", "offscreen");
+    int argc = 1;
+    char name[] = "kaldex-tool";
+    char *argv[] = {name, nullptr};
+    QGuiApplication application(argc, argv);
+    QTextDocument document;
+    document.setPlainText(ui::fromCp1251(text));
+    QSaveFile file(QString::fromLocal8Bit(out.c_str()));
+    if (!file.open(QIODevice::WriteOnly) || file.write(ui::writeRtf(document)) < 0 || !file.commit())
+        throw Failure{kFailed, "kaldex-tool: cannot write " + out + ": " + file.errorString().toStdString()};
+}
+
+int report(Arguments &args)
+{
+    std::vector<std::string> words;
+    std::string rtf;
+    bool toRtf = false;
+    while (!args.done()) {
+        const std::string &word = args.take();
+        if (!args.isOption(word)) {
+            if (word != "--")
+                words.push_back(word);
+        } else if (word == "--rtf") {
+            toRtf = true;
+            rtf = args.value(word);
+        } else {
+            args.fail("unknown option " + word);
+        }
+    }
+    std::string file;
+    long slot = 0;
+    if (!words.empty() && !parseNumber(words.back(), slot)) {
+        file = words.back();
+        words.pop_back();
+    }
+    if (words.empty())
+        args.fail("report needs at least one document number");
+    if (words.size() > static_cast<size_t>(DocumentStore::kMaxPocket))
+        args.fail("the pocket holds at most " + std::to_string(DocumentStore::kMaxPocket) + " documents");
+    std::vector<long> wanted;
+    for (const std::string &word : words) {
+        if (!parseNumber(word, slot))
+            args.fail("not a document number: " + word);
+        wanted.push_back(slot);
+    }
+    const std::string path = orDefault(file);
+    if (toRtf) {
+        std::error_code error;
+        if (rtf.empty() || std::filesystem::path(rtf).filename() == "ba0" ||
+            std::filesystem::equivalent(rtf, path, error))
+            throw Failure{kFailed, "kaldex-tool: will not write the report over a database file: " + rtf};
+    }
+    auto store = load(path);
+    store->pocketCount = 0;
+    for (long s : wanted) {
+        requireDocument(*store, s, path);
+        store->pocket[static_cast<size_t>(++store->pocketCount)] = static_cast<int32_t>(s);
+    }
+    std::string text = reportText(buildReport(*store));
+    if (toRtf)
+        writeRtfFile(text, rtf);
+    else
+        print(text);
+    return kDone;
+}
+
+int exportCsv(Arguments &args)
+{
+    std::string file;
+    bool csv = false;
+    while (!args.done()) {
+        const std::string &word = args.take();
+        if (!args.isOption(word)) {
+            if (word != "--")
+                addFile(args, file, word);
+        } else if (word == "--csv") {
+            csv = true;
+        } else {
+            args.fail("unknown option " + word);
+        }
+    }
+    if (!csv)
+        args.fail("export needs --csv");
+    auto store = load(orDefault(file));
+    std::string text = tool::csvRow(tool::csvHeader());
+    for (int slot = 1; slot <= store->documentCount; ++slot)
+        text += tool::csvRow(tool::csvFields(store->record(slot)));
+    print(text);
+    return kDone;
+}
+
+int run(int argc, char **argv)
+{
+    std::vector<std::string> words(argv + 1, argv + argc);
+    size_t at = 0;
+    for (; at < words.size() && words[at] == "--cp1251"; ++at)
+        cp1251Output = true;
+    if (at == words.size())
+        throw UsageError{"no command", kMainHelp};
+    const std::string command = words[at];
+    if (command == "--help" || command == "-h") {
+        std::fputs(kMainHelp, stdout);
+        return kDone;
+    }
+    struct Command {
+        const char *name;
+        int (*run)(Arguments &);
+        const char *help;
+    };
+    static const Command commands[] = {
+        {"check", check, kCheckHelp},     {"find", find, kFindHelp},          {"show", show, kShowHelp},
+        {"report", report, kReportHelp}, {"export", exportCsv, kExportHelp},
+    };
+    for (const Command &c : commands) {
+        if (command != c.name)
+            continue;
+        // --help and --cp1251 hold anywhere before "--".
+        std::vector<std::string> rest;
+        bool dashes = false;
+        for (size_t i = at + 1; i < words.size(); ++i) {
+            const std::string &word = words[i];
+            dashes = dashes || word == "--";
+            if (!dashes && (word == "--help" || word == "-h")) {
+                std::fputs(c.help, stdout);
+                return kDone;
+            }
+            if (!dashes && word == "--cp1251")
+                cp1251Output = true;
+            else
+                rest.push_back(word);
+        }
+        Arguments args(std::move(rest), c.help);
+        return c.run(args);
+    }
+    throw UsageError{"unknown command " + command, kMainHelp};
+}
+
+}  // namespace
+
+int main(int argc, char **argv)
+{
+    int status;
+    try {
+        status = run(argc, argv);
+    } catch (const UsageError &error) {
+        std::fprintf(stderr, "kaldex-tool: %s\n\n%s", error.message.c_str(), error.help);
+        return kFailed;
+    } catch (const Failure &failure) {
+        std::fflush(stdout);
+        std::fprintf(stderr, "%s\n", failure.message.c_str());
+        return failure.status;
+    } catch (const std::exception &error) {
+        std::fprintf(stderr, "kaldex-tool: %s\n", error.what());
+        return kFailed;
+    }
+    if (std::fflush(stdout) != 0 || std::ferror(stdout)) {
+        std::fprintf(stderr, "kaldex-tool: cannot write the output: %s\n", std::strerror(errno));
+        return kFailed;
+    }
+    return status;
+}
