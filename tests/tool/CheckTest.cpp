@@ -1,0 +1,114 @@
+#include "ToolRun.h"
+
+#include "TestFiles.h"
+
+#include <gtest/gtest.h>
+
+#include <sstream>
+
+using namespace kaldex::test;
+
+namespace {
+
+const std::string kSample = KALDEX_SAMPLE;
+
+std::string fixture(const std::string &name)
+{
+    return dataFile("tool/" + name);
+}
+
+struct Planted {
+    const char *prefix;  // "document D, line L: "
+    const char *words;   // part of the message
+};
+
+void expectFinds(const ToolRun &run, std::initializer_list<Planted> planted)
+{
+    std::istringstream lines(run.out);
+    std::vector<std::string> reported;
+    for (std::string line; std::getline(lines, line);)
+        reported.push_back(line);
+    for (const Planted &p : planted) {
+        bool found = false;
+        for (const std::string &line : reported)
+            found = found || (line.rfind(p.prefix, 0) == 0 && line.find(p.words) != std::string::npos);
+        EXPECT_TRUE(found) << p.prefix << p.words << "\nin:\n" << run.out;
+    }
+}
+
+// A sound record with the given number, as the program writes it.
+std::string record(int number)
+{
+    return "$\r\n" + std::to_string(number) +
+           "\r\n$\r\n0@1@0@0@0@0@0@0@0@0@0@1@1@2@1@1@1@0@0\r\n$\r\nKestin@@@@@@\r\n$\r\n"
+           "0@0@0@0@0@0@0@0@0@0@0@0@0@0@0@1972@0@0@0\r\n$\r\nAr@@@@@@@@\r\n$\r\nCitation\r\n$\r\n$\r\n$\r\n$@$\r\n";
+}
+
+}  // namespace
+
+TEST(ToolCheck, SoundFilesPass)
+{
+    for (const std::string &path : {kSample, dataFile("search/query.ba0")}) {
+        ToolRun run = runTool({"check", path});
+        EXPECT_EQ(run.status, 0) << path << run.out;
+        EXPECT_EQ(run.out, "") << path;
+    }
+    TempDir dir;
+    writeBytes(dir.file("empty"), "");
+    EXPECT_EQ(runTool({"check", dir.file("empty")}).status, 0);
+}
+
+TEST(ToolCheck, FindsEachPlantedProblem)
+{
+    ToolRun run = runTool({"check", fixture("problems.ba0")});
+    EXPECT_EQ(run.status, 1);
+    expectFinds(run, {
+                         {"document 2, line 21: ", "(abstract line count) \"x\" is not a number"},
+                         {"document 3, line 40: ", "gap in the author names"},
+                         {"document 4, line 55: ", "citation: 1 text line(s), but the line count says 5"},
+                         {"document 5, line 80: ", "cut at its \"$\""},
+                         {"document 5, line 83: ", "byte 0x98 at column 5"},
+                         {"document 6, line 95: ", "more than 5 substance names"},
+                         {"document 7, line 110: ", "18 items where 19 belong"},
+                         {"document 8, line 135: ", "looks like a marker cuts the notes short: \"$5 per sample\""},
+                         {"document 8, line 137: ", "end line \"$@$\" is missing"},
+                     });
+    EXPECT_EQ(run.out.find("document 1,"), std::string::npos) << "the first record is sound";
+    EXPECT_NE(run.err.find("8 documents"), std::string::npos) << run.err;
+
+    run = runTool({"check", fixture("truncated.ba0")});
+    EXPECT_EQ(run.status, 1);
+    expectFinds(run, {{"document 2, line 24: ", "truncated in its second number line"}});
+}
+
+TEST(ToolCheck, RecordsBeyondTheTableAndOddBytes)
+{
+    TempDir dir;
+    std::string bytes;
+    for (int i = 1; i <= 5000; ++i)
+        bytes += record(i);
+    writeBytes(dir.file("full"), bytes);
+    ToolRun run = runTool({"check", dir.file("full")});
+    EXPECT_EQ(run.status, 1);
+    expectFinds(run, {{"document 5000, line 79985: ", "beyond 4999"}});
+
+    // Blank lines after the last record are not a problem; a UTF-8 name is.
+    writeBytes(dir.file("blank-tail"), record(1) + "\r\n  \r\n");
+    EXPECT_EQ(runTool({"check", dir.file("blank-tail")}).status, 0);
+    std::string utf8 = record(1);
+    utf8.replace(utf8.find("Kestin"), 6, "Кестин");
+    writeBytes(dir.file("utf8"), utf8);
+    expectFinds(runTool({"check", dir.file("utf8")}), {{"document 1, line 6: ", "looks like UTF-8"}});
+}
+
+TEST(ToolCheck, UnreadableFiles)
+{
+    TempDir dir;
+    ToolRun run = runTool({"check", dir.file("missing")});
+    EXPECT_EQ(run.status, 2);
+    EXPECT_NE(run.err.find("cannot read"), std::string::npos);
+    EXPECT_EQ(runTool({"check", dir.path()}).status, 2);
+    EXPECT_EQ(runTool({"check"}, dir.path()).status, 2) << "no ba0 in the working directory";
+    writeBytes(dir.file("ba0"), record(1));
+    EXPECT_EQ(runTool({"check"}, dir.path()).status, 0) << "ba0 is the default";
+}
