@@ -4,6 +4,8 @@
 
 #include <algorithm>
 #include <cerrno>
+#include <cstring>
+#include <memory>
 #include <fcntl.h>
 #include <istream>
 #include <iterator>
@@ -15,10 +17,11 @@ namespace {
 
 class LineReader {
 public:
-    explicit LineReader(std::string_view bytes) : rest_(bytes) {}
+    explicit LineReader(std::string_view bytes) : rest_(bytes) { findDollar(); }
 
-    // One line without its end; CR LF and bare LF both end a line.
-    bool next(std::string_view &line)
+    // One line without its end; CR LF and bare LF both end a line. dollar is
+    // the offset of the line's first "$", npos when it has none.
+    bool next(std::string_view &line, size_t &dollar)
     {
         if (rest_.empty())
             return false;
@@ -32,20 +35,35 @@ public:
         }
         if (!line.empty() && line.back() == '\r')
             line.remove_suffix(1);
+        // "$" is rare outside markers: one search for the next one serves
+        // every line up to it.
+        dollar = std::string_view::npos;
+        if (dollar_ && dollar_ < line.data() + line.size()) {
+            dollar = static_cast<size_t>(dollar_ - line.data());
+            findDollar();
+        }
         return true;
     }
 
 private:
+    void findDollar()
+    {
+        dollar_ = static_cast<const char *>(std::memchr(rest_.data(), '$', rest_.size()));
+    }
+
     std::string_view rest_;
+    const char *dollar_ = nullptr;
 };
 
-// "$" after at most three spaces.
-bool isMarker(std::string_view line)
+// "$" after at most three spaces; dollar is the line's first "$".
+bool isMarker(std::string_view line, size_t dollar)
 {
-    size_t i = 0;
-    while (i < 3 && i < line.size() && line[i] == ' ')
-        ++i;
-    return i < line.size() && line[i] == '$';
+    if (dollar > 3)
+        return false;
+    for (size_t i = 0; i < dollar; ++i)
+        if (line[i] != ' ')
+            return false;
+    return true;
 }
 
 // Number and name lines are read with their "$" dropped; most have none.
@@ -123,6 +141,7 @@ LoadResult loadDatabase(DocumentStore &store, std::string_view bytes)
     result.opened = true;
     LineReader reader(bytes);
     std::string_view line;
+    size_t dollar = 0;
     std::string_view lastContent;  // kept across sections and records alike
     long counter = 0;
     int slot = 1;
@@ -136,14 +155,14 @@ LoadResult loadDatabase(DocumentStore &store, std::string_view bytes)
             if (text)
                 text->clear();
             bool readAny = false;
-            while (reader.next(line)) {
+            while (reader.next(line, dollar)) {
                 readAny = true;
                 ++counter;
-                if (isMarker(line))
+                if (isMarker(line, dollar))
                     break;
                 lastContent = line;
                 if (text) {
-                    text->append(line.substr(0, line.find('$')));
+                    text->append(line.substr(0, dollar));
                     text->push_back('\n');
                 }
             }
@@ -187,7 +206,7 @@ LoadResult loadDatabase(DocumentStore &store, std::string_view bytes)
 
     // The table is full: anything but blank lines left over is a record that
     // has no room, and a save would silently drop it.
-    while (reader.next(line)) {
+    while (reader.next(line, dollar)) {
         ++counter;
         if (!isBlank(line)) {
             result.overflow = true;
@@ -221,17 +240,22 @@ LoadResult loadDatabaseFile(DocumentStore &store, const std::string &path)
         // Read straight into one buffer of the file's size; grow if it grew meanwhile.
         struct stat info {};
         size_t capacity = ::fstat(fd, &info) == 0 && S_ISREG(info.st_mode) ? static_cast<size_t>(info.st_size) : 0;
-        std::string bytes(capacity + 1, '\0');
+        size_t size = capacity + 1;
+        std::unique_ptr<char[]> bytes(new char[size]);  // not zero-filled: it is read over at once
         size_t used = 0;
         for (;;) {
-            if (used == bytes.size())
-                bytes.resize(bytes.size() * 2 + 4096);
-            ssize_t n = ::read(fd, bytes.data() + used, bytes.size() - used);
+            if (used == size) {
+                std::unique_ptr<char[]> larger(new char[size * 2 + 4096]);
+                std::memcpy(larger.get(), bytes.get(), used);
+                bytes = std::move(larger);
+                size = size * 2 + 4096;
+            }
+            ssize_t n = ::read(fd, bytes.get() + used, size - used);
             if (n > 0) {
                 used += static_cast<size_t>(n);
             } else if (n == 0) {
                 ::close(fd);
-                return loadDatabase(store, std::string_view(bytes.data(), used));
+                return loadDatabase(store, std::string_view(bytes.get(), used));
             } else if (errno != EINTR) {
                 failed.errorNumber = errno;
                 break;
