@@ -48,7 +48,7 @@ public:
 private:
     void findDollar()
     {
-        dollar_ = static_cast<const char *>(std::memchr(rest_.data(), '$', rest_.size()));
+        dollar_ = rest_.empty() ? nullptr : static_cast<const char *>(std::memchr(rest_.data(), '$', rest_.size()));
     }
 
     std::string_view rest_;
