@@ -234,7 +234,6 @@ void TMainForm::SelectionChange()
     ItalicButton->setChecked(chars.fontItalic());
     UnderlineButton->setChecked(chars.fontUnderline());
     BulletsButton->setChecked(RichEdit1->textCursor().currentList() != nullptr);
-    const QFont font = chars.font();
     const double points = chars.fontPointSize() > 0 ? chars.fontPointSize() : RichEdit1->document()->defaultFont().pointSizeF();
     FontSize->setText(QString::number(truncated(points)));
     UpDown1->setPosition(static_cast<int16_t>(std::clamp(truncated(points), 1, 1638)));

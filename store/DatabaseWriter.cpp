@@ -1,5 +1,6 @@
 #include "store/DatabaseWriter.h"
 
+#include "store/FileBytes.h"
 #include "store/Number.h"
 
 #include <cerrno>
@@ -78,25 +79,6 @@ bool writeFileSynced(const std::string &path, const std::string &bytes, mode_t m
     return ok;
 }
 
-bool readFile(const std::string &path, std::string &bytes)
-{
-    int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC);
-    if (fd < 0)
-        return false;
-    char buffer[1 << 16];
-    for (;;) {
-        ssize_t n = ::read(fd, buffer, sizeof buffer);
-        if (n > 0) {
-            bytes.append(buffer, static_cast<size_t>(n));
-        } else if (n == 0 || errno != EINTR) {
-            int error = errno;
-            ::close(fd);
-            errno = error;
-            return n == 0;
-        }
-    }
-}
-
 // Keeps the old file's bytes under the backup name: a hard link where the
 // file system has them, a synced copy otherwise.
 bool keepBackup(const std::string &path, const std::string &backup, mode_t mode)
@@ -106,7 +88,7 @@ bool keepBackup(const std::string &path, const std::string &backup, mode_t mode)
     if (errno == EEXIST)
         return false;
     std::string old;
-    return readFile(path, old) && writeFileSynced(backup, old, mode, O_EXCL);
+    return readWholeFile(path, old) && writeFileSynced(backup, old, mode, O_EXCL);
 }
 
 void syncDirectory(const std::string &dir)

@@ -6,6 +6,7 @@
 #include "search/Query.h"
 #include "store/CodePage.h"
 #include "store/DatabaseLoader.h"
+#include "store/FileBytes.h"
 #include "tool/Check.h"
 #include "tool/Csv.h"
 #include "viewer/DocumentLayout.h"
@@ -19,8 +20,6 @@
 #include <cstdlib>
 #include <cstring>
 #include <filesystem>
-#include <fstream>
-#include <iterator>
 #include <memory>
 #include <stdexcept>
 #include <string>
@@ -131,15 +130,9 @@ std::string fromArgument(const std::string &utf8)
 // The whole file, or a Failure naming why not.
 std::string readFile(const std::string &path)
 {
-    std::error_code error;
-    if (std::filesystem::is_directory(path, error))
-        throw Failure{kFailed, "kaldex-tool: cannot read " + path + ": " + std::strerror(EISDIR)};
-    std::ifstream in(path, std::ios::binary);
-    if (!in)
+    std::string bytes;
+    if (!readWholeFile(path, bytes))
         throw Failure{kFailed, "kaldex-tool: cannot read " + path + ": " + std::strerror(errno)};
-    std::string bytes((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
-    if (in.bad())
-        throw Failure{kFailed, "kaldex-tool: cannot read " + path};
     return bytes;
 }
 
