@@ -1,5 +1,6 @@
 #include "app/TForm1.h"
 
+#include "app/Messages.h"
 #include "app/TForm6.h"
 #include "app/Toolkit.h"
 #include "search/Tbase.h"
@@ -11,6 +12,8 @@
 #include <QPushButton>
 
 #include <algorithm>
+#include <cerrno>
+#include <cstring>
 
 namespace kaldex::ui {
 
@@ -70,9 +73,29 @@ TForm1::TForm1(DocumentStore &store, QWidget *parent) : QDialog(parent), store_(
 
 void TForm1::Button1Click()
 {
-    loadDatabaseFile(store_, kDatabaseName);
+    LoadResult loaded = loadDatabaseFile(store_, kDatabaseName);
+    // A missing file is a new, empty database; one that is there but cannot be
+    // read is not, and the user must know before working on an empty table.
+    if (store_.unreadFile)
+        showMessage(this, QStringLiteral("KALDEX"), unreadText(loaded.errorNumber));
     Tbase search(store_, this);
     search.exec();
+}
+
+QString TForm1::unreadText(int error)
+{
+    QString why;
+    switch (error) {
+    case EACCES:
+    case EPERM: why = QStringLiteral("нет прав на чтение файла"); break;
+    case EISDIR:
+    case EINVAL: why = QStringLiteral("«ba0» в рабочей папке не является обычным файлом"); break;
+    case EIO: why = QStringLiteral("ошибка ввода-вывода"); break;
+    default: why = QStringLiteral("ошибка системы (%1)").arg(QString::fromLocal8Bit(std::strerror(error))); break;
+    }
+    return QStringLiteral("Файл базы «ba0» не удалось прочитать: %1.\nПоиск откроется без документов; "
+                          "сохранение в этот файл отключено, чтобы не заменить непрочитанные документы.")
+        .arg(why);
 }
 
 void TForm1::Button2Click()

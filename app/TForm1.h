@@ -30,6 +30,9 @@ public:
     void Button2Click();  // "Info"
     void Button4Click();  // "OK"
 
+    /** What "CONT" says when "ba0" is there but could not be read (errno error). */
+    static QString unreadText(int error);
+
 private:
     DocumentStore &store_;
 };

@@ -217,6 +217,10 @@ QString Tbase::saveFailureText(const SaveResult &result)
                               "потеряла бы те, что не поместились в память.")
                    .arg(DocumentStore::kMaxDocuments);
         break;
+    case SaveStatus::NotRead:
+        what = QStringLiteral("База не сохранена: файл «ba0» не удалось прочитать при загрузке, и запись "
+                              "заменила бы его документы документами этого сеанса.");
+        break;
     case SaveStatus::NotAFile:
         what = QStringLiteral("База не сохранена: «ba0» в рабочей папке не является обычным файлом.");
         break;

@@ -218,6 +218,7 @@ LoadResult loadDatabase(DocumentStore &store, std::string_view bytes)
 done:
     store.documentCount = slot - 1;
     store.loadOverflow = result.overflow;
+    store.unreadFile = false;
     store.overflowLine = result.overflowLine;
     result.documents = store.documentCount;
     result.lines = counter;
@@ -233,13 +234,19 @@ LoadResult loadDatabase(DocumentStore &store, std::istream &in)
 LoadResult loadDatabaseFile(DocumentStore &store, const std::string &path)
 {
     LoadResult failed;
-    int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC);
+    // Non-blocking so that a pipe named "ba0" cannot hang the open; only a
+    // plain file is read, never a pipe, a device or a directory.
+    int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC | O_NONBLOCK);
+    struct stat info {};
     if (fd < 0) {
         failed.errorNumber = errno;
+    } else if (::fstat(fd, &info) != 0) {
+        failed.errorNumber = errno;
+    } else if (!S_ISREG(info.st_mode)) {
+        failed.errorNumber = S_ISDIR(info.st_mode) ? EISDIR : EINVAL;
     } else {
         // Read straight into one buffer of the file's size; grow if it grew meanwhile.
-        struct stat info {};
-        size_t capacity = ::fstat(fd, &info) == 0 && S_ISREG(info.st_mode) ? static_cast<size_t>(info.st_size) : 0;
+        size_t capacity = static_cast<size_t>(info.st_size);
         size_t size = capacity + 1;
         std::unique_ptr<char[]> bytes(new char[size]);  // not zero-filled: it is read over at once
         size_t used = 0;
@@ -261,11 +268,14 @@ LoadResult loadDatabaseFile(DocumentStore &store, const std::string &path)
                 break;
             }
         }
-        ::close(fd);
     }
+    if (fd >= 0)
+        ::close(fd);
     store.documentCount = 0;
     store.loadOverflow = false;
     store.overflowLine = 0;
+    // A file that is there but could not be read must not be saved over.
+    store.unreadFile = failed.errorNumber != ENOENT;
     return failed;
 }
 

@@ -196,6 +196,8 @@ SaveResult saveDatabase(const DocumentStore &store, const std::string &dir, cons
         return {};
     if (store.loadOverflow)
         return failure(SaveStatus::Overflow);
+    if (store.unreadFile)
+        return failure(SaveStatus::NotRead);
 
     const std::string path = dir + "/" + kDatabaseName;
     const std::string temporary = dir + "/" + kTemporaryName;

@@ -31,6 +31,7 @@ enum class SaveStatus {
     NotModified,     // nothing was stored in this run: nothing written
     Saved,
     Overflow,        // the loaded file held more than the store: refused
+    NotRead,         // the last load could not read "ba0": refused
     NotAFile,        // "ba0" exists but is not a plain file
     NoBackupName,    // all eleven backup names of the day are taken
     WriteFailed,     // the new file could not be written completely

@@ -42,6 +42,13 @@ public:
     bool loadOverflow = false;
     long overflowLine = 0;
 
+    /**
+     * Set by the last load when "ba0" was there but could not be read (no
+     * permission, a directory, an input error): the table is empty, and a
+     * save would put the session's documents in place of the unread ones.
+     */
+    bool unreadFile = false;
+
 private:
     std::vector<DocumentRecord> records_;
 };

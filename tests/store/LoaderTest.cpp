@@ -97,9 +97,18 @@ TEST(Loader, EmptyAndMissingFilesGiveNoDocuments)
     EXPECT_FALSE(missing.opened);
     EXPECT_EQ(store.documentCount, 0);
 
+    EXPECT_FALSE(store.unreadFile);  // missing is a new database, free to save
+
     test::TempDir dir;  // a directory where the file should be
     EXPECT_FALSE(loadDatabaseFile(store, dir.path()).opened);
     EXPECT_EQ(store.documentCount, 0);
+    EXPECT_TRUE(store.unreadFile);
+    store.modified = 1;
+    EXPECT_EQ(saveDatabase(store, dir.path(), LocalDate{}).status, SaveStatus::NotRead);
+
+    test::writeBytes(dir.file("ba0"), "");
+    loadDatabaseFile(store, dir.file("ba0"));
+    EXPECT_FALSE(store.unreadFile);
 }
 
 TEST(Loader, MarkersAndDollarsInsideLines)

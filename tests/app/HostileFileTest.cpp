@@ -1,0 +1,180 @@
+// Files a user may really have as "ba0": each gives its documented result or
+// a clear message through "CONT", and none of them leads to a write.
+#include "TestFiles.h"
+#include "WindowTesting.h"
+#include "app/Messages.h"
+#include "app/TForm1.h"
+#include "search/Tbase.h"
+#include "store/DocumentStore.h"
+
+#include <QLineEdit>
+#include <QPushButton>
+
+#include <gtest/gtest.h>
+
+#include <filesystem>
+#include <functional>
+#include <map>
+#include <random>
+#include <sys/stat.h>
+#include <unistd.h>
+
+using namespace kaldex;
+using namespace kaldex::ui;
+namespace fs = std::filesystem;
+
+namespace {
+
+struct Hostile {
+    std::string name;
+    std::function<void(const std::string &path)> make;
+    int documents;          // -1: any count
+    bool message;           // a message must be shown (and a save refused)
+};
+
+void file(const std::string &path, const std::string &bytes) { test::writeBytes(path, bytes); }
+
+std::string sample() { return test::readBytes(KALDEX_SOURCE_DIR "/sample/ba0"); }
+
+std::string replaced(std::string text, const std::string &from, const std::string &to)
+{
+    for (size_t at = 0; (at = text.find(from, at)) != std::string::npos; at += to.size())
+        text.replace(at, from.size(), to);
+    return text;
+}
+
+// Windows-1251 Cyrillic as UTF-8: every byte from 0xC0 up becomes two.
+std::string asUtf8(const std::string &cp1251)
+{
+    std::string out;
+    for (unsigned char c : cp1251) {
+        if (c < 0x80) {
+            out += static_cast<char>(c);
+        } else {
+            char32_t u = c >= 0xC0 ? 0x0410 + (c - 0xC0) : 0x2022;
+            out += static_cast<char>(0xC0 | (u >> 6));
+            out += static_cast<char>(0x80 | (u & 0x3F));
+        }
+    }
+    return out;
+}
+
+std::string records(int count)
+{
+    std::string one = test::readBytes(test::dataFile("store/expected.ba0"));
+    std::string out;
+    out.reserve(one.size() * (count / 3 + 1));
+    while (count >= 3) {
+        out += one;
+        count -= 3;
+    }
+    return out;
+}
+
+// The fixture's three records with the third cut inside section k: the file
+// ends after the marker of section k-1 and half of the next line.
+std::string cutInSection(int k)
+{
+    std::string bytes = test::readBytes(test::dataFile("store/expected.ba0"));
+    size_t start = bytes.find("$@$\r\n", bytes.find("$@$\r\n") + 1) + 5;
+    size_t at = start;
+    for (int markers = 0; markers < k;) {
+        size_t end = bytes.find("\r\n", at) + 2;
+        if (bytes[at] == '$')
+            ++markers;
+        at = end;
+    }
+    size_t next = bytes.find("\r\n", at) - at;
+    return bytes.substr(0, at + next / 2);
+}
+
+std::map<std::string, std::string> snapshot(const std::string &dir)
+{
+    std::map<std::string, std::string> files;
+    for (const auto &entry : fs::directory_iterator(dir)) {
+        struct stat info {};
+        ::lstat(entry.path().c_str(), &info);
+        files[entry.path().filename()] = std::to_string(info.st_mode) + "/" + std::to_string(info.st_size) + "/" +
+                                         std::to_string(info.st_mtim.tv_sec) + "." +
+                                         std::to_string(info.st_mtim.tv_nsec);
+    }
+    return files;
+}
+
+std::vector<Hostile> hostileFiles()
+{
+    std::vector<Hostile> rows = {
+        {"empty", [](auto &p) { file(p, ""); }, 0, false},
+        {"one byte", [](auto &p) { file(p, "$"); }, 0, false},
+        {"binary garbage",
+         [](auto &p) {
+             std::mt19937 random(7);
+             std::string bytes(1 << 20, '\0');
+             for (char &c : bytes)
+                 c = static_cast<char>(random());
+             file(p, bytes);
+         },
+         -1, false},
+        {"UTF-8 text", [](auto &p) { file(p, asUtf8(sample())); }, 48, false},
+        {"100 MB in one line", [](auto &p) { file(p, std::string(100u << 20, 'x')); }, 0, false},
+        {"no line ends at all", [](auto &p) { file(p, replaced(sample(), "\r\n", "")); }, 0, false},
+        {"bare LF line ends", [](auto &p) { file(p, replaced(sample(), "\r\n", "\n")); }, 48, false},
+        {"CR line ends", [](auto &p) { file(p, replaced(sample(), "\r\n", "\r")); }, 0, false},
+        {"no line end after the last line", [](auto &p) { file(p, sample().substr(0, sample().size() - 2)); }, 48,
+         false},
+        {"6000 records", [](auto &p) { file(p, records(6000)); }, DocumentStore::kMaxDocuments, true},
+        {"a directory", [](auto &p) { fs::create_directory(p); }, 0, true},
+        {"a pipe", [](auto &p) { ASSERT_EQ(::mkfifo(p.c_str(), 0644), 0); }, 0, true},
+        {"a link to itself", [](auto &p) { fs::create_symlink("ba0", p); }, 0, true},
+        {"a link to nowhere (no database yet)", [](auto &p) { fs::create_symlink("gone", p); }, 0, false},
+    };
+    for (int k = 0; k < 10; ++k)
+        rows.push_back({"cut in section " + std::to_string(k), [k](auto &p) { file(p, cutInSection(k)); },
+                        k < 9 ? 2 : 3, false});
+    if (::geteuid() != 0)  // root reads any file
+        rows.push_back({"no read permission",
+                        [](auto &p) {
+                            file(p, sample());
+                            fs::permissions(p, fs::perms::none);
+                        },
+                        0, true});
+    return rows;
+}
+
+}  // namespace
+
+TEST(HostileFiles, LoadAsDocumentedOrSaySoAndWriteNothing)
+{
+    for (const Hostile &row : hostileFiles()) {
+        SCOPED_TRACE(row.name);
+        test::InDirectory here;
+        row.make(here.dir.file("ba0"));
+        auto before = snapshot(here.dir.path());
+
+        MessageHook messages;
+        auto store = std::make_unique<DocumentStore>();
+        TForm1 start(*store);
+        QString shown;
+        test::onNextModal([&](QWidget *modal) {
+            auto *search = qobject_cast<Tbase *>(modal);
+            ASSERT_NE(search, nullptr);
+            QApplication::processEvents();  // the window's own warnings
+            shown = search->Edit7->text();
+            if (row.message) {
+                // Storing a document and pressing "OK" must not put it over the unread file.
+                store->modified = 1;
+                search->Button9->click();
+                EXPECT_TRUE(search->isVisible());
+            }
+        });
+        start.Button1->click();
+
+        if (row.documents >= 0) {
+            EXPECT_EQ(shown, QString::number(row.documents));
+        }
+        EXPECT_EQ(messages.shown().size(), row.message ? 2 : 0) << messages.shown().join(QStringLiteral(" | ")).toStdString();
+        EXPECT_EQ(snapshot(here.dir.path()), before);
+        if (::geteuid() != 0)
+            fs::permissions(here.dir.file("ba0"), fs::perms::owner_all, fs::perm_options::add);
+    }
+}
