@@ -1,5 +1,8 @@
-// "View " with a full pocket: the report built and put into the editor; the
-// report saved as RTF and opened again.
+// "View " with a full pocket: the report built and put into the editor, beside
+// the window with an empty pocket and the report text put into a bare text
+// document; the report saved from the editor as RTF and opened into it again.
+// KALDEX_BENCH_REPORT_RTF names where the saved report is left (for comparing
+// with other programs); /tmp/kaldex-bench-report.rtf otherwise.
 #include "bench/FullStore.h"
 #include "bench/QtBenchMain.h"
 #include "editor/PocketReport.h"
@@ -11,9 +14,12 @@
 #include <benchmark/benchmark.h>
 
 #include <QFile>
+#include <QSaveFile>
 #include <QTextDocument>
 #include <QTextEdit>
 
+#include <algorithm>
+#include <cstdlib>
 #include <memory>
 
 using namespace kaldex;
@@ -24,8 +30,8 @@ DocumentStore &fullPocket()
 {
     static std::unique_ptr<DocumentStore> store = [] {
         auto made = std::make_unique<DocumentStore>();
-        bench::fillStore(*made);
-        made->pocketCount = DocumentStore::kMaxPocket;
+        bench::fillBenchStore(*made);
+        made->pocketCount = std::min(made->documentCount, DocumentStore::kMaxPocket);
         for (int entry = 1; entry <= made->pocketCount; ++entry)
             made->pocket[static_cast<size_t>(entry)] = entry;
         return made;
@@ -72,38 +78,125 @@ void BM_ViewFullPocketFilled(benchmark::State &state)
 }
 BENCHMARK(BM_ViewFullPocketFilled)->Unit(benchmark::kMillisecond)->Iterations(3);
 
-QTextDocument &reportDocument()
+// The floor for the window: the same window with an empty pocket.
+void BM_ViewEmptyPocketShown(benchmark::State &state)
 {
-    static QTextDocument document;
-    if (document.isEmpty())
-        document.setPlainText(ui::fromCp1251(reportText(buildReport(fullPocket()))));
-    return document;
+    DocumentStore &full = fullPocket();
+    const int pocketCount = full.pocketCount;
+    full.pocketCount = 0;
+    for (auto _ : state) {
+        auto editor = std::make_unique<ui::TMainForm>(full);
+        editor->show();
+        QApplication::processEvents();
+        state.PauseTiming();
+        editor.reset();
+        state.ResumeTiming();
+    }
+    full.pocketCount = pocketCount;
+}
+BENCHMARK(BM_ViewEmptyPocketShown)->Unit(benchmark::kMillisecond)->Iterations(3);
+
+// The floor for the filled window: the report's text put into a text document
+// that belongs to no window.
+void BM_ReportIntoBareDocument(benchmark::State &state)
+{
+    const QString text = ui::fromCp1251(reportText(buildReport(fullPocket())));
+    for (auto _ : state) {
+        auto document = std::make_unique<QTextDocument>();
+        document->setUndoRedoEnabled(false);
+        document->setPlainText(text);
+        benchmark::DoNotOptimize(document->blockCount());
+        state.PauseTiming();
+        document.reset();
+        state.ResumeTiming();
+    }
+}
+BENCHMARK(BM_ReportIntoBareDocument)->Unit(benchmark::kMillisecond)->Iterations(3);
+
+// An editor on screen with the whole report in it. Each benchmark makes its
+// own: a window must be gone before the application object.
+std::unique_ptr<ui::TMainForm> filledEditor()
+{
+    auto editor = std::make_unique<ui::TMainForm>(fullPocket());
+    editor->show();
+    editor->waitForReport();
+    QApplication::processEvents();
+    return editor;
 }
 
+QString reportPath()
+{
+    const char *path = std::getenv("KALDEX_BENCH_REPORT_RTF");
+    return QString::fromLocal8Bit(path && *path ? path : "/tmp/kaldex-bench-report.rtf");
+}
+
+// As the editor's save does it: the text control's document as RTF, written
+// beside the file and put in its place.
 void BM_WriteRtf(benchmark::State &state)
 {
-    QByteArray bytes;
-    for (auto _ : state)
-        bytes = ui::writeRtf(reportDocument());
-    state.counters["MB"] = bytes.size() / 1e6;
-    QFile file(QStringLiteral("/tmp/kaldex-bench-report.rtf"));
-    if (file.open(QIODevice::WriteOnly))
-        file.write(bytes);
+    auto editor = filledEditor();
+    const QTextDocument &document = *editor->RichEdit1->document();
+    qint64 bytes = 0;
+    for (auto _ : state) {
+        QSaveFile file(reportPath());
+        bytes = file.open(QIODevice::WriteOnly) ? file.write(ui::writeRtf(document)) : -1;
+        if (bytes < 0 || !file.commit())
+            state.SkipWithError("not saved");
+    }
+    state.counters["MB"] = static_cast<double>(bytes) / 1e6;
 }
 BENCHMARK(BM_WriteRtf)->Unit(benchmark::kMillisecond)->Iterations(3);
 
+// The report's RTF as the editor saves it, left in a file.
+bool saveReport()
+{
+    auto editor = filledEditor();
+    QSaveFile file(reportPath());
+    return file.open(QIODevice::WriteOnly) && file.write(ui::writeRtf(*editor->RichEdit1->document())) >= 0 &&
+           file.commit();
+}
+
+// As the editor's open does it: the file read and its RTF put into the text
+// control on screen.
 void BM_ReadRtf(benchmark::State &state)
 {
-    const QByteArray bytes = ui::writeRtf(reportDocument());
+    if (!saveReport()) {
+        state.SkipWithError("not saved");
+        return;
+    }
+    auto editor = filledEditor();
+    QTextDocument &document = *editor->RichEdit1->document();
     for (auto _ : state) {
-        QTextDocument document;
+        QFile file(reportPath());
         QString error;
-        if (!ui::readRtf(bytes, document, &error))
+        if (!file.open(QIODevice::ReadOnly) || !ui::readRtf(file.readAll(), document, &error))
             state.SkipWithError("not read");
+        QApplication::processEvents();
         benchmark::DoNotOptimize(document.blockCount());
     }
 }
 BENCHMARK(BM_ReadRtf)->Unit(benchmark::kMillisecond)->Iterations(3);
+
+// The same file read into a text document that belongs to no window.
+void BM_ReadRtfBareDocument(benchmark::State &state)
+{
+    if (!saveReport()) {
+        state.SkipWithError("not saved");
+        return;
+    }
+    for (auto _ : state) {
+        QFile file(reportPath());
+        auto document = std::make_unique<QTextDocument>();
+        QString error;
+        if (!file.open(QIODevice::ReadOnly) || !ui::readRtf(file.readAll(), *document, &error))
+            state.SkipWithError("not read");
+        benchmark::DoNotOptimize(document->blockCount());
+        state.PauseTiming();
+        document.reset();
+        state.ResumeTiming();
+    }
+}
+BENCHMARK(BM_ReadRtfBareDocument)->Unit(benchmark::kMillisecond)->Iterations(3);
 
 }  // namespace
 

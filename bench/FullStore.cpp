@@ -1,9 +1,14 @@
 #include "bench/FullStore.h"
 
+#include "store/DatabaseLoader.h"
 #include "store/DatabaseWriter.h"
 
 #include <array>
 #include <cstdint>
+#include <cstdio>
+#include <cstdlib>
+#include <fstream>
+#include <iterator>
 #include <memory>
 
 namespace kaldex::bench {
@@ -106,6 +111,36 @@ std::string fullDatabaseFile(int count)
     auto store = std::make_unique<DocumentStore>();
     fillStore(*store, count);
     return formatDatabase(*store);
+}
+
+static const char *namedDatabase()
+{
+    const char *path = std::getenv("KALDEX_BENCH_DATABASE");
+    return path && *path ? path : nullptr;
+}
+
+std::string benchDatabaseFile()
+{
+    const char *path = namedDatabase();
+    if (!path)
+        return fullDatabaseFile();
+    std::ifstream in(path, std::ios::binary);
+    std::string bytes((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
+    if (!in || bytes.empty()) {
+        // A benchmark over an empty store would measure nothing and look fast.
+        std::fprintf(stderr, "KALDEX_BENCH_DATABASE: cannot read %s\n", path);
+        std::exit(2);
+    }
+    return bytes;
+}
+
+void fillBenchStore(DocumentStore &store)
+{
+    if (!namedDatabase()) {
+        fillStore(store);
+        return;
+    }
+    loadDatabase(store, benchDatabaseFile());
 }
 
 }  // namespace kaldex::bench

@@ -1,5 +1,6 @@
 // "Find" over a full store, each criterion alone and all together, beside a
-// plain memmem scan of the same notes; and the viewer's layout of a document.
+// plain pass over the records and a plain memmem scan of the same notes; and
+// the viewer's layout of a document.
 #include "bench/FullStore.h"
 #include "search/Query.h"
 #include "store/CodePage.h"
@@ -9,6 +10,7 @@
 
 #include <cstring>
 #include <memory>
+#include <vector>
 
 using namespace kaldex;
 
@@ -18,7 +20,7 @@ DocumentStore &fullStore()
 {
     static std::unique_ptr<DocumentStore> store = [] {
         auto made = std::make_unique<DocumentStore>();
-        bench::fillStore(*made);
+        bench::fillBenchStore(*made);
         return made;
     }();
     return *store;
@@ -41,6 +43,15 @@ void runFind(benchmark::State &state, const QueryInput &input)
     }
     state.counters["hits"] = store.foundCount;
 }
+
+void BM_FindNumber(benchmark::State &state)
+{
+    QueryInput input;
+    input.byNumber = true;
+    input.number = "2500";
+    runFind(state, input);
+}
+BENCHMARK(BM_FindNumber)->Unit(benchmark::kMicrosecond);
 
 void BM_FindCategories(benchmark::State &state)
 {
@@ -96,6 +107,23 @@ void BM_FindText(benchmark::State &state)
     runFind(state, input);
 }
 BENCHMARK(BM_FindText)->Arg(0)->Arg(1)->Unit(benchmark::kMicrosecond);
+
+// The floor for the criteria other than text: one pass over the records that
+// reads a field of each and keeps a list of the hits, nothing else.
+void BM_PassFloor(benchmark::State &state)
+{
+    DocumentStore &store = fullStore();
+    std::vector<int32_t> found(static_cast<size_t>(DocumentStore::kSlots));
+    for (auto _ : state) {
+        size_t hits = 0;
+        for (int slot = 1; slot <= store.documentCount; ++slot)
+            if (store.record(slot).year >= 1960)
+                found[hits++] = slot;
+        benchmark::DoNotOptimize(found.data());
+        benchmark::DoNotOptimize(hits);
+    }
+}
+BENCHMARK(BM_PassFloor)->Unit(benchmark::kMicrosecond);
 
 // The floor for the text search: memmem over every notes text, nothing else.
 void BM_MemmemFloor(benchmark::State &state)

@@ -1,4 +1,5 @@
-// Paging in the viewer: the next document laid out and put on screen.
+// Paging in the viewer: the next document laid out and put on screen, beside
+// a repaint of the same window with nothing changed.
 #include "app/SpinControl.h"
 #include "bench/FullStore.h"
 #include "bench/QtBenchMain.h"
@@ -12,13 +13,20 @@ using namespace kaldex;
 
 namespace {
 
-void BM_PageToNextDocument(benchmark::State &state)
+// Every document found, as after a "Find" that matches all.
+std::unique_ptr<DocumentStore> everythingFound()
 {
     auto store = std::make_unique<DocumentStore>();
-    bench::fillStore(*store);
+    bench::fillBenchStore(*store);
     for (int slot = 1; slot <= store->documentCount; ++slot)
         store->foundList[static_cast<size_t>(slot)] = slot;
     store->foundCount = store->documentCount;
+    return store;
+}
+
+void BM_PageToNextDocument(benchmark::State &state)
+{
+    auto store = everythingFound();
     ui::TForm3 viewer(*store);
     viewer.show();
     for (auto _ : state) {
@@ -29,6 +37,18 @@ void BM_PageToNextDocument(benchmark::State &state)
     }
 }
 BENCHMARK(BM_PageToNextDocument)->Unit(benchmark::kMillisecond);
+
+// The floor for paging: the whole window painted again, the same document.
+void BM_RepaintViewerFloor(benchmark::State &state)
+{
+    auto store = everythingFound();
+    ui::TForm3 viewer(*store);
+    viewer.show();
+    QApplication::processEvents();
+    for (auto _ : state)
+        viewer.repaint();
+}
+BENCHMARK(BM_RepaintViewerFloor)->Unit(benchmark::kMillisecond);
 
 }  // namespace
 
