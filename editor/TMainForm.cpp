@@ -271,11 +271,15 @@ void TMainForm::takeFilledDocument()
     if (!filler_.joinable())
         return;
     filler_.join();
-    QTextDocument *document = filled_.release();
-    document->setParent(RichEdit1);
-    RichEdit1->setDocument(document);  // deletes the placeholder, a child of the editor
+    adoptDocument(filled_.release());
     RichEdit1->setReadOnly(false);
     StatusBar->clearMessage();
+}
+
+void TMainForm::adoptDocument(QTextDocument *document)
+{
+    document->setParent(RichEdit1);
+    RichEdit1->setDocument(document);  // deletes the old one, a child of the editor too
 }
 
 void TMainForm::waitForReport()
@@ -348,15 +352,24 @@ void TMainForm::FileOpenClick()
         return;
     }
     const QByteArray bytes = file.readAll();
+    // Read into a document of its own, without undo steps, that then replaces
+    // the shown one whole: the text control lays it out once instead of
+    // following every insertion, and undo cannot bring back the old text.
+    auto document = std::make_unique<QTextDocument>();
+    document->setUndoRedoEnabled(false);
+    document->setDocumentMargin(RichEdit1->document()->documentMargin());
+    document->setDefaultFont(RichEdit1->document()->defaultFont());
     if (looksLikeRtf(bytes)) {
         QString error;
-        if (!readRtf(bytes, *RichEdit1->document(), &error)) {
+        if (!readRtf(bytes, *document, &error)) {
             showMessage(this, windowTitle(), QStringLiteral("Файл «%1» не прочитан: %2").arg(fileName, error));
             return;
         }
     } else {
-        readPlainText(bytes, *RichEdit1->document());
+        readPlainText(bytes, *document);
     }
+    document->setUndoRedoEnabled(true);
+    adoptDocument(document.release());
     ApplyFileName(fileName);
     RichEdit1->setFocus();
     RichEdit1->document()->setModified(false);

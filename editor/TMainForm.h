@@ -158,6 +158,7 @@ private:
     bool saveTo(const QString &fileName);
     void layoutClient();
     void takeFilledDocument();
+    void adoptDocument(QTextDocument *document);  // shown from now on, owned by the editor
 
     DocumentStore &store_;
     QWidget *client_;

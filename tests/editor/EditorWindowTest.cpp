@@ -201,6 +201,14 @@ TEST(EditorWindow, OpenReadsRichAndPlainTextAndKeepsReadOnly)
     editor.FileOpenClick();
     EXPECT_EQ(editor.RichEdit1->toPlainText(), QStringLiteral("Теплопроводность"));
     EXPECT_FALSE(editor.RichEdit1->isReadOnly());
+    // The opened file is where editing starts: undo does not bring back what was there before.
+    EXPECT_FALSE(editor.RichEdit1->document()->isUndoAvailable());
+    EXPECT_EQ(editor.RichEdit1->document()->documentMargin(), 0);
+    editor.RichEdit1->textCursor().insertText(QStringLiteral("x"));
+    EXPECT_TRUE(editor.RichEdit1->document()->isModified());
+    editor.RichEdit1->undo();
+    EXPECT_EQ(editor.RichEdit1->toPlainText(), QStringLiteral("Теплопроводность"));
+    editor.RichEdit1->document()->setModified(false);
 
     MessageHook messages;
     dialogs.openName = QString::fromStdString(dir.file("missing.rtf"));
