@@ -1,6 +1,6 @@
 #include "app/KaldexApplication.h"
 #include "app/Messages.h"
-#include "app/TForm1.h"
+#include "app/StartWindow.h"
 #include "store/DocumentStore.h"
 
 #include <csignal>
@@ -14,7 +14,7 @@ int main(int argc, char **argv)
 
     auto store = std::make_unique<kaldex::DocumentStore>();
     kaldex::ui::KaldexApplication app(argc, argv);
-    kaldex::ui::TForm1 start(*store);
+    kaldex::ui::StartWindow start(*store);
     start.show();
     try {
         return app.exec();

@@ -11,7 +11,7 @@
 #include "app/Toolkit.h"
 #include "app/Dialogs.h"
 #include "app/Messages.h"
-#include "editor/TMainForm.h"
+#include "editor/PocketEditor.h"
 
 #include <benchmark/benchmark.h>
 
@@ -54,7 +54,7 @@ BENCHMARK(BM_BuildReport)->Unit(benchmark::kMillisecond);
 void BM_ViewFullPocketShown(benchmark::State &state)
 {
     for (auto _ : state) {
-        auto editor = std::make_unique<ui::TMainForm>(fullPocket());
+        auto editor = std::make_unique<ui::PocketEditor>(fullPocket());
         editor->show();
         QApplication::processEvents();
         state.PauseTiming();
@@ -68,7 +68,7 @@ BENCHMARK(BM_ViewFullPocketShown)->Unit(benchmark::kMillisecond)->Iterations(3);
 void BM_ViewFullPocketFilled(benchmark::State &state)
 {
     for (auto _ : state) {
-        auto editor = std::make_unique<ui::TMainForm>(fullPocket());
+        auto editor = std::make_unique<ui::PocketEditor>(fullPocket());
         editor->show();
         QApplication::processEvents();
         editor->waitForReport();
@@ -87,7 +87,7 @@ void BM_ViewEmptyPocketShown(benchmark::State &state)
     const int pocketCount = full.pocketCount;
     full.pocketCount = 0;
     for (auto _ : state) {
-        auto editor = std::make_unique<ui::TMainForm>(full);
+        auto editor = std::make_unique<ui::PocketEditor>(full);
         editor->show();
         QApplication::processEvents();
         state.PauseTiming();
@@ -117,9 +117,9 @@ BENCHMARK(BM_ReportIntoBareDocument)->Unit(benchmark::kMillisecond)->Iterations(
 
 // An editor on screen with the whole report in it. Each benchmark makes its
 // own: a window must be gone before the application object.
-std::unique_ptr<ui::TMainForm> filledEditor()
+std::unique_ptr<ui::PocketEditor> filledEditor()
 {
-    auto editor = std::make_unique<ui::TMainForm>(fullPocket());
+    auto editor = std::make_unique<ui::PocketEditor>(fullPocket());
     editor->show();
     editor->waitForReport();
     QApplication::processEvents();
@@ -137,7 +137,7 @@ QString reportPath()
 void BM_WriteRtf(benchmark::State &state)
 {
     auto editor = filledEditor();
-    const QTextDocument &document = *editor->RichEdit1->document();
+    const QTextDocument &document = *editor->textEdit->document();
     qint64 bytes = 0;
     for (auto _ : state) {
         QSaveFile file(reportPath());
@@ -154,7 +154,7 @@ bool saveReport()
 {
     auto editor = filledEditor();
     QSaveFile file(reportPath());
-    return file.open(QIODevice::WriteOnly) && file.write(ui::writeRtf(*editor->RichEdit1->document())) >= 0 &&
+    return file.open(QIODevice::WriteOnly) && file.write(ui::writeRtf(*editor->textEdit->document())) >= 0 &&
            file.commit();
 }
 
@@ -171,11 +171,11 @@ void BM_ReadRtf(benchmark::State &state)
     dialogs.openName = reportPath();
     ui::MessageHook messages;  // a question would mean the text was taken as changed
     for (auto _ : state) {
-        editor->FileOpenClick();
+        editor->openFile();
         QApplication::processEvents();
-        if (editor->CurrentFile != reportPath())
+        if (editor->currentFile != reportPath())
             state.SkipWithError("not read");
-        benchmark::DoNotOptimize(editor->RichEdit1->document()->blockCount());
+        benchmark::DoNotOptimize(editor->textEdit->document()->blockCount());
     }
 }
 BENCHMARK(BM_ReadRtf)->Unit(benchmark::kMillisecond)->Iterations(3);

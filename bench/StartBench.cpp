@@ -7,9 +7,9 @@
 // The processes are this program started again with --child: they do what
 // app/main.cpp does, then write a figure to the pipe they are handed and end.
 #include "app/KaldexApplication.h"
-#include "app/TForm1.h"
+#include "app/StartWindow.h"
 #include "bench/FullStore.h"
-#include "search/Tbase.h"
+#include "search/SearchWindow.h"
 #include "store/DocumentStore.h"
 
 #include <benchmark/benchmark.h>
@@ -103,7 +103,7 @@ int childMain(const std::string &what, int fd, const char *dir, char *program)
     std::signal(SIGXFSZ, SIG_IGN);
     auto store = std::make_unique<DocumentStore>();
     ui::KaldexApplication app(argc, argv);
-    ui::TForm1 form(*store);
+    ui::StartWindow form(*store);
 
     if (what == "start") {
         FirstPaint painted([&](QObject *o) { return o == &form; }, [&] { reportAndEnd(fd, secondsSince(start)); });
@@ -114,13 +114,13 @@ int childMain(const std::string &what, int fd, const char *dir, char *program)
 
     if (what == "cont" && dir && chdir(dir) == 0) {
         Clock::time_point clicked;
-        FirstPaint searchPainted([](QObject *o) { return qobject_cast<ui::Tbase *>(o) != nullptr; },
+        FirstPaint searchPainted([](QObject *o) { return qobject_cast<ui::SearchWindow *>(o) != nullptr; },
                                  [&] { reportAndEnd(fd, secondsSince(clicked)); });
         FirstPaint startPainted([&](QObject *o) { return o == &form; },
                                 [&] {
                                     app.installEventFilter(&searchPainted);
                                     clicked = Clock::now();
-                                    form.Button1->click();  // returns when the search window closes
+                                    form.continueButton->click();  // returns when the search window closes
                                 });
         form.installEventFilter(&startPainted);
         form.show();

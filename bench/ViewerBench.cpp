@@ -3,7 +3,7 @@
 #include "app/SpinControl.h"
 #include "bench/FullStore.h"
 #include "bench/QtBenchMain.h"
-#include "viewer/TForm3.h"
+#include "viewer/ResultViewer.h"
 
 #include <benchmark/benchmark.h>
 
@@ -27,12 +27,12 @@ std::unique_ptr<DocumentStore> everythingFound()
 void BM_PageToNextDocument(benchmark::State &state)
 {
     auto store = everythingFound();
-    ui::TForm3 viewer(*store);
+    ui::ResultViewer viewer(*store);
     viewer.show();
     for (auto _ : state) {
-        if (viewer.UpDown1->position() == viewer.UpDown1->maximum())
-            viewer.UpDown1->setPosition(1);
-        viewer.UpDown1->step(ui::SpinControl::Direction::Up);
+        if (viewer.pager->position() == viewer.pager->maximum())
+            viewer.pager->setPosition(1);
+        viewer.pager->step(ui::SpinControl::Direction::Up);
         QApplication::processEvents();  // the repaint belongs to the step
     }
 }
@@ -42,7 +42,7 @@ BENCHMARK(BM_PageToNextDocument)->Unit(benchmark::kMillisecond);
 void BM_RepaintViewerFloor(benchmark::State &state)
 {
     auto store = everythingFound();
-    ui::TForm3 viewer(*store);
+    ui::ResultViewer viewer(*store);
     viewer.show();
     QApplication::processEvents();
     for (auto _ : state)

@@ -1,6 +1,6 @@
 // The pocket editor's formatting bar and ruler: both follow the selection and
 // change it.
-#include "editor/TMainForm.h"
+#include "editor/PocketEditor.h"
 
 #include "app/Messages.h"
 #include "app/SpinControl.h"
@@ -81,31 +81,31 @@ int truncated(double value)
 
 }  // namespace
 
-QString TMainForm::rulerCaption()
+QString PocketEditor::rulerCaption()
 {
     return QStringLiteral("\t|").repeated(100);
 }
 
-void TMainForm::buildFormatBar()
+void PocketEditor::buildFormatBar()
 {
-    FontName = new QComboBox(SpeedBar);
-    FontName->setObjectName(QStringLiteral("FontName"));
-    FontName->setGeometry(194, 6, 131, 21);
-    FontName->setEditable(true);
-    FontName->setInsertPolicy(QComboBox::NoInsert);
-    FontName->setEditText(QStringLiteral("FontName"));
-    FontSize = new QLineEdit(QStringLiteral("10"), SpeedBar);
-    FontSize->setObjectName(QStringLiteral("FontSize"));
-    FontSize->setGeometry(328, 6, 31, 21);
-    UpDown1 = new SpinControl(SpeedBar);
-    UpDown1->setObjectName(QStringLiteral("UpDown1"));
-    UpDown1->setGeometry(359, 6, 12, 21);
-    UpDown1->setMinimum(1);
-    UpDown1->setMaximum(1638);
-    UpDown1->setPosition(10);
+    fontNameBox = new QComboBox(speedBar);
+    fontNameBox->setObjectName(QStringLiteral("FontName"));
+    fontNameBox->setGeometry(194, 6, 131, 21);
+    fontNameBox->setEditable(true);
+    fontNameBox->setInsertPolicy(QComboBox::NoInsert);
+    fontNameBox->setEditText(QStringLiteral("FontName"));
+    fontSizeField = new QLineEdit(QStringLiteral("10"), speedBar);
+    fontSizeField->setObjectName(QStringLiteral("FontSize"));
+    fontSizeField->setGeometry(328, 6, 31, 21);
+    fontSizeSpin = new SpinControl(speedBar);
+    fontSizeSpin->setObjectName(QStringLiteral("UpDown1"));
+    fontSizeSpin->setGeometry(359, 6, 12, 21);
+    fontSizeSpin->setMinimum(1);
+    fontSizeSpin->setMaximum(1638);
+    fontSizeSpin->setPosition(10);
 
     auto toggle = [this](const char *name, int left, const char *hint, const QIcon &icon) {
-        auto *button = new QToolButton(SpeedBar);
+        auto *button = new QToolButton(speedBar);
         button->setObjectName(QString::fromLatin1(name));
         button->setGeometry(left, 5, 25, 25);
         button->setCheckable(true);
@@ -115,95 +115,95 @@ void TMainForm::buildFormatBar()
         button->setIcon(icon);
         return button;
     };
-    BoldButton = toggle("BoldButton", 380, "Bold", letter(QStringLiteral("B"), true, false, false));
-    ItalicButton = toggle("ItalicButton", 406, "Italic", letter(QStringLiteral("I"), false, true, false));
-    UnderlineButton = toggle("UnderlineButton", 432, "Underline", letter(QStringLiteral("U"), false, false, true));
-    LeftAlign = toggle("LeftAlign", 464, "Align Left", alignmentGlyph(AlignLeftCode));
-    CenterAlign = toggle("CenterAlign", 490, "Center", alignmentGlyph(AlignCenterCode));
-    RightAlign = toggle("RightAlign", 516, "Align Right", alignmentGlyph(AlignRightCode));
-    BulletsButton = toggle("BulletsButton", 547, "Bullets", bulletGlyph());
+    boldButton = toggle("BoldButton", 380, "Bold", letter(QStringLiteral("B"), true, false, false));
+    italicButton = toggle("ItalicButton", 406, "Italic", letter(QStringLiteral("I"), false, true, false));
+    underlineButton = toggle("UnderlineButton", 432, "Underline", letter(QStringLiteral("U"), false, false, true));
+    alignLeftButton = toggle("LeftAlign", 464, "Align Left", alignmentGlyph(AlignLeftCode));
+    alignCenterButton = toggle("CenterAlign", 490, "Center", alignmentGlyph(AlignCenterCode));
+    alignRightButton = toggle("RightAlign", 516, "Align Right", alignmentGlyph(AlignRightCode));
+    bulletsButton = toggle("BulletsButton", 547, "Bullets", bulletGlyph());
     // The tag of an alignment button is the alignment it sets: right is 1, centre 2.
-    LeftAlign->setProperty("tag", int(AlignLeftCode));
-    CenterAlign->setProperty("tag", int(AlignCenterCode));
-    RightAlign->setProperty("tag", int(AlignRightCode));
+    alignLeftButton->setProperty("tag", int(AlignLeftCode));
+    alignCenterButton->setProperty("tag", int(AlignCenterCode));
+    alignRightButton->setProperty("tag", int(AlignRightCode));
 
-    connect(BoldButton, &QToolButton::clicked, this, &TMainForm::BoldButtonClick);
-    connect(ItalicButton, &QToolButton::clicked, this, &TMainForm::ItalicButtonClick);
-    connect(UnderlineButton, &QToolButton::clicked, this, &TMainForm::UnderlineButtonClick);
-    for (QToolButton *button : {LeftAlign, CenterAlign, RightAlign})
-        connect(button, &QToolButton::clicked, this, [this, button] { AlignClick(button); });
-    connect(BulletsButton, &QToolButton::clicked, this, &TMainForm::BulletsButtonClick);
-    connect(FontSize, &QLineEdit::textChanged, this, &TMainForm::FontSizeChange);
-    connect(UpDown1, &SpinControl::clicked, this,
-            [this] { FontSize->setText(QString::number(UpDown1->position())); });
-    connect(FontName, &QComboBox::activated, this, &TMainForm::FontNameChange);
+    connect(boldButton, &QToolButton::clicked, this, &PocketEditor::toggleBold);
+    connect(italicButton, &QToolButton::clicked, this, &PocketEditor::toggleItalic);
+    connect(underlineButton, &QToolButton::clicked, this, &PocketEditor::toggleUnderline);
+    for (QToolButton *button : {alignLeftButton, alignCenterButton, alignRightButton})
+        connect(button, &QToolButton::clicked, this, [this, button] { align(button); });
+    connect(bulletsButton, &QToolButton::clicked, this, &PocketEditor::toggleBullets);
+    connect(fontSizeField, &QLineEdit::textChanged, this, &PocketEditor::applyFontSize);
+    connect(fontSizeSpin, &SpinControl::clicked, this,
+            [this] { fontSizeField->setText(QString::number(fontSizeSpin->position())); });
+    connect(fontNameBox, &QComboBox::activated, this, &PocketEditor::applyFontName);
 }
 
-void TMainForm::buildRuler()
+void PocketEditor::buildRuler()
 {
-    Ruler->setFrameStyle(QFrame::Panel | QFrame::Sunken);
-    Ruler->setLineWidth(1);
+    ruler->setFrameStyle(QFrame::Panel | QFrame::Sunken);
+    ruler->setLineWidth(1);
     QFont font(QStringLiteral("Arial"));
     font.setPixelSize(11);
-    Ruler->setFont(font);
-    FirstInd = new RulerMarker(RulerMarker::Shape::Down, Ruler);
-    FirstInd->setObjectName(QStringLiteral("FirstInd"));
-    FirstInd->setGeometry(2, 2, 10, 9);
-    LeftInd = new RulerMarker(RulerMarker::Shape::Up, Ruler);
-    LeftInd->setObjectName(QStringLiteral("LeftInd"));
-    LeftInd->setGeometry(2, 12, 10, 11);
-    RulerLine = new QFrame(Ruler);
-    RulerLine->setObjectName(QStringLiteral("RulerLine"));
-    RulerLine->setFrameStyle(QFrame::HLine | QFrame::Sunken);
-    RulerLine->setGeometry(4, 12, 579, 2);
-    RightInd = new RulerMarker(RulerMarker::Shape::Up, Ruler);
-    RightInd->setObjectName(QStringLiteral("RightInd"));
-    RightInd->setGeometry(575, 14, 9, 12);
-    RulerLine->lower();
-    Ruler->installEventFilter(this);
+    ruler->setFont(font);
+    firstIndentMarker = new RulerMarker(RulerMarker::Shape::Down, ruler);
+    firstIndentMarker->setObjectName(QStringLiteral("FirstInd"));
+    firstIndentMarker->setGeometry(2, 2, 10, 9);
+    leftIndentMarker = new RulerMarker(RulerMarker::Shape::Up, ruler);
+    leftIndentMarker->setObjectName(QStringLiteral("LeftInd"));
+    leftIndentMarker->setGeometry(2, 12, 10, 11);
+    rulerLine = new QFrame(ruler);
+    rulerLine->setObjectName(QStringLiteral("RulerLine"));
+    rulerLine->setFrameStyle(QFrame::HLine | QFrame::Sunken);
+    rulerLine->setGeometry(4, 12, 579, 2);
+    rightIndentMarker = new RulerMarker(RulerMarker::Shape::Up, ruler);
+    rightIndentMarker->setObjectName(QStringLiteral("RightInd"));
+    rightIndentMarker->setGeometry(575, 14, 9, 12);
+    rulerLine->lower();
+    ruler->installEventFilter(this);
 
-    for (RulerMarker *marker : {FirstInd, LeftInd, RightInd}) {
-        connect(marker, &RulerMarker::pressed, this, [this, marker](int x) { RulerItemMouseDown(marker, x); });
-        connect(marker, &RulerMarker::moved, this, [this, marker](int x) { RulerItemMouseMove(marker, x); });
+    for (RulerMarker *marker : {firstIndentMarker, leftIndentMarker, rightIndentMarker}) {
+        connect(marker, &RulerMarker::pressed, this, [this, marker](int x) { grabMarker(marker, x); });
+        connect(marker, &RulerMarker::moved, this, [this, marker](int x) { dragMarker(marker, x); });
     }
-    connect(FirstInd, &RulerMarker::released, this, &TMainForm::FirstIndMouseUp);
-    connect(LeftInd, &RulerMarker::released, this, &TMainForm::LeftIndMouseUp);
-    connect(RightInd, &RulerMarker::released, this, &TMainForm::RightIndMouseUp);
+    connect(firstIndentMarker, &RulerMarker::released, this, &PocketEditor::dropFirstIndent);
+    connect(leftIndentMarker, &RulerMarker::released, this, &PocketEditor::dropLeftIndent);
+    connect(rightIndentMarker, &RulerMarker::released, this, &PocketEditor::dropRightIndent);
 }
 
-void TMainForm::LoadFontList()
+void PocketEditor::loadFontList()
 {
     QStringList families = QFontDatabase::families();
     families.sort(Qt::CaseInsensitive);
-    FontName->addItems(families);
+    fontNameBox->addItems(families);
 }
 
-void TMainForm::FillRuler()
+void PocketEditor::fillRuler()
 {
-    Ruler->setProperty("caption", rulerCaption());
-    Ruler->update();
+    ruler->setProperty("caption", rulerCaption());
+    ruler->update();
 }
 
-void TMainForm::paintRuler()
+void PocketEditor::paintRuler()
 {
     // The caption with its tabs expanded puts a "|" at every tab stop: the ticks.
-    QPainter painter(Ruler);
-    painter.setFont(Ruler->font());
+    QPainter painter(ruler);
+    painter.setFont(ruler->font());
     QTextOption option(Qt::AlignLeft | Qt::AlignTop);
     option.setWrapMode(QTextOption::NoWrap);
-    option.setTabStopDistance(8 * QFontMetrics(Ruler->font()).averageCharWidth());
-    painter.setPen(Ruler->palette().color(QPalette::WindowText));
-    painter.drawText(QRectF(Ruler->contentsRect()), Ruler->property("caption").toString(), option);
+    option.setTabStopDistance(8 * QFontMetrics(ruler->font()).averageCharWidth());
+    painter.setPen(ruler->palette().color(QPalette::WindowText));
+    painter.drawText(QRectF(ruler->contentsRect()), ruler->property("caption").toString(), option);
 }
 
-int TMainForm::rulerClientWidth() const
+int PocketEditor::rulerClientWidth() const
 {
-    return Ruler->contentsRect().width();
+    return ruler->contentsRect().width();
 }
 
-TMainForm::Indents TMainForm::paragraphIndents() const
+PocketEditor::Indents PocketEditor::paragraphIndents() const
 {
-    const QTextBlockFormat block = RichEdit1->textCursor().blockFormat();
+    const QTextBlockFormat block = textEdit->textCursor().blockFormat();
     Indents indents;
     indents.first = truncated(block.leftMargin() + block.textIndent());
     indents.left = truncated(-block.textIndent());
@@ -211,112 +211,112 @@ TMainForm::Indents TMainForm::paragraphIndents() const
     return indents;
 }
 
-void TMainForm::setParagraphIndents(const Indents &indents)
+void PocketEditor::setParagraphIndents(const Indents &indents)
 {
     QTextBlockFormat block;
     block.setLeftMargin(indents.first + indents.left);
     block.setTextIndent(-indents.left);
     block.setRightMargin(indents.right);
-    RichEdit1->textCursor().mergeBlockFormat(block);
+    textEdit->textCursor().mergeBlockFormat(block);
 }
 
-void TMainForm::SelectionChange()
+void PocketEditor::syncToolbar()
 {
-    ToolbarSync = true;
+    syncingToolbar = true;
     const double scale = kRulerScale;
     const Indents indents = paragraphIndents();
-    FirstInd->move(truncated(indents.first * scale) + 2, FirstInd->y());
-    LeftInd->move(truncated((indents.left + indents.first) * scale) + 2, LeftInd->y());
-    RightInd->move(rulerClientWidth() - 6 - truncated((indents.right + 6) * scale), RightInd->y());
+    firstIndentMarker->move(truncated(indents.first * scale) + 2, firstIndentMarker->y());
+    leftIndentMarker->move(truncated((indents.left + indents.first) * scale) + 2, leftIndentMarker->y());
+    rightIndentMarker->move(rulerClientWidth() - 6 - truncated((indents.right + 6) * scale), rightIndentMarker->y());
 
-    const QTextCharFormat chars = RichEdit1->currentCharFormat();
-    BoldButton->setChecked(chars.fontWeight() >= QFont::DemiBold);
-    ItalicButton->setChecked(chars.fontItalic());
-    UnderlineButton->setChecked(chars.fontUnderline());
-    BulletsButton->setChecked(RichEdit1->textCursor().currentList() != nullptr);
-    const double points = chars.fontPointSize() > 0 ? chars.fontPointSize() : RichEdit1->document()->defaultFont().pointSizeF();
-    FontSize->setText(QString::number(truncated(points)));
-    UpDown1->setPosition(static_cast<int16_t>(std::clamp(truncated(points), 1, 1638)));
+    const QTextCharFormat chars = textEdit->currentCharFormat();
+    boldButton->setChecked(chars.fontWeight() >= QFont::DemiBold);
+    italicButton->setChecked(chars.fontItalic());
+    underlineButton->setChecked(chars.fontUnderline());
+    bulletsButton->setChecked(textEdit->textCursor().currentList() != nullptr);
+    const double points = chars.fontPointSize() > 0 ? chars.fontPointSize() : textEdit->document()->defaultFont().pointSizeF();
+    fontSizeField->setText(QString::number(truncated(points)));
+    fontSizeSpin->setPosition(static_cast<int16_t>(std::clamp(truncated(points), 1, 1638)));
     const QStringList families = chars.fontFamilies().toStringList();
-    FontName->setEditText(families.isEmpty() ? RichEdit1->document()->defaultFont().family() : families.first());
+    fontNameBox->setEditText(families.isEmpty() ? textEdit->document()->defaultFont().family() : families.first());
 
-    const Qt::Alignment align = RichEdit1->alignment() & Qt::AlignHorizontal_Mask;
+    const Qt::Alignment align = textEdit->alignment() & Qt::AlignHorizontal_Mask;
     QToolButton *down = align & Qt::AlignJustify                         ? nullptr
-                        : align & Qt::AlignHCenter                        ? CenterAlign
-                        : align & (Qt::AlignRight | Qt::AlignTrailing)    ? RightAlign
-                                                                          : LeftAlign;
+                        : align & Qt::AlignHCenter                        ? alignCenterButton
+                        : align & (Qt::AlignRight | Qt::AlignTrailing)    ? alignRightButton
+                                                                          : alignLeftButton;
     if (down) {
-        for (QToolButton *button : {LeftAlign, CenterAlign, RightAlign})
+        for (QToolButton *button : {alignLeftButton, alignCenterButton, alignRightButton})
             button->setChecked(button == down);
     }
-    ToolbarSync = false;
+    syncingToolbar = false;
 }
 
-void TMainForm::setCharacterStyle(QToolButton *button)
+void PocketEditor::setCharacterStyle(QToolButton *button)
 {
-    if (ToolbarSync)
+    if (syncingToolbar)
         return;
     QTextCharFormat format;
-    if (button == BoldButton)
+    if (button == boldButton)
         format.setFontWeight(button->isChecked() ? QFont::Bold : QFont::Normal);
-    else if (button == ItalicButton)
+    else if (button == italicButton)
         format.setFontItalic(button->isChecked());
     else
         format.setFontUnderline(button->isChecked());
-    RichEdit1->mergeCurrentCharFormat(format);
+    textEdit->mergeCurrentCharFormat(format);
 }
 
-void TMainForm::BoldButtonClick() { setCharacterStyle(BoldButton); }
-void TMainForm::ItalicButtonClick() { setCharacterStyle(ItalicButton); }
-void TMainForm::UnderlineButtonClick() { setCharacterStyle(UnderlineButton); }
+void PocketEditor::toggleBold() { setCharacterStyle(boldButton); }
+void PocketEditor::toggleItalic() { setCharacterStyle(italicButton); }
+void PocketEditor::toggleUnderline() { setCharacterStyle(underlineButton); }
 
-void TMainForm::FontSizeChange()
+void PocketEditor::applyFontSize()
 {
-    const int size = readNumber(FontSize->text().toStdString());
-    if (ToolbarSync || size == 0)
+    const int size = readNumber(fontSizeField->text().toStdString());
+    if (syncingToolbar || size == 0)
         return;
     if (size < 1 || size > 1638) {
         showMessage(this, windowTitle(), QString::fromLatin1(kSizeRangeText));
-        FontSize->setText(QString::number(size < 1 ? 1 : 1638));  // runs this handler again
+        fontSizeField->setText(QString::number(size < 1 ? 1 : 1638));  // runs this handler again
         return;
     }
-    UpDown1->setPosition(static_cast<int16_t>(size));
+    fontSizeSpin->setPosition(static_cast<int16_t>(size));
     QTextCharFormat format;
     format.setFontPointSize(size);
-    RichEdit1->mergeCurrentCharFormat(format);
+    textEdit->mergeCurrentCharFormat(format);
 }
 
-void TMainForm::FontNameChange(int index)
+void PocketEditor::applyFontName(int index)
 {
     // Typed text that names no font in the list selects nothing: it is left alone.
-    if (ToolbarSync || index < 0)
+    if (syncingToolbar || index < 0)
         return;
     QTextCharFormat format;
-    format.setFontFamilies({FontName->itemText(index)});
-    RichEdit1->mergeCurrentCharFormat(format);
+    format.setFontFamilies({fontNameBox->itemText(index)});
+    textEdit->mergeCurrentCharFormat(format);
 }
 
-void TMainForm::AlignClick(QToolButton *button)
+void PocketEditor::align(QToolButton *button)
 {
     // One choice, and all three may be up: a click releases the others.
-    for (QToolButton *other : {LeftAlign, CenterAlign, RightAlign})
+    for (QToolButton *other : {alignLeftButton, alignCenterButton, alignRightButton})
         if (other != button)
             other->setChecked(false);
-    if (ToolbarSync)
+    if (syncingToolbar)
         return;
     switch (button->property("tag").toInt()) {
-    case AlignRightCode: RichEdit1->setAlignment(Qt::AlignRight | Qt::AlignAbsolute); break;
-    case AlignCenterCode: RichEdit1->setAlignment(Qt::AlignHCenter); break;
-    default: RichEdit1->setAlignment(Qt::AlignLeft | Qt::AlignAbsolute); break;
+    case AlignRightCode: textEdit->setAlignment(Qt::AlignRight | Qt::AlignAbsolute); break;
+    case AlignCenterCode: textEdit->setAlignment(Qt::AlignHCenter); break;
+    default: textEdit->setAlignment(Qt::AlignLeft | Qt::AlignAbsolute); break;
     }
 }
 
-void TMainForm::BulletsButtonClick()
+void PocketEditor::toggleBullets()
 {
-    if (ToolbarSync)
+    if (syncingToolbar)
         return;
-    QTextCursor cursor = RichEdit1->textCursor();
-    if (BulletsButton->isChecked()) {
+    QTextCursor cursor = textEdit->textCursor();
+    if (bulletsButton->isChecked()) {
         QTextListFormat list;
         list.setStyle(QTextListFormat::ListDisc);
         cursor.createList(list);
@@ -328,49 +328,49 @@ void TMainForm::BulletsButtonClick()
     }
 }
 
-void TMainForm::RulerResize()
+void PocketEditor::resizeRuler()
 {
-    RulerLine->resize(rulerClientWidth() - 2 * RulerLine->x(), RulerLine->height());
+    rulerLine->resize(rulerClientWidth() - 2 * rulerLine->x(), rulerLine->height());
 }
 
-void TMainForm::RulerItemMouseDown(RulerMarker *marker, int x)
+void PocketEditor::grabMarker(RulerMarker *marker, int x)
 {
-    GrabOffset = marker->width() / 2;
-    marker->move(marker->x() + x - GrabOffset, marker->y());
-    MarkerDragging = true;
+    grabOffset = marker->width() / 2;
+    marker->move(marker->x() + x - grabOffset, marker->y());
+    draggingMarker = true;
 }
 
-void TMainForm::RulerItemMouseMove(RulerMarker *marker, int x)
+void PocketEditor::dragMarker(RulerMarker *marker, int x)
 {
-    if (MarkerDragging)
-        marker->move(marker->x() + x - GrabOffset, marker->y());
+    if (draggingMarker)
+        marker->move(marker->x() + x - grabOffset, marker->y());
 }
 
-void TMainForm::FirstIndMouseUp()
+void PocketEditor::dropFirstIndent()
 {
-    MarkerDragging = false;
+    draggingMarker = false;
     Indents indents = paragraphIndents();
-    indents.first = truncated((FirstInd->x() + GrabOffset - 6) / double(kRulerScale));
+    indents.first = truncated((firstIndentMarker->x() + grabOffset - 6) / double(kRulerScale));
     setParagraphIndents(indents);
-    LeftIndMouseUp();  // the left indent is relative to the first: recompute it so that marker stays
+    dropLeftIndent();  // the left indent is relative to the first: recompute it so that marker stays
 }
 
-void TMainForm::LeftIndMouseUp()
+void PocketEditor::dropLeftIndent()
 {
-    MarkerDragging = false;
+    draggingMarker = false;
     Indents indents = paragraphIndents();
-    indents.left = truncated((LeftInd->x() + GrabOffset - 6) / double(kRulerScale)) - indents.first;
+    indents.left = truncated((leftIndentMarker->x() + grabOffset - 6) / double(kRulerScale)) - indents.first;
     setParagraphIndents(indents);
-    SelectionChange();
+    syncToolbar();
 }
 
-void TMainForm::RightIndMouseUp()
+void PocketEditor::dropRightIndent()
 {
-    MarkerDragging = false;
+    draggingMarker = false;
     Indents indents = paragraphIndents();
-    indents.right = truncated((rulerClientWidth() - RightInd->x() + GrabOffset - 2) / double(kRulerScale)) - 12;
+    indents.right = truncated((rulerClientWidth() - rightIndentMarker->x() + grabOffset - 2) / double(kRulerScale)) - 12;
     setParagraphIndents(indents);
-    SelectionChange();
+    syncToolbar();
 }
 
 }  // namespace kaldex::ui

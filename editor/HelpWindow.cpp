@@ -20,43 +20,43 @@ HelpWindow::HelpWindow(HelpFile file, QWidget *parent) : QDialog(parent), file_(
     setWindowTitle(QStringLiteral("Справка"));
     resize(620, 460);
 
-    Search = new QLineEdit(this);
-    Search->setObjectName(QStringLiteral("Search"));
-    Search->setPlaceholderText(QStringLiteral("Искать в справке"));
-    Topics = new QListWidget(this);
-    Topics->setObjectName(QStringLiteral("Topics"));
-    Text = new QTextBrowser(this);
-    Text->setObjectName(QStringLiteral("Text"));
-    Contents = new QPushButton(QStringLiteral("Содержание"), this);
-    Contents->setObjectName(QStringLiteral("Contents"));
-    Contents->setAutoDefault(false);
+    searchField = new QLineEdit(this);
+    searchField->setObjectName(QStringLiteral("Search"));
+    searchField->setPlaceholderText(QStringLiteral("Искать в справке"));
+    topicList = new QListWidget(this);
+    topicList->setObjectName(QStringLiteral("Topics"));
+    topicText = new QTextBrowser(this);
+    topicText->setObjectName(QStringLiteral("Text"));
+    contentsButton = new QPushButton(QStringLiteral("Содержание"), this);
+    contentsButton->setObjectName(QStringLiteral("Contents"));
+    contentsButton->setAutoDefault(false);
 
     auto *layout = new QVBoxLayout(this);
     auto *searchLabel = new QLabel(QStringLiteral("&Поиск:"), this);
-    searchLabel->setBuddy(Search);
+    searchLabel->setBuddy(searchField);
     layout->addWidget(searchLabel);
-    layout->addWidget(Search);
-    layout->addWidget(Topics, 1);
-    layout->addWidget(Text, 3);
-    layout->addWidget(Contents, 0, Qt::AlignLeft);
+    layout->addWidget(searchField);
+    layout->addWidget(topicList, 1);
+    layout->addWidget(topicText, 3);
+    layout->addWidget(contentsButton, 0, Qt::AlignLeft);
 
     filter(QString());
-    connect(Search, &QLineEdit::textChanged, this, &HelpWindow::filter);
-    connect(Topics, &QListWidget::currentItemChanged, this, [this](QListWidgetItem *item) {
+    connect(searchField, &QLineEdit::textChanged, this, &HelpWindow::filter);
+    connect(topicList, &QListWidget::currentItemChanged, this, [this](QListWidgetItem *item) {
         if (item)
             showTopic(item->data(Qt::UserRole).toString());
     });
-    connect(Contents, &QPushButton::clicked, this, [this] { run(HelpContents); });
+    connect(contentsButton, &QPushButton::clicked, this, [this] { run(HelpContents); });
 }
 
 void HelpWindow::filter(const QString &partial)
 {
-    Topics->clear();
+    topicList->clear();
     for (const HelpTopic &topic : file_.topics()) {
         const QString title = QString::fromStdString(topic.title);
         if (partial.isEmpty() || title.contains(partial, Qt::CaseInsensitive) ||
             QString::fromStdString(topic.text).contains(partial, Qt::CaseInsensitive)) {
-            auto *item = new QListWidgetItem(title, Topics);
+            auto *item = new QListWidgetItem(title, topicList);
             item->setData(Qt::UserRole, QString::fromStdString(topic.key));
         }
     }
@@ -71,7 +71,7 @@ void HelpWindow::showTopic(const QString &key)
         topic = &file_.topics().front();
     shownKey_ = QString::fromStdString(topic->key);
     setWindowTitle(QStringLiteral("Справка — ") + QString::fromStdString(topic->title));
-    Text->setPlainText(QString::fromStdString(topic->text));
+    topicText->setPlainText(QString::fromStdString(topic->text));
 }
 
 void HelpWindow::run(int command, int data)
@@ -84,13 +84,13 @@ void HelpWindow::run(int command, int data)
         showTopic(QStringLiteral("help-on-help"));
         break;
     case HelpPartialKey:
-        Search->clear();
+        searchField->clear();
         showTopic(QStringLiteral("contents"));
-        Search->setFocus();
+        searchField->setFocus();
         break;
     case HelpContents:
     default:
-        Search->clear();
+        searchField->clear();
         showTopic(QStringLiteral("contents"));
         break;
     }

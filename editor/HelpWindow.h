@@ -28,10 +28,10 @@ public:
     void showTopic(const QString &key);
     QString shownKey() const { return shownKey_; }
 
-    QLineEdit *Search;
-    QListWidget *Topics;
-    QTextBrowser *Text;
-    QPushButton *Contents;
+    QLineEdit *searchField;
+    QListWidget *topicList;
+    QTextBrowser *topicText;
+    QPushButton *contentsButton;
 
 private:
     void filter(const QString &partial);

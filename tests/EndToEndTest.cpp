@@ -1,11 +1,11 @@
 // A document added through the windows, saved, and found again after a reload.
 #include "TestFiles.h"
 #include "WindowTesting.h"
-#include "app/TForm1.h"
-#include "entry/TForm2.h"
-#include "search/Tbase.h"
+#include "app/StartWindow.h"
+#include "entry/EntryWindow.h"
+#include "search/SearchWindow.h"
 #include "store/DatabaseWriter.h"
-#include "viewer/TForm3.h"
+#include "viewer/ResultViewer.h"
 
 #include <QCheckBox>
 #include <QLineEdit>
@@ -25,20 +25,20 @@ using test::onNextModal;
 namespace {
 
 // Sets up the search window for one query and reports the viewer's first line.
-QString findWith(Tbase &search, const std::function<void(Tbase &)> &criteria)
+QString findWith(SearchWindow &search, const std::function<void(SearchWindow &)> &criteria)
 {
     for (QCheckBox *box : search.findChildren<QCheckBox *>())
         box->setChecked(false);
-    for (QLineEdit *edit : {search.Edit1, search.Edit2, search.Edit3, search.Edit4, search.Edit5, search.Edit6,
-                            search.Edit11})
+    for (QLineEdit *edit : {search.authorPrefixField, search.upperYearField, search.lowerYearField, search.firstSubstanceField, search.secondSubstanceField, search.numberField,
+                            search.textFragmentField})
         edit->clear();
     criteria(search);
     QString shown;
     onNextModal([&shown](QWidget *modal) {
-        if (auto *viewer = qobject_cast<TForm3 *>(modal))
-            shown = viewer->RichEdit1->document()->firstBlock().text() + QLatin1Char('/') + viewer->Edit4->text();
+        if (auto *viewer = qobject_cast<ResultViewer *>(modal))
+            shown = viewer->documentText->document()->firstBlock().text() + QLatin1Char('/') + viewer->foundCountField->text();
     });
-    search.Button6->click();
+    search.findButton->click();
     return shown;
 }
 
@@ -50,29 +50,29 @@ TEST(EndToEnd, AddSaveReloadAndFindByEveryCriterion)
     const std::string original = test::readBytes(test::dataFile("search/query.ba0"));
     test::writeBytes(here.dir.file("ba0"), original);
     DocumentStore store;
-    TForm1 start(store);
+    StartWindow start(store);
 
     onNextModal([](QWidget *modal) {
-        auto *search = qobject_cast<Tbase *>(modal);
+        auto *search = qobject_cast<SearchWindow *>(modal);
         ASSERT_NE(search, nullptr);
         onNextModal([](QWidget *window) {
-            auto *entry = qobject_cast<TForm2 *>(window);
+            auto *entry = qobject_cast<EntryWindow *>(window);
             ASSERT_NE(entry, nullptr);
-            entry->Edit1->setText(QStringLiteral("Hellmann"));
-            entry->Edit2->setText(QStringLiteral("Bich"));
-            entry->Edit4->setText(QStringLiteral("He"));
-            entry->Edit5->setText(QStringLiteral("Ne"));
-            entry->Edit9->setText(QStringLiteral("2007"));
+            entry->author1Field->setText(QStringLiteral("Hellmann"));
+            entry->author2Field->setText(QStringLiteral("Bich"));
+            entry->substance1Field->setText(QStringLiteral("He"));
+            entry->substance2Field->setText(QStringLiteral("Ne"));
+            entry->yearField->setText(QStringLiteral("2007"));
             entry->categoryBoxes[Pot]->setChecked(true);
             entry->categoryBoxes[Vir]->setChecked(true);
             entry->pairBoxes[pairIndex(1, 2)]->setChecked(true);
-            entry->RichEdit3->setPlainText(QStringLiteral("Потенциал ab initio для He-Ne"));
-            entry->Button1->click();
+            entry->notesText->setPlainText(QStringLiteral("Потенциал ab initio для He-Ne"));
+            entry->okButton->click();
         });
-        search->add->click();
-        search->Button9->click();  // saves, since a document was stored
+        search->addButton->click();
+        search->okButton->click();  // saves, since a document was stored
     });
-    start.Button1->click();
+    start.continueButton->click();
 
     const std::string backup = backupStem(LocalDate::today()) + "0";
     ASSERT_TRUE(test::exists(here.dir.file(backup)));
@@ -82,32 +82,32 @@ TEST(EndToEnd, AddSaveReloadAndFindByEveryCriterion)
     store = DocumentStore();  // nothing of the first run may help the second
     QStringList found;
     onNextModal([&found](QWidget *modal) {
-        auto &search = *qobject_cast<Tbase *>(modal);
-        EXPECT_EQ(search.Edit7->text(), QStringLiteral("10"));
-        found << findWith(search, [](Tbase &s) {
-            s.CheckBox10->setChecked(true);  // "Pot"
-            s.CheckBox6->setChecked(true);   // "Vir"
+        auto &search = *qobject_cast<SearchWindow *>(modal);
+        EXPECT_EQ(search.documentCountField->text(), QStringLiteral("10"));
+        found << findWith(search, [](SearchWindow &s) {
+            s.potentialKey->setChecked(true);  // "Pot"
+            s.virialKey->setChecked(true);   // "Vir"
         });
-        found << findWith(search, [](Tbase &s) {
-            s.CheckBox2->setChecked(true);
-            s.Edit4->setText(QStringLiteral("he"));
-            s.Edit5->setText(QStringLiteral("NE"));
+        found << findWith(search, [](SearchWindow &s) {
+            s.bySubstancesBox->setChecked(true);
+            s.firstSubstanceField->setText(QStringLiteral("he"));
+            s.secondSubstanceField->setText(QStringLiteral("NE"));
         });
-        found << findWith(search, [](Tbase &s) {
-            s.CheckBox13->setChecked(true);
-            s.Edit1->setText(QStringLiteral("Hell"));
+        found << findWith(search, [](SearchWindow &s) {
+            s.byAuthorBox->setChecked(true);
+            s.authorPrefixField->setText(QStringLiteral("Hell"));
         });
-        found << findWith(search, [](Tbase &s) {
-            s.CheckBox15->setChecked(true);
-            s.Edit3->setText(QStringLiteral("2000"));
+        found << findWith(search, [](SearchWindow &s) {
+            s.byLowerYearBox->setChecked(true);
+            s.lowerYearField->setText(QStringLiteral("2000"));
         });
-        found << findWith(search, [](Tbase &s) { s.Edit11->setText(QStringLiteral("ab initio")); });
-        found << findWith(search, [](Tbase &s) {
-            s.CheckBox1->setChecked(true);
-            s.Edit6->setText(QStringLiteral("10"));
+        found << findWith(search, [](SearchWindow &s) { s.textFragmentField->setText(QStringLiteral("ab initio")); });
+        found << findWith(search, [](SearchWindow &s) {
+            s.byNumberBox->setChecked(true);
+            s.numberField->setText(QStringLiteral("10"));
         });
     });
-    start.Button1->click();
+    start.continueButton->click();
     const QString hit = QStringLiteral("Номер документа= 10/1");
     EXPECT_EQ(found, (QStringList{hit, hit, hit, hit, hit, QStringLiteral("Номер документа= 10/10")}));
 }

@@ -3,8 +3,8 @@
 #include "TestFiles.h"
 #include "WindowTesting.h"
 #include "app/Messages.h"
-#include "app/TForm1.h"
-#include "search/Tbase.h"
+#include "app/StartWindow.h"
+#include "search/SearchWindow.h"
 #include "store/DocumentStore.h"
 
 #include <QLineEdit>
@@ -153,21 +153,21 @@ TEST(HostileFiles, LoadAsDocumentedOrSaySoAndWriteNothing)
 
         MessageHook messages;
         auto store = std::make_unique<DocumentStore>();
-        TForm1 start(*store);
+        StartWindow start(*store);
         QString shown;
         test::onNextModal([&](QWidget *modal) {
-            auto *search = qobject_cast<Tbase *>(modal);
+            auto *search = qobject_cast<SearchWindow *>(modal);
             ASSERT_NE(search, nullptr);
             QApplication::processEvents();  // the window's own warnings
-            shown = search->Edit7->text();
+            shown = search->documentCountField->text();
             if (row.message) {
                 // Storing a document and pressing "OK" must not put it over the unread file.
                 store->modified = 1;
-                search->Button9->click();
+                search->okButton->click();
                 EXPECT_TRUE(search->isVisible());
             }
         });
-        start.Button1->click();
+        start.continueButton->click();
 
         if (row.documents >= 0) {
             EXPECT_EQ(shown, QString::number(row.documents));

@@ -5,7 +5,7 @@
 #include "editor/RtfReader.h"
 #include "editor/RtfWriter.h"
 #include "editor/RulerMarker.h"
-#include "editor/TMainForm.h"
+#include "editor/PocketEditor.h"
 #include "store/DocumentStore.h"
 
 #include <QComboBox>
@@ -31,28 +31,28 @@ namespace {
 // An editor over an empty pocket, shown, with a text of its own.
 struct Editor {
     DocumentStore store;
-    std::unique_ptr<TMainForm> window;
+    std::unique_ptr<PocketEditor> window;
 
     explicit Editor(const QString &text = QStringLiteral("first paragraph\nsecond paragraph"))
     {
-        window = std::make_unique<TMainForm>(store);
+        window = std::make_unique<PocketEditor>(store);
         window->show();
-        window->RichEdit1->setPlainText(text);
-        window->SelectionChange();
+        window->textEdit->setPlainText(text);
+        window->syncToolbar();
     }
-    TMainForm *operator->() { return window.get(); }
+    PocketEditor *operator->() { return window.get(); }
 
     // Selects the characters [from, to) of the text.
     void select(int from, int to)
     {
-        QTextCursor cursor(window->RichEdit1->document());
+        QTextCursor cursor(window->textEdit->document());
         cursor.setPosition(from);
         cursor.setPosition(to, QTextCursor::KeepAnchor);
-        window->RichEdit1->setTextCursor(cursor);
+        window->textEdit->setTextCursor(cursor);
     }
     QTextCharFormat formatAt(int position)
     {
-        QTextCursor cursor(window->RichEdit1->document());
+        QTextCursor cursor(window->textEdit->document());
         cursor.setPosition(position);
         return cursor.charFormat();
     }
@@ -63,21 +63,21 @@ struct Editor {
 TEST(FormatBar, PlacesAndTheRulerCaption)
 {
     Editor editor;
-    EXPECT_EQ(editor->FontName->geometry(), QRect(194, 6, 131, 21));
-    EXPECT_EQ(editor->FontSize->geometry(), QRect(328, 6, 31, 21));
-    EXPECT_EQ(editor->BoldButton->geometry(), QRect(380, 5, 25, 25));
-    EXPECT_EQ(editor->BulletsButton->geometry(), QRect(547, 5, 25, 25));
-    EXPECT_EQ(editor->CenterAlign->toolTip(), QStringLiteral("Center"));
-    EXPECT_EQ(editor->RightAlign->property("tag").toInt(), 1);
-    EXPECT_EQ(editor->CenterAlign->property("tag").toInt(), 2);
-    EXPECT_GT(editor->FontName->count(), 0);
+    EXPECT_EQ(editor->fontNameBox->geometry(), QRect(194, 6, 131, 21));
+    EXPECT_EQ(editor->fontSizeField->geometry(), QRect(328, 6, 31, 21));
+    EXPECT_EQ(editor->boldButton->geometry(), QRect(380, 5, 25, 25));
+    EXPECT_EQ(editor->bulletsButton->geometry(), QRect(547, 5, 25, 25));
+    EXPECT_EQ(editor->alignCenterButton->toolTip(), QStringLiteral("Center"));
+    EXPECT_EQ(editor->alignRightButton->property("tag").toInt(), 1);
+    EXPECT_EQ(editor->alignCenterButton->property("tag").toInt(), 2);
+    EXPECT_GT(editor->fontNameBox->count(), 0);
 
-    const QString caption = TMainForm::rulerCaption();
+    const QString caption = PocketEditor::rulerCaption();
     ASSERT_EQ(caption.size(), 200);
     for (int i = 0; i < caption.size(); ++i)
         ASSERT_EQ(caption[i], i % 2 ? QLatin1Char('|') : QLatin1Char('\t')) << i;
-    EXPECT_EQ(editor->Ruler->property("caption").toString(), caption);
-    EXPECT_EQ(editor->RulerLine->width(), editor->rulerClientWidth() - 8);
+    EXPECT_EQ(editor->ruler->property("caption").toString(), caption);
+    EXPECT_EQ(editor->rulerLine->width(), editor->rulerClientWidth() - 8);
 }
 
 TEST(FormatBar, StyleButtonsFollowAndChangeTheSelection)
@@ -88,23 +88,23 @@ TEST(FormatBar, StyleButtonsFollowAndChangeTheSelection)
     styled.setFontItalic(true);
     styled.setFontUnderline(true);
     editor.select(0, 5);
-    editor->RichEdit1->mergeCurrentCharFormat(styled);
-    const QString before = editor->RichEdit1->toPlainText();
+    editor->textEdit->mergeCurrentCharFormat(styled);
+    const QString before = editor->textEdit->toPlainText();
 
     editor.select(1, 4);
-    EXPECT_TRUE(editor->BoldButton->isChecked());
-    EXPECT_TRUE(editor->ItalicButton->isChecked());
-    EXPECT_EQ(editor->RichEdit1->toPlainText(), before);  // following the selection changes nothing
+    EXPECT_TRUE(editor->boldButton->isChecked());
+    EXPECT_TRUE(editor->italicButton->isChecked());
+    EXPECT_EQ(editor->textEdit->toPlainText(), before);  // following the selection changes nothing
 
-    editor->BoldButton->click();  // up: bold goes, italic and underline stay
+    editor->boldButton->click();  // up: bold goes, italic and underline stay
     EXPECT_EQ(editor.formatAt(3).fontWeight(), QFont::Normal);
     EXPECT_TRUE(editor.formatAt(3).fontItalic());
     EXPECT_TRUE(editor.formatAt(3).fontUnderline());
     EXPECT_EQ(editor.formatAt(5).fontWeight(), QFont::Bold);  // outside the selection
 
     editor.select(7, 9);
-    EXPECT_FALSE(editor->ItalicButton->isChecked());
-    editor->ItalicButton->click();
+    EXPECT_FALSE(editor->italicButton->isChecked());
+    editor->italicButton->click();
     EXPECT_TRUE(editor.formatAt(8).fontItalic());
 }
 
@@ -114,91 +114,91 @@ TEST(FormatBar, FontSizeTakesOnlyWhatFitsAndSaysSoOnce)
     editor.select(0, 5);
     MessageHook messages;
     for (const char *nothing : {"0", "", "abc"}) {
-        editor->FontSize->setText(QString::fromLatin1(nothing));
+        editor->fontSizeField->setText(QString::fromLatin1(nothing));
         EXPECT_TRUE(messages.shown().isEmpty()) << nothing;
     }
     editor.select(0, 5);
-    editor->FontSize->setText(QStringLiteral("-5"));
+    editor->fontSizeField->setText(QStringLiteral("-5"));
     ASSERT_EQ(messages.shown().size(), 1);
     EXPECT_EQ(messages.shown()[0], QStringLiteral("The number must be between 1 and 1638."));
-    EXPECT_EQ(editor->FontSize->text(), QStringLiteral("1"));
+    EXPECT_EQ(editor->fontSizeField->text(), QStringLiteral("1"));
     EXPECT_EQ(editor.formatAt(3).fontPointSize(), 1);
 
-    editor->FontSize->setText(QStringLiteral("2000"));
+    editor->fontSizeField->setText(QStringLiteral("2000"));
     EXPECT_EQ(messages.shown().size(), 2);
-    EXPECT_EQ(editor->FontSize->text(), QStringLiteral("1638"));
+    EXPECT_EQ(editor->fontSizeField->text(), QStringLiteral("1638"));
     EXPECT_EQ(editor.formatAt(3).fontPointSize(), 1638);
 
     // The arrows stay within 1..1638 and apply each value at once.
-    editor->UpDown1->step(SpinControl::Direction::Up);
-    EXPECT_EQ(editor->FontSize->text(), QStringLiteral("1638"));
-    editor->UpDown1->step(SpinControl::Direction::Down);
+    editor->fontSizeSpin->step(SpinControl::Direction::Up);
+    EXPECT_EQ(editor->fontSizeField->text(), QStringLiteral("1638"));
+    editor->fontSizeSpin->step(SpinControl::Direction::Down);
     EXPECT_EQ(editor.formatAt(3).fontPointSize(), 1637);
     EXPECT_EQ(messages.shown().size(), 2);
 
     // A font name that is no list entry is left alone.
-    editor->FontName->setEditText(QStringLiteral("No Such Font"));
-    editor->FontNameChange(-1);
+    editor->fontNameBox->setEditText(QStringLiteral("No Such Font"));
+    editor->applyFontName(-1);
     EXPECT_NE(editor.formatAt(3).fontFamilies().toStringList().value(0), QStringLiteral("No Such Font"));
-    editor->FontName->setCurrentIndex(0);
-    editor->FontNameChange(0);
-    EXPECT_EQ(editor.formatAt(3).fontFamilies().toStringList().value(0), editor->FontName->itemText(0));
+    editor->fontNameBox->setCurrentIndex(0);
+    editor->applyFontName(0);
+    EXPECT_EQ(editor.formatAt(3).fontFamilies().toStringList().value(0), editor->fontNameBox->itemText(0));
 }
 
 TEST(FormatBar, AlignmentIsOneChoiceAndBulletsToggle)
 {
     Editor editor;
-    editor->CenterAlign->click();
-    EXPECT_EQ(editor->RichEdit1->alignment() & Qt::AlignHorizontal_Mask, Qt::AlignHCenter);
-    editor->RightAlign->click();
-    EXPECT_TRUE(editor->RichEdit1->alignment() & Qt::AlignRight);
-    EXPECT_TRUE(editor->RightAlign->isChecked());
-    EXPECT_FALSE(editor->CenterAlign->isChecked());
+    editor->alignCenterButton->click();
+    EXPECT_EQ(editor->textEdit->alignment() & Qt::AlignHorizontal_Mask, Qt::AlignHCenter);
+    editor->alignRightButton->click();
+    EXPECT_TRUE(editor->textEdit->alignment() & Qt::AlignRight);
+    EXPECT_TRUE(editor->alignRightButton->isChecked());
+    EXPECT_FALSE(editor->alignCenterButton->isChecked());
 
     editor.select(20, 20);  // the second paragraph, left aligned
-    EXPECT_TRUE(editor->LeftAlign->isChecked());
-    EXPECT_FALSE(editor->RightAlign->isChecked());
+    EXPECT_TRUE(editor->alignLeftButton->isChecked());
+    EXPECT_FALSE(editor->alignRightButton->isChecked());
     editor.select(2, 2);
-    EXPECT_TRUE(editor->RightAlign->isChecked());
+    EXPECT_TRUE(editor->alignRightButton->isChecked());
 
-    editor->BulletsButton->click();
-    EXPECT_NE(editor->RichEdit1->textCursor().currentList(), nullptr);
+    editor->bulletsButton->click();
+    EXPECT_NE(editor->textEdit->textCursor().currentList(), nullptr);
     editor.select(20, 20);
-    EXPECT_FALSE(editor->BulletsButton->isChecked());
+    EXPECT_FALSE(editor->bulletsButton->isChecked());
     editor.select(2, 2);
-    EXPECT_TRUE(editor->BulletsButton->isChecked());
-    editor->BulletsButton->click();
-    EXPECT_EQ(editor->RichEdit1->textCursor().currentList(), nullptr);
+    EXPECT_TRUE(editor->bulletsButton->isChecked());
+    editor->bulletsButton->click();
+    EXPECT_EQ(editor->textEdit->textCursor().currentList(), nullptr);
 }
 
 TEST(FormatBar, RulerMarkersShowAndSetTheIndents)
 {
     Editor editor;
     const int width = editor->rulerClientWidth();
-    EXPECT_EQ(editor->FirstInd->x(), 2);
-    EXPECT_EQ(editor->LeftInd->x(), 2);
-    EXPECT_EQ(editor->RightInd->x(), width - 6 - 8);
+    EXPECT_EQ(editor->firstIndentMarker->x(), 2);
+    EXPECT_EQ(editor->leftIndentMarker->x(), 2);
+    EXPECT_EQ(editor->rightIndentMarker->x(), width - 6 - 8);
 
     // Grabbed at its middle, dragged 40 pixels right and dropped.
-    QTest::mousePress(editor->FirstInd, Qt::LeftButton, {}, QPoint(5, 4));
-    EXPECT_EQ(editor->FirstInd->x(), 2);
-    QMouseEvent move(QEvent::MouseMove, QPointF(45, 4), editor->FirstInd->mapToGlobal(QPointF(45, 4)),
+    QTest::mousePress(editor->firstIndentMarker, Qt::LeftButton, {}, QPoint(5, 4));
+    EXPECT_EQ(editor->firstIndentMarker->x(), 2);
+    QMouseEvent move(QEvent::MouseMove, QPointF(45, 4), editor->firstIndentMarker->mapToGlobal(QPointF(45, 4)),
                      Qt::NoButton, Qt::LeftButton, Qt::NoModifier);
-    QApplication::sendEvent(editor->FirstInd, &move);
-    EXPECT_EQ(editor->FirstInd->x(), 42);
-    QTest::mouseRelease(editor->FirstInd, Qt::LeftButton, {}, QPoint(5, 4));
-    TMainForm::Indents indents = editor->paragraphIndents();
+    QApplication::sendEvent(editor->firstIndentMarker, &move);
+    EXPECT_EQ(editor->firstIndentMarker->x(), 42);
+    QTest::mouseRelease(editor->firstIndentMarker, Qt::LeftButton, {}, QPoint(5, 4));
+    PocketEditor::Indents indents = editor->paragraphIndents();
     EXPECT_EQ(indents.first, 30);
     EXPECT_EQ(indents.left, -30);
-    EXPECT_EQ(editor->LeftInd->x(), 2);  // the other lines stayed where they were
-    EXPECT_FALSE(editor->MarkerDragging);
+    EXPECT_EQ(editor->leftIndentMarker->x(), 2);  // the other lines stayed where they were
+    EXPECT_FALSE(editor->draggingMarker);
 
     // Picked up and dropped without moving: the same indent within one unit.
-    for (RulerMarker *marker : {editor->FirstInd, editor->LeftInd, editor->RightInd}) {
-        const TMainForm::Indents before = editor->paragraphIndents();
+    for (RulerMarker *marker : {editor->firstIndentMarker, editor->leftIndentMarker, editor->rightIndentMarker}) {
+        const PocketEditor::Indents before = editor->paragraphIndents();
         QTest::mousePress(marker, Qt::LeftButton, {}, QPoint(marker->width() / 2, 4));
         QTest::mouseRelease(marker, Qt::LeftButton, {}, QPoint(marker->width() / 2, 4));
-        const TMainForm::Indents after = editor->paragraphIndents();
+        const PocketEditor::Indents after = editor->paragraphIndents();
         EXPECT_NEAR(after.first, before.first, 1) << marker->objectName().toStdString();
         EXPECT_NEAR(after.first + after.left, before.first + before.left, 1) << marker->objectName().toStdString();
         EXPECT_NEAR(after.right, before.right, 1) << marker->objectName().toStdString();
@@ -209,15 +209,15 @@ TEST(FormatBar, FormattingSurvivesSavingAndOpening)
 {
     Editor editor(QStringLiteral("Вязкость смесей\nвторой абзац"));
     editor.select(0, 8);
-    editor->BoldButton->click();
-    editor->CenterAlign->click();
-    editor->FontSize->setText(QStringLiteral("14"));
+    editor->boldButton->click();
+    editor->alignCenterButton->click();
+    editor->fontSizeField->setText(QStringLiteral("14"));
     editor.select(20, 20);
-    editor->BulletsButton->click();
+    editor->bulletsButton->click();
 
     QTextDocument reopened;
     QString error;
-    ASSERT_TRUE(readRtf(writeRtf(*editor->RichEdit1->document()), reopened, &error)) << error.toStdString();
+    ASSERT_TRUE(readRtf(writeRtf(*editor->textEdit->document()), reopened, &error)) << error.toStdString();
     QTextCursor cursor(&reopened);
     cursor.setPosition(3);
     EXPECT_EQ(cursor.charFormat().fontWeight(), QFont::Bold);

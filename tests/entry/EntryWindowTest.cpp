@@ -1,12 +1,12 @@
 #include "TestFiles.h"
 #include "WindowTesting.h"
 #include "app/Messages.h"
-#include "entry/TForm2.h"
-#include "entry/TForm4.h"
-#include "search/Tbase.h"
+#include "entry/EntryWindow.h"
+#include "entry/KeywordHelp.h"
+#include "search/SearchWindow.h"
 #include "store/DatabaseLoader.h"
 #include "store/DatabaseWriter.h"
-#include "viewer/TForm3.h"
+#include "viewer/ResultViewer.h"
 
 #include <QApplication>
 #include <QCheckBox>
@@ -63,23 +63,23 @@ void expectSameDocument(const DocumentRecord &a, const DocumentRecord &b)
 TEST(EntryWindow, CarriesTheLayoutsPlacesAndTabOrder)
 {
     DocumentStore store;
-    TForm2 entry(store);
+    EntryWindow entry(store);
     EXPECT_EQ(entry.windowTitle(), QStringLiteral("add_doc"));
     EXPECT_EQ(entry.size(), QSize(650, 540));
-    EXPECT_EQ(entry.ListBox2->geometry(), QRect(50, 20, 49, 18));
+    EXPECT_EQ(entry.slotList->geometry(), QRect(50, 20, 49, 18));
     EXPECT_EQ(entry.categoryBoxes[10]->text(), QStringLiteral("Exp"));
     EXPECT_EQ(entry.categoryBoxes[10]->geometry(), QRect(340, 40, 42, 17));
-    EXPECT_EQ(entry.RichEdit2->geometry(), QRect(125, 125, 504, 125));
-    EXPECT_EQ(entry.Edit6->geometry(), QRect(216, 424, 121, 21));
-    EXPECT_EQ(entry.Label6->pos(), QPoint(184, 433));
-    EXPECT_EQ(entry.Button2->text(), QStringLiteral("key_word"));
-    EXPECT_EQ(entry.Button2->pos(), QPoint(724, 372));  // beyond the right edge until widened
+    EXPECT_EQ(entry.abstractText->geometry(), QRect(125, 125, 504, 125));
+    EXPECT_EQ(entry.substance3Field->geometry(), QRect(216, 424, 121, 21));
+    EXPECT_EQ(entry.substance3Label->pos(), QPoint(184, 433));
+    EXPECT_EQ(entry.keywordButton->text(), QStringLiteral("key_word"));
+    EXPECT_EQ(entry.keywordButton->pos(), QPoint(724, 372));  // beyond the right edge until widened
     EXPECT_EQ(entry.pairBoxes[pairIndex(1, 1)]->pos(), QPoint(357, 378));
     EXPECT_EQ(entry.pairBoxes[pairIndex(3, 5)]->text(), QStringLiteral("3-5"));
     EXPECT_EQ(entry.pairBoxes[pairIndex(3, 5)]->pos(), QPoint(457, 477));
     EXPECT_EQ(entry.pairBoxes[pairIndex(3, 5)]->objectName(), QStringLiteral("CheckBox24"));
 
-    const QStringList order = test::tabOrder(&entry, entry.Edit2, 47);
+    const QStringList order = test::tabOrder(&entry, entry.author2Field, 47);
     ASSERT_EQ(order.size(), 47);
     EXPECT_EQ(order.mid(0, 22).join(QLatin1Char(' ')),
               QStringLiteral("Edit2 Edit3 Edit4 Edit5 Button1 Button2 RichEdit1 ListBox2 CheckBox1 CheckBox2 "
@@ -95,12 +95,12 @@ TEST(EntryWindow, AddModeTakesTheNextSlotAndStoresAnEmptyForm)
     auto store = fixtureStore();
     store->record(10).authors[0] = "left over";
     {
-        TForm2 entry(*store);
+        EntryWindow entry(*store);
         EXPECT_EQ(store->documentCount, 10);
         EXPECT_EQ(store->entrySlot, 10);
-        EXPECT_EQ(entry.ListBox2->item(0)->text(), QStringLiteral("10"));
-        EXPECT_TRUE(entry.Edit1->text().isEmpty());
-        entry.Button1->click();
+        EXPECT_EQ(entry.slotList->item(0)->text(), QStringLiteral("10"));
+        EXPECT_TRUE(entry.author1Field->text().isEmpty());
+        entry.okButton->click();
     }
     const DocumentRecord &r = store->record(10);
     EXPECT_EQ(store->modified, 1);
@@ -117,8 +117,8 @@ TEST(EntryWindow, AddModeTakesTheNextSlotAndStoresAnEmptyForm)
     // Closed without "OK": the slot stays taken, nothing else is stored.
     store->modified = 0;
     {
-        TForm2 entry(*store);
-        entry.Edit1->setText(QStringLiteral("Nobody"));
+        EntryWindow entry(*store);
+        entry.author1Field->setText(QStringLiteral("Nobody"));
         entry.reject();
     }
     EXPECT_EQ(store->documentCount, 11);
@@ -130,22 +130,22 @@ TEST(EntryWindow, AddModeTakesTheNextSlotAndStoresAnEmptyForm)
 TEST(EntryWindow, OkStoresCountsByTheLastFilledFieldAndTextsAsShown)
 {
     auto store = fixtureStore();
-    TForm2 entry(*store);
+    EntryWindow entry(*store);
     entry.resize(650, 540);
-    entry.Edit2->setText(QStringLiteral("Kestin"));  // an empty first name before it is carried back
-    entry.Edit4->setText(QStringLiteral("Ar"));
-    entry.Edit5->setText(QStringLiteral("Кр"));
-    entry.Edit9->setText(QStringLiteral(" 1972 г."));
+    entry.author2Field->setText(QStringLiteral("Kestin"));  // an empty first name before it is carried back
+    entry.substance1Field->setText(QStringLiteral("Ar"));
+    entry.substance2Field->setText(QStringLiteral("Кр"));
+    entry.yearField->setText(QStringLiteral(" 1972 г."));
     entry.categoryBoxes[Vis]->setChecked(true);
     entry.pairBoxes[pairIndex(1, 2)]->setChecked(true);
-    entry.RichEdit1->setPlainText(QStringLiteral("Первая строка\n\nвторая\nтретья"));
+    entry.citationText->setPlainText(QStringLiteral("Первая строка\n\nвторая\nтретья"));
     const QString paragraph = QStringLiteral("слово ").repeated(60).trimmed();
-    entry.RichEdit2->setPlainText(paragraph);
+    entry.abstractText->setPlainText(paragraph);
     QStringList thirty;
     for (int i = 1; i <= 30; ++i)
         thirty << QStringLiteral("line %1").arg(i);
-    entry.RichEdit3->setPlainText(thirty.join(QLatin1Char('\n')));
-    entry.Button1->click();
+    entry.notesText->setPlainText(thirty.join(QLatin1Char('\n')));
+    entry.okButton->click();
 
     const DocumentRecord &r = store->record(10);
     EXPECT_EQ(r.authorCount, 2);
@@ -178,18 +178,18 @@ TEST(EntryWindow, ChangeModeShowsTheDocumentAndOkKeepsIt)
     const DocumentRecord before = store->record(5);
     store->changeNumber = 5;
     {
-        TForm2 entry(*store);
+        EntryWindow entry(*store);
         EXPECT_EQ(store->documentCount, 9);
-        EXPECT_EQ(entry.ListBox2->item(0)->text(), QStringLiteral("5"));
-        EXPECT_EQ(entry.Edit1->text(), QStringLiteral("Vogel"));
-        EXPECT_EQ(entry.Edit6->text(), QStringLiteral("Ar"));
-        EXPECT_EQ(entry.Edit9->text(), QStringLiteral("1984"));
+        EXPECT_EQ(entry.slotList->item(0)->text(), QStringLiteral("5"));
+        EXPECT_EQ(entry.author1Field->text(), QStringLiteral("Vogel"));
+        EXPECT_EQ(entry.substance3Field->text(), QStringLiteral("Ar"));
+        EXPECT_EQ(entry.yearField->text(), QStringLiteral("1984"));
         EXPECT_TRUE(entry.categoryBoxes[Con]->isChecked());
         EXPECT_TRUE(entry.pairBoxes[pairIndex(1, 3)]->isChecked());
         EXPECT_FALSE(entry.pairBoxes[pairIndex(1, 2)]->isChecked());
-        EXPECT_EQ(entry.RichEdit3->toPlainText(),
+        EXPECT_EQ(entry.notesText->toPlainText(),
                   QStringLiteral("Прецизионные измерения вязкости гелия и аргона,\nточность 0.1%"));
-        entry.Button1->click();
+        entry.okButton->click();
     }
     EXPECT_EQ(store->modified, 1);
     expectSameDocument(store->record(5), before);
@@ -199,39 +199,39 @@ TEST(EntryWindow, RefusesWhatTheFileWouldLose)
 {
     struct Refusal {
         const char *name;
-        std::function<QWidget *(TForm2 &)> fill;
+        std::function<QWidget *(EntryWindow &)> fill;
         const char *mentions;
     };
     const Refusal refusals[] = {
-        {"dollar in a name", [](TForm2 &e) { e.Edit1->setText(QStringLiteral("Ma$on")); return e.Edit1; }, "Aut1"},
-        {"at sign in a name", [](TForm2 &e) { e.Edit7->setText(QStringLiteral("Ar@Kr")); return e.Edit7; }, "Sub4"},
+        {"dollar in a name", [](EntryWindow &e) { e.author1Field->setText(QStringLiteral("Ma$on")); return e.author1Field; }, "Aut1"},
+        {"at sign in a name", [](EntryWindow &e) { e.substance4Field->setText(QStringLiteral("Ar@Kr")); return e.substance4Field; }, "Sub4"},
         {"dollar in a text",
-         [](TForm2 &e) {
-             e.RichEdit4->setPlainText(QStringLiteral("ok\n   $ 5"));
-             return e.RichEdit4;
+         [](EntryWindow &e) {
+             e.provenanceText->setPlainText(QStringLiteral("ok\n   $ 5"));
+             return e.provenanceText;
          },
          "Референт"},
         {"author gap",
-         [](TForm2 &e) {
-             e.Edit1->setText(QStringLiteral("A"));
-             e.Edit2->clear();
-             e.Edit3->setText(QStringLiteral("C"));
-             return e.Edit2;
+         [](EntryWindow &e) {
+             e.author1Field->setText(QStringLiteral("A"));
+             e.author2Field->clear();
+             e.author3Field->setText(QStringLiteral("C"));
+             return e.author2Field;
          },
          "Aut2"},
         {"substance gap",
-         [](TForm2 &e) {
-             e.Edit4->setText(QStringLiteral("He"));
-             e.Edit5->setText(QStringLiteral("Ne"));
-             e.Edit6->clear();
-             e.Edit8->setText(QStringLiteral("Xe"));
-             return e.Edit6;
+         [](EntryWindow &e) {
+             e.substance1Field->setText(QStringLiteral("He"));
+             e.substance2Field->setText(QStringLiteral("Ne"));
+             e.substance3Field->clear();
+             e.substance5Field->setText(QStringLiteral("Xe"));
+             return e.substance3Field;
          },
          "Sub3"},
         {"character outside the code page",
-         [](TForm2 &e) {
-             e.RichEdit2->setPlainText(QStringLiteral("σ = 3.4 Å"));
-             return e.RichEdit2;
+         [](EntryWindow &e) {
+             e.abstractText->setPlainText(QStringLiteral("σ = 3.4 Å"));
+             return e.abstractText;
          },
          "«σ»"},
     };
@@ -241,11 +241,11 @@ TEST(EntryWindow, RefusesWhatTheFileWouldLose)
         store->changeNumber = 2;
         const DocumentRecord before = store->record(2);
         MessageHook hook;
-        TForm2 entry(*store);
+        EntryWindow entry(*store);
         entry.show();
         QApplication::setActiveWindow(&entry);
         QWidget *field = refusal.fill(entry);
-        entry.Button1->click();
+        entry.okButton->click();
         EXPECT_TRUE(entry.isVisible());
         ASSERT_EQ(hook.shown().size(), 1);
         EXPECT_TRUE(hook.shown()[0].contains(QString::fromUtf8(refusal.mentions))) << hook.shown()[0].toStdString();
@@ -258,61 +258,61 @@ TEST(EntryWindow, RefusesWhatTheFileWouldLose)
 TEST(EntryWindow, KeyWordHelpLeavesTheFormAsItWas)
 {
     DocumentStore store;
-    TForm2 entry(store);
-    entry.Edit1->setText(QStringLiteral("Aziz"));
+    EntryWindow entry(store);
+    entry.author1Field->setText(QStringLiteral("Aziz"));
     QStringList lines;
     onNextModal([&lines](QWidget *modal) {
-        auto *help = qobject_cast<TForm4 *>(modal);
+        auto *help = qobject_cast<KeywordHelp *>(modal);
         ASSERT_NE(help, nullptr);
         EXPECT_EQ(help->windowTitle(), QStringLiteral("Ключевые слова"));
         EXPECT_EQ(help->palette().color(QPalette::Window), QColor(128, 128, 255));
         EXPECT_EQ(help->pos(), QPoint(61, 105));
-        for (int i = 0; i < help->ListBox1->count(); ++i)
-            lines << help->ListBox1->item(i)->text();
-        help->Button1->click();
+        for (int i = 0; i < help->keywordList->count(); ++i)
+            lines << help->keywordList->item(i)->text();
+        help->closeButton->click();
     });
-    entry.Button2->click();
+    entry.keywordButton->click();
     EXPECT_EQ(lines, (QStringList{QStringLiteral(" D,TD,Vi,P,B       Диффузия,Термодиффузия,вязкость"),
                                   QStringLiteral("    Вещества"), QStringLiteral(" Ar,Ne,Kr,")}));
-    EXPECT_EQ(entry.Edit1->text(), QStringLiteral("Aziz"));
+    EXPECT_EQ(entry.author1Field->text(), QStringLiteral("Aziz"));
 }
 
 TEST(EntryWindow, AddAndChangeFromTheirWindows)
 {
     auto store = fixtureStore();
-    Tbase search(*store);
+    SearchWindow search(*store);
     onNextModal([](QWidget *modal) {
-        auto *entry = qobject_cast<TForm2 *>(modal);
+        auto *entry = qobject_cast<EntryWindow *>(modal);
         ASSERT_NE(entry, nullptr);
-        entry->Edit1->setText(QStringLiteral("Hellmann"));
-        entry->Button1->click();
+        entry->author1Field->setText(QStringLiteral("Hellmann"));
+        entry->okButton->click();
     });
-    search.add->click();
-    EXPECT_EQ(search.Edit7->text(), QStringLiteral("10"));
+    search.addButton->click();
+    EXPECT_EQ(search.documentCountField->text(), QStringLiteral("10"));
     EXPECT_EQ(store->record(10).authors[0], "Hellmann");
 
     // "Change" edits the slot on show even when its stored number says otherwise.
     store->record(4).number = 0;
     store->foundCount = 1;
     store->foundList[1] = 4;
-    TForm3 viewer(*store);
+    ResultViewer viewer(*store);
     onNextModal([](QWidget *modal) {
-        auto *entry = qobject_cast<TForm2 *>(modal);
+        auto *entry = qobject_cast<EntryWindow *>(modal);
         ASSERT_NE(entry, nullptr);
-        entry->Edit9->setText(QStringLiteral("1960"));
-        entry->Button1->click();
+        entry->yearField->setText(QStringLiteral("1960"));
+        entry->okButton->click();
     });
-    viewer.Button3->click();
+    viewer.changeButton->click();
     EXPECT_EQ(store->documentCount, 10);
     EXPECT_EQ(store->record(4).year, 1960);
     EXPECT_EQ(store->record(4).number, 4);
-    EXPECT_TRUE(viewer.RichEdit1->toPlainText().contains(QStringLiteral(" Год издания =1960")));
+    EXPECT_TRUE(viewer.documentText->toPlainText().contains(QStringLiteral(" Год издания =1960")));
 
     // A full store opens no entry window.
     MessageHook hook;
     store->documentCount = DocumentStore::kMaxDocuments;
-    search.add->click();
+    search.addButton->click();
     ASSERT_EQ(hook.shown().size(), 1);
-    EXPECT_EQ(hook.shown()[0], Tbase::storeFullText());
+    EXPECT_EQ(hook.shown()[0], SearchWindow::storeFullText());
     EXPECT_EQ(store->documentCount, DocumentStore::kMaxDocuments);
 }

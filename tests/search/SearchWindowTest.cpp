@@ -1,7 +1,7 @@
 #include "TestFiles.h"
 #include "WindowTesting.h"
 #include "app/Messages.h"
-#include "search/Tbase.h"
+#include "search/SearchWindow.h"
 #include "store/DatabaseWriter.h"
 #include "store/DocumentStore.h"
 
@@ -40,43 +40,43 @@ TEST(SearchWindow, CarriesTheLayoutsTextsAndPlaces)
     DocumentStore store;
     store.documentCount = 48;
     store.pocketCount = 3;
-    Tbase search(store);
+    SearchWindow search(store);
     EXPECT_EQ(search.windowTitle(), QStringLiteral("base"));
     EXPECT_EQ(search.size(), QSize(653, 530));
-    EXPECT_EQ(search.Edit7->text(), QStringLiteral("48"));
-    EXPECT_TRUE(search.Edit7->isReadOnly());
-    EXPECT_EQ(search.Edit8->text(), QStringLiteral("5000"));
-    EXPECT_EQ(search.Edit9->text(), QStringLiteral("5000"));
-    EXPECT_EQ(search.Edit10->text(), QStringLiteral("3"));
+    EXPECT_EQ(search.documentCountField->text(), QStringLiteral("48"));
+    EXPECT_TRUE(search.documentCountField->isReadOnly());
+    EXPECT_EQ(search.storeMaximumField->text(), QStringLiteral("5000"));
+    EXPECT_EQ(search.pocketMaximumField->text(), QStringLiteral("5000"));
+    EXPECT_EQ(search.pocketCountField->text(), QStringLiteral("3"));
 
-    const QStringList banner = items(search.ListBox1);
+    const QStringList banner = items(search.bannerList);
     ASSERT_EQ(banner.size(), 8);
     EXPECT_EQ(banner[0], QStringLiteral("               ЛАНТЕР"));
     EXPECT_EQ(banner[4], QStringLiteral(" потенциалам взаимодействия их") + QString(35, QLatin1Char(' ')));
     EXPECT_EQ(banner[5], QStringLiteral("                компонентов."));
     EXPECT_EQ(banner[7], QStringLiteral("   "));
-    const QStringList legend = items(search.ListBox4);
+    const QStringList legend = items(search.legendList);
     ASSERT_EQ(legend.size(), 16);
     EXPECT_EQ(legend[7], QStringLiteral("Beam-молекулярные  пучки"));
     EXPECT_EQ(legend[12], QStringLiteral("Sub1+Sub2- поиск по двум "));
     EXPECT_EQ(legend[15], QStringLiteral("Y<=,Y>= - поиск по году издания"));
-    EXPECT_EQ(search.ListBox4->font().family(), QStringLiteral("Times New Roman"));
-    EXPECT_EQ(search.ListBox4->font().pixelSize(), 16);
+    EXPECT_EQ(search.legendList->font().family(), QStringLiteral("Times New Roman"));
+    EXPECT_EQ(search.legendList->font().pixelSize(), 16);
 
     struct Place {
         QWidget *widget;
         const char *text;
         QRect rect;
     } places[] = {
-        {search.CheckBox16, "Other", {42, 12, 50, 16}},  {search.CheckBox8, "Spectr", {234, 37, 56, 17}},
-        {search.CheckBox12, "Exp", {362, 37, 48, 17}},   {search.CheckBox2, "Sub1+Sub2", {145, 251, 81, 17}},
-        {search.CheckBox15, "Y>=", {145, 371, 48, 17}},  {search.Button6, "Find", {271, 414, 58, 25}},
-        {search.add, "Add", {51, 299, 60, 25}},          {search.Button9, "OK", {51, 335, 60, 25}},
-        {search.Button4, "Clear", {566, 104, 65, 20}},   {search.Button2, "View ", {567, 126, 65, 25}},
-        {search.Label7, "Просмотр кармармана", {429, 134, 118, 13}},
-        {search.Label9, "Поиск по тексту в окне дополнительные сведения", {9, 192, 210, 26}},
-        {search.Edit11, "", {240, 192, 100, 21}},        {search.ListBox2, "", {47, 446, 189, 25}},
-        {search.ListBox4, "", {347, 156, 292, 314}},
+        {search.otherKey, "Other", {42, 12, 50, 16}},  {search.spectroscopyKey, "Spectr", {234, 37, 56, 17}},
+        {search.experimentKey, "Exp", {362, 37, 48, 17}},   {search.bySubstancesBox, "Sub1+Sub2", {145, 251, 81, 17}},
+        {search.byLowerYearBox, "Y>=", {145, 371, 48, 17}},  {search.findButton, "Find", {271, 414, 58, 25}},
+        {search.addButton, "Add", {51, 299, 60, 25}},          {search.okButton, "OK", {51, 335, 60, 25}},
+        {search.clearButton, "Clear", {566, 104, 65, 20}},   {search.viewButton, "View ", {567, 126, 65, 25}},
+        {search.viewLabel, "Просмотр кармармана", {429, 134, 118, 13}},
+        {search.textFragmentLabel, "Поиск по тексту в окне дополнительные сведения", {9, 192, 210, 26}},
+        {search.textFragmentField, "", {240, 192, 100, 21}},        {search.messageList, "", {47, 446, 189, 25}},
+        {search.legendList, "", {347, 156, 292, 314}},
     };
     for (const Place &place : places) {
         EXPECT_EQ(place.widget->geometry(), place.rect) << place.widget->objectName().toStdString();
@@ -89,16 +89,16 @@ TEST(SearchWindow, CarriesTheLayoutsTextsAndPlaces)
             text = edit->text();
         EXPECT_EQ(text, QString::fromUtf8(place.text)) << place.widget->objectName().toStdString();
     }
-    EXPECT_EQ(search.Button9->font().family(), QStringLiteral("Times New Roman"));
-    EXPECT_EQ(search.Button9->font().pixelSize(), 15);
+    EXPECT_EQ(search.okButton->font().family(), QStringLiteral("Times New Roman"));
+    EXPECT_EQ(search.okButton->font().pixelSize(), 15);
     EXPECT_EQ(search.font().family(), QStringLiteral("MS Sans Serif"));
 }
 
 TEST(SearchWindow, TabWalksTheControlsInTheLayoutsOrder)
 {
     DocumentStore store;
-    Tbase search(store);
-    const QStringList order = test::tabOrder(&search, search.ListBox1, 36);
+    SearchWindow search(store);
+    const QStringList order = test::tabOrder(&search, search.bannerList, 36);
     EXPECT_EQ(order.join(QLatin1Char(' ')),
               QStringLiteral("ListBox1 add Edit4 Edit5 Edit1 Edit2 Edit3 Button6 Edit6 CheckBox3 CheckBox4 "
                              "CheckBox5 CheckBox6 CheckBox7 CheckBox1 CheckBox2 CheckBox8 CheckBox9 CheckBox10 "
@@ -111,10 +111,10 @@ TEST(SearchWindow, ClearEmptiesThePocketCount)
     DocumentStore store;
     store.pocketCount = 2;
     store.pocket[1] = store.pocket[2] = 7;
-    Tbase search(store);
-    search.Button4->click();
+    SearchWindow search(store);
+    search.clearButton->click();
     EXPECT_EQ(store.pocketCount, 0);
-    EXPECT_EQ(search.Edit10->text(), QStringLiteral("0"));
+    EXPECT_EQ(search.pocketCountField->text(), QStringLiteral("0"));
     EXPECT_EQ(store.pocket[1], 7);  // entries stay; later additions overwrite them
 }
 
@@ -124,9 +124,9 @@ TEST(SearchWindow, OkWithoutChangesWritesNothing)
     test::writeBytes(here.dir.file("ba0"), "untouched");
     DocumentStore store;
     store.documentCount = 1;
-    Tbase search(store);
+    SearchWindow search(store);
     search.show();
-    search.Button9->click();
+    search.okButton->click();
     EXPECT_EQ(search.result(), QDialog::Accepted);
     EXPECT_EQ(test::readBytes(here.dir.file("ba0")), "untouched");
     EXPECT_EQ(std::distance(std::filesystem::directory_iterator(here.dir.path()),
@@ -144,16 +144,16 @@ TEST(SearchWindow, OkSavesChangesAndAFailedSaveKeepsTheWindowOpen)
     MessageHook hook;
 
     mkdir(here.dir.file("ba0").c_str(), 0755);  // a folder where the file should be
-    Tbase search(store);
+    SearchWindow search(store);
     search.show();
-    search.Button9->click();
+    search.okButton->click();
     EXPECT_TRUE(search.isVisible());
     ASSERT_EQ(hook.shown().size(), 1);
     EXPECT_TRUE(hook.shown()[0].contains(QStringLiteral("не является обычным файлом")));
     EXPECT_TRUE(hook.shown()[0].contains(QStringLiteral("Прежний файл «ba0» не изменён")));
 
     rmdir(here.dir.file("ba0").c_str());
-    search.Button9->click();
+    search.okButton->click();
     EXPECT_FALSE(search.isVisible());
     EXPECT_EQ(search.result(), QDialog::Accepted);
     EXPECT_EQ(test::readBytes(here.dir.file("ba0")), formatDatabase(store));
@@ -171,14 +171,14 @@ TEST(SearchWindow, AnOverfullFileIsAnnouncedAndNeverSavedOver)
     store.modified = 1;
     MessageHook hook;
 
-    Tbase search(store);
+    SearchWindow search(store);
     search.show();
     QApplication::processEvents();
     ASSERT_EQ(hook.shown().size(), 1);
     EXPECT_TRUE(hook.shown()[0].contains(QStringLiteral("больше 4999 документов")));
     EXPECT_TRUE(hook.shown()[0].contains(QStringLiteral("80000")));
 
-    search.Button9->click();
+    search.okButton->click();
     EXPECT_TRUE(search.isVisible());
     EXPECT_EQ(hook.shown().size(), 2);
     EXPECT_EQ(test::readBytes(here.dir.file("ba0")), "the big file");

@@ -9,18 +9,18 @@ class QTabWidget;
 namespace kaldex::ui {
 
 /** The information window: whom to ask about the database. */
-class TForm6 : public QDialog {
+class InfoWindow : public QDialog {
     Q_OBJECT
 public:
-    explicit TForm6(QWidget *parent = nullptr);
+    explicit InfoWindow(QWidget *parent = nullptr);
 
     static const QString &contactText();
 
-    QTabWidget *PageControl1;
-    QLabel *Label1;
-    QPushButton *Button1;
+    QTabWidget *pages;
+    QLabel *contactLabel;
+    QPushButton *okButton;
 
-    void Button1Click();
+    void dismiss();
 };
 
 }  // namespace kaldex::ui

@@ -1,8 +1,8 @@
-#include "entry/TForm2.h"
+#include "entry/EntryWindow.h"
 
 #include "app/Messages.h"
 #include "app/Toolkit.h"
-#include "entry/TForm4.h"
+#include "entry/KeywordHelp.h"
 #include "store/DocumentStore.h"
 #include "store/FieldRules.h"
 #include "store/Number.h"
@@ -16,7 +16,7 @@
 
 namespace kaldex::ui {
 
-struct TForm2::Form {
+struct EntryWindow::Form {
     std::array<std::string, kAuthorCount> authors;
     std::array<std::string, kSubstanceCount> substances;
     std::array<std::string, 4> texts;
@@ -43,7 +43,7 @@ QString lineWithoutBreaks(QString line)
 
 }  // namespace
 
-TForm2::TForm2(DocumentStore &store, QWidget *parent) : QDialog(parent), store_(store)
+EntryWindow::EntryWindow(DocumentStore &store, QWidget *parent) : QDialog(parent), store_(store)
 {
     setObjectName(QStringLiteral("Form2"));
     setWindowTitle(QStringLiteral("add_doc"));
@@ -89,44 +89,44 @@ TForm2::TForm2(DocumentStore &store, QWidget *parent) : QDialog(parent), store_(
         return text;
     };
 
-    Label10 = label("Label10", "N", QPoint(31, 20));
-    ListBox2 = new QListWidget(this);
-    named(ListBox2, QStringLiteral("ListBox2"), QRect(50, 20, 49, 18));
-    ListBox2->setSelectionMode(QAbstractItemView::MultiSelection);
+    slotLabel = label("Label10", "N", QPoint(31, 20));
+    slotList = new QListWidget(this);
+    named(slotList, QStringLiteral("ListBox2"), QRect(50, 20, 49, 18));
+    slotList->setSelectionMode(QAbstractItemView::MultiSelection);
     for (int i = 0; i < kCategoryCount; ++i) {
         auto *box = new QCheckBox(QString::fromLatin1(kCategoryCaptions[i]), this);
         named(box, QStringLiteral("CheckBox%1").arg(i + 1), kCategoryPlaces[i]);
         categoryBoxes[static_cast<size_t>(i)] = box;
     }
-    ListBox1 = caption("ListBox1", QRect(17, 61, 100, 60),
+    citationCaption = caption("ListBox1", QRect(17, 61, 100, 60),
                        {"Авторы, название ", "статьи,название", " журнала. изда-", "тельство, год, стр."});
-    RichEdit1 = rich("RichEdit1", QRect(125, 61, 505, 60));
-    ListBox3 = caption("ListBox3", QRect(17, 125, 100, 125), {" Реферат"});
-    RichEdit2 = rich("RichEdit2", QRect(125, 125, 504, 125));
-    ListBox4 = caption("ListBox4", QRect(17, 252, 100, 60), {" Дополнительные", " сведения"});
-    RichEdit3 = rich("RichEdit3", QRect(125, 252, 505, 60));
-    ListBox5 = caption("ListBox5", QRect(17, 313, 100, 60),
+    citationText = rich("RichEdit1", QRect(125, 61, 505, 60));
+    abstractCaption = caption("ListBox3", QRect(17, 125, 100, 125), {" Реферат"});
+    abstractText = rich("RichEdit2", QRect(125, 125, 504, 125));
+    notesCaption = caption("ListBox4", QRect(17, 252, 100, 60), {" Дополнительные", " сведения"});
+    notesText = rich("RichEdit3", QRect(125, 252, 505, 60));
+    provenanceCaption = caption("ListBox5", QRect(17, 313, 100, 60),
                        {" Референт ,время ", " реферирования,", " место нахождения", " документа"});
-    RichEdit4 = rich("RichEdit4", QRect(125, 313, 505, 60));
+    provenanceText = rich("RichEdit4", QRect(125, 313, 505, 60));
 
-    Label1 = label("Label1", "Aut1", QPoint(24, 382));
-    Edit1 = edit("Edit1", QRect(60, 376, 121, 21));
-    Label2 = label("Label2", "Aut2", QPoint(24, 407));
-    Edit2 = edit("Edit2", QRect(60, 400, 121, 21));
-    Label3 = label("Label3", "Aut3", QPoint(24, 431));
-    Edit3 = edit("Edit3", QRect(60, 424, 121, 21));
-    Label9 = label("Label9", "Year", QPoint(21, 465));
-    Edit9 = edit("Edit9", QRect(60, 459, 66, 21));
-    Label4 = label("Label4", "Sub1", QPoint(184, 376));
-    Edit4 = edit("Edit4", QRect(216, 376, 121, 21));
-    Label5 = label("Label5", "Sub2", QPoint(184, 400));
-    Edit5 = edit("Edit5", QRect(216, 400, 121, 21));
-    Label6 = label("Label6", "Sub3", QPoint(184, 433));
-    Edit6 = edit("Edit6", QRect(216, 424, 121, 21));
-    Label7 = label("Label7", "Sub4", QPoint(184, 456));
-    Edit7 = edit("Edit7", QRect(216, 449, 121, 21));
-    Label8 = label("Label8", "Sub5", QPoint(184, 472));
-    Edit8 = edit("Edit8", QRect(216, 472, 121, 21));
+    author1Label = label("Label1", "Aut1", QPoint(24, 382));
+    author1Field = edit("Edit1", QRect(60, 376, 121, 21));
+    author2Label = label("Label2", "Aut2", QPoint(24, 407));
+    author2Field = edit("Edit2", QRect(60, 400, 121, 21));
+    author3Label = label("Label3", "Aut3", QPoint(24, 431));
+    author3Field = edit("Edit3", QRect(60, 424, 121, 21));
+    yearLabel = label("Label9", "Year", QPoint(21, 465));
+    yearField = edit("Edit9", QRect(60, 459, 66, 21));
+    substance1Label = label("Label4", "Sub1", QPoint(184, 376));
+    substance1Field = edit("Edit4", QRect(216, 376, 121, 21));
+    substance2Label = label("Label5", "Sub2", QPoint(184, 400));
+    substance2Field = edit("Edit5", QRect(216, 400, 121, 21));
+    substance3Label = label("Label6", "Sub3", QPoint(184, 433));
+    substance3Field = edit("Edit6", QRect(216, 424, 121, 21));
+    substance4Label = label("Label7", "Sub4", QPoint(184, 456));
+    substance4Field = edit("Edit7", QRect(216, 449, 121, 21));
+    substance5Label = label("Label8", "Sub5", QPoint(184, 472));
+    substance5Field = edit("Edit8", QRect(216, 472, 121, 21));
 
     // The pair boxes stand in a triangle: column i, row j, for i <= j.
     for (int j = 1; j <= kSubstanceCount; ++j) {
@@ -138,28 +138,28 @@ TForm2::TForm2(DocumentStore &store, QWidget *parent) : QDialog(parent), store_(
         }
     }
 
-    Button1 = new QPushButton(QStringLiteral("OK"), this);
-    named(Button1, QStringLiteral("Button1"), QRect(518, 372, 70, 25));
-    Button1->setAutoDefault(false);
-    Button2 = new QPushButton(QStringLiteral("key_word"), this);
-    named(Button2, QStringLiteral("Button2"), QRect(724, 372, 70, 25));
-    Button2->setAutoDefault(false);
+    okButton = new QPushButton(QStringLiteral("OK"), this);
+    named(okButton, QStringLiteral("Button1"), QRect(518, 372, 70, 25));
+    okButton->setAutoDefault(false);
+    keywordButton = new QPushButton(QStringLiteral("key_word"), this);
+    named(keywordButton, QStringLiteral("Button2"), QRect(724, 372, 70, 25));
+    keywordButton->setAutoDefault(false);
 
-    QWidget *previous = Edit2;
+    QWidget *previous = author2Field;
     auto chain = [&previous](QWidget *next) {
         QWidget::setTabOrder(previous, next);
         previous = next;
     };
     for (QWidget *next : std::initializer_list<QWidget *>{
-             Edit3, Edit4, Edit5, Button1, Button2, RichEdit1, ListBox2, categoryBoxes[0], categoryBoxes[1],
-             ListBox1, RichEdit2, RichEdit3, ListBox3, ListBox4, RichEdit4, ListBox5, Edit1, Edit6, Edit7, Edit8})
+             author3Field, substance1Field, substance2Field, okButton, keywordButton, citationText, slotList, categoryBoxes[0], categoryBoxes[1],
+             citationCaption, abstractText, notesText, abstractCaption, notesCaption, provenanceText, provenanceCaption, author1Field, substance3Field, substance4Field, substance5Field})
         chain(next);
     for (size_t i = 2; i < categoryBoxes.size(); ++i)
         chain(categoryBoxes[i]);
     for (QCheckBox *box : pairBoxes)
         chain(box);
-    chain(Edit9);
-    Edit2->setFocus();
+    chain(yearField);
+    author2Field->setFocus();
 
     if (store_.changeNumber == 0) {
         store_.entrySlot = ++store_.documentCount;
@@ -168,27 +168,27 @@ TForm2::TForm2(DocumentStore &store, QWidget *parent) : QDialog(parent), store_(
         store_.entrySlot = store_.changeNumber;
         fillFromRecord();
     }
-    ListBox2->addItem(QString::number(store_.entrySlot));
+    slotList->addItem(QString::number(store_.entrySlot));
 
-    connect(Button1, &QPushButton::clicked, this, &TForm2::Button1Click);
-    connect(Button2, &QPushButton::clicked, this, &TForm2::Button2Click);
+    connect(okButton, &QPushButton::clicked, this, &EntryWindow::storeDocument);
+    connect(keywordButton, &QPushButton::clicked, this, &EntryWindow::showKeywords);
     centerOnScreen(this);
 }
 
-void TForm2::fillFromRecord()
+void EntryWindow::fillFromRecord()
 {
     const DocumentRecord &r = store_.record(store_.entrySlot);
     for (size_t i = 0; i < categoryBoxes.size(); ++i)
         categoryBoxes[i]->setChecked(r.categoryFlags[i] != 0);
     for (size_t i = 0; i < pairBoxes.size(); ++i)
         pairBoxes[i]->setChecked(r.pairFlags[i] != 0);
-    const std::array<QLineEdit *, 8> names = {Edit1, Edit2, Edit3, Edit4, Edit5, Edit6, Edit7, Edit8};
+    const std::array<QLineEdit *, 8> names = {author1Field, author2Field, author3Field, substance1Field, substance2Field, substance3Field, substance4Field, substance5Field};
     for (size_t i = 0; i < kAuthorCount; ++i)
         names[i]->setText(fromCp1251(r.authors[i]));
     for (size_t i = 0; i < kSubstanceCount; ++i)
         names[kAuthorCount + i]->setText(fromCp1251(r.substances[i]));
-    Edit9->setText(QString::number(r.year));
-    const std::array<QTextEdit *, 4> edits = {RichEdit1, RichEdit2, RichEdit3, RichEdit4};
+    yearField->setText(QString::number(r.year));
+    const std::array<QTextEdit *, 4> edits = {citationText, abstractText, notesText, provenanceText};
     const std::array<const std::string *, 4> texts = {&r.citation, &r.abstract, &r.notes, &r.provenance};
     for (size_t i = 0; i < edits.size(); ++i) {
         QString text = fromCp1251(*texts[i]);
@@ -198,7 +198,7 @@ void TForm2::fillFromRecord()
     }
 }
 
-bool TForm2::readForm(Form &form)
+bool EntryWindow::readForm(Form &form)
 {
     auto refuse = [this](QWidget *field, const QString &message) {
         showMessage(this, QStringLiteral("add_doc"), message);
@@ -213,8 +213,8 @@ bool TForm2::readForm(Form &form)
                                  .arg(name, bad));
     };
 
-    const std::array<QLineEdit *, 8> edits = {Edit1, Edit2, Edit3, Edit4, Edit5, Edit6, Edit7, Edit8};
-    const std::array<QLabel *, 8> labels = {Label1, Label2, Label3, Label4, Label5, Label6, Label7, Label8};
+    const std::array<QLineEdit *, 8> edits = {author1Field, author2Field, author3Field, substance1Field, substance2Field, substance3Field, substance4Field, substance5Field};
+    const std::array<QLabel *, 8> labels = {author1Label, author2Label, author3Label, substance1Label, substance2Label, substance3Label, substance4Label, substance5Label};
     for (size_t i = 0; i < edits.size(); ++i) {
         std::string &name = i < kAuthorCount ? form.authors[i] : form.substances[i - kAuthorCount];
         const QString field = labels[i]->text();
@@ -243,7 +243,7 @@ bool TForm2::readForm(Form &form)
         return false;
 
     // Texts are stored as the lines the editors show, empty lines left out.
-    const std::array<QTextEdit *, 4> richEdits = {RichEdit1, RichEdit2, RichEdit3, RichEdit4};
+    const std::array<QTextEdit *, 4> richEdits = {citationText, abstractText, notesText, provenanceText};
     for (size_t i = 0; i < richEdits.size(); ++i) {
         const QString name = QString::fromUtf8(kTextNames[i]);
         int stored = 0;
@@ -266,7 +266,7 @@ bool TForm2::readForm(Form &form)
     return true;
 }
 
-void TForm2::Button1Click()
+void EntryWindow::storeDocument()
 {
     Form form;
     if (!readForm(form))
@@ -283,7 +283,7 @@ void TForm2::Button1Click()
     store_.modified = 1;
     r.number = store_.entrySlot;
     r.authorCount = lastFilled(form.authors);
-    r.year = readNumber(Edit9->text().toStdString());
+    r.year = readNumber(yearField->text().toStdString());
     for (size_t i = 0; i < categoryBoxes.size(); ++i)
         r.categoryFlags[i] = categoryBoxes[i]->isChecked() ? 1 : 0;
     r.authors = form.authors;
@@ -302,9 +302,9 @@ void TForm2::Button1Click()
     accept();
 }
 
-void TForm2::Button2Click()
+void EntryWindow::showKeywords()
 {
-    TForm4 help(this);
+    KeywordHelp help(this);
     help.exec();
 }
 

@@ -1,13 +1,13 @@
-#include "search/Tbase.h"
+#include "search/SearchWindow.h"
 
 #include "app/Messages.h"
-#include "app/TForm8.h"
+#include "app/ErrorBanner.h"
 #include "app/Toolkit.h"
-#include "editor/TMainForm.h"
-#include "entry/TForm2.h"
+#include "editor/PocketEditor.h"
+#include "entry/EntryWindow.h"
 #include "search/Query.h"
 #include "store/DatabaseWriter.h"
-#include "viewer/TForm3.h"
+#include "viewer/ResultViewer.h"
 
 #include <QCheckBox>
 #include <QFrame>
@@ -71,7 +71,7 @@ QString reason(int error)
 
 }  // namespace
 
-Tbase::Tbase(DocumentStore &store, QWidget *parent) : QDialog(parent), store_(store)
+SearchWindow::SearchWindow(DocumentStore &store, QWidget *parent) : QDialog(parent), store_(store)
 {
     setObjectName(QStringLiteral("base"));
     setWindowTitle(QStringLiteral("base"));
@@ -124,78 +124,78 @@ Tbase::Tbase(DocumentStore &store, QWidget *parent) : QDialog(parent), store_(st
         return box;
     };
 
-    ListBox1 = list("ListBox1", QRect(12, 57, 301, 120), kBanner);
-    Bevel1 = frame("Bevel1", QRect(29, 8, 383, 50));
-    CheckBox16 = check("CheckBox16", "Other", QRect(42, 12, 50, 16));
-    CheckBox3 = check("CheckBox3", "Visc", QRect(106, 12, 40, 17));
-    CheckBox4 = check("CheckBox4", "Cond", QRect(170, 12, 48, 17));
-    CheckBox5 = check("CheckBox5", "TDF", QRect(234, 12, 42, 17));
-    CheckBox9 = check("CheckBox9", "Dif", QRect(298, 12, 48, 17));
-    CheckBox10 = check("CheckBox10", "Pot", QRect(362, 12, 46, 17));
-    CheckBox6 = check("CheckBox6", "Vir", QRect(106, 37, 41, 17));
-    CheckBox7 = check("CheckBox7", "Beam", QRect(170, 37, 48, 17));
-    CheckBox8 = check("CheckBox8", "Spectr", QRect(234, 37, 56, 17));
-    CheckBox11 = check("CheckBox11", "The", QRect(298, 37, 40, 17));
-    CheckBox12 = check("CheckBox12", "Exp", QRect(362, 37, 48, 17));
-    Label9 = label("Label9", "Поиск по тексту в окне дополнительные сведения", QRect(9, 192, 210, 26));
-    Label9->setWordWrap(true);
-    Edit11 = edit("Edit11", QRect(240, 192, 100, 21));
-    CheckBox1 = check("CheckBox1", "N", QRect(145, 222, 42, 17));
-    Edit6 = edit("Edit6", QRect(240, 219, 100, 21));
-    CheckBox2 = check("CheckBox2", "Sub1+Sub2", QRect(145, 251, 81, 17));
-    Edit4 = edit("Edit4", QRect(240, 243, 100, 21));
-    Edit5 = edit("Edit5", QRect(240, 267, 100, 21));
-    CheckBox13 = check("CheckBox13", "Aut", QRect(145, 307, 40, 17));
-    Edit1 = edit("Edit1", QRect(240, 307, 100, 21));
-    CheckBox14 = check("CheckBox14", "Y<=", QRect(145, 339, 40, 17));
-    Edit2 = edit("Edit2", QRect(240, 339, 100, 21));
-    CheckBox15 = check("CheckBox15", "Y>=", QRect(145, 371, 48, 17));
-    Edit3 = edit("Edit3", QRect(240, 371, 100, 21));
-    Button6 = button("Button6", "Find", QRect(271, 414, 58, 25));
-    ListBox2 = list("ListBox2", QRect(47, 446, 189, 25), {});
-    ListBox2->setFont(font());
-    Bevel4 = frame("Bevel4", QRect(32, 224, 97, 50));
-    Label2 = label("Label2", "Кол.док.", QRect(55, 224, 43, 13));
-    Edit7 = edit("Edit7", QRect(51, 240, 60, 21));
-    Edit7->setReadOnly(true);
-    Label1 = label("Label1", "Добавление ", QRect(45, 283, 66, 13));
-    add = button("add", "Add", QRect(51, 299, 60, 25));
-    Button9 = button("Button9", "OK", QRect(51, 335, 60, 25));
-    Button9->setFont(layoutFont(QStringLiteral("Times New Roman"), 15));
-    Bevel2 = frame("Bevel2", QRect(456, 4, 177, 33));
-    Label3 = label("Label3", "Макс.чис.док.в базе", QRect(460, 14, 104, 13));
-    Edit8 = edit("Edit8", QRect(570, 11, 49, 21));
-    Bevel3 = frame("Bevel3", QRect(417, 42, 217, 33));
-    Label4 = label("Label4", "Макс.число док.в кармане", QRect(424, 50, 136, 13));
-    Edit9 = edit("Edit9", QRect(567, 49, 49, 21));
-    Label5 = label("Label5", "Число док.в кармане", QRect(431, 80, 109, 13));
-    Edit10 = edit("Edit10", QRect(573, 80, 49, 21));
-    Label6 = label("Label6", "Очистка кармана", QRect(441, 108, 89, 13));
-    Button4 = button("Button4", "Clear", QRect(566, 104, 65, 20));
-    Label7 = label("Label7", "Просмотр кармармана", QRect(429, 134, 118, 13));
-    Button2 = button("Button2", "View ", QRect(567, 126, 65, 25));
-    ListBox4 = list("ListBox4", QRect(347, 156, 292, 314), kLegend);
+    bannerList = list("ListBox1", QRect(12, 57, 301, 120), kBanner);
+    keyFrame = frame("Bevel1", QRect(29, 8, 383, 50));
+    otherKey = check("CheckBox16", "Other", QRect(42, 12, 50, 16));
+    viscosityKey = check("CheckBox3", "Visc", QRect(106, 12, 40, 17));
+    conductivityKey = check("CheckBox4", "Cond", QRect(170, 12, 48, 17));
+    thermalDiffusionKey = check("CheckBox5", "TDF", QRect(234, 12, 42, 17));
+    diffusionKey = check("CheckBox9", "Dif", QRect(298, 12, 48, 17));
+    potentialKey = check("CheckBox10", "Pot", QRect(362, 12, 46, 17));
+    virialKey = check("CheckBox6", "Vir", QRect(106, 37, 41, 17));
+    beamKey = check("CheckBox7", "Beam", QRect(170, 37, 48, 17));
+    spectroscopyKey = check("CheckBox8", "Spectr", QRect(234, 37, 56, 17));
+    theoryKey = check("CheckBox11", "The", QRect(298, 37, 40, 17));
+    experimentKey = check("CheckBox12", "Exp", QRect(362, 37, 48, 17));
+    textFragmentLabel = label("Label9", "Поиск по тексту в окне дополнительные сведения", QRect(9, 192, 210, 26));
+    textFragmentLabel->setWordWrap(true);
+    textFragmentField = edit("Edit11", QRect(240, 192, 100, 21));
+    byNumberBox = check("CheckBox1", "N", QRect(145, 222, 42, 17));
+    numberField = edit("Edit6", QRect(240, 219, 100, 21));
+    bySubstancesBox = check("CheckBox2", "Sub1+Sub2", QRect(145, 251, 81, 17));
+    firstSubstanceField = edit("Edit4", QRect(240, 243, 100, 21));
+    secondSubstanceField = edit("Edit5", QRect(240, 267, 100, 21));
+    byAuthorBox = check("CheckBox13", "Aut", QRect(145, 307, 40, 17));
+    authorPrefixField = edit("Edit1", QRect(240, 307, 100, 21));
+    byUpperYearBox = check("CheckBox14", "Y<=", QRect(145, 339, 40, 17));
+    upperYearField = edit("Edit2", QRect(240, 339, 100, 21));
+    byLowerYearBox = check("CheckBox15", "Y>=", QRect(145, 371, 48, 17));
+    lowerYearField = edit("Edit3", QRect(240, 371, 100, 21));
+    findButton = button("Button6", "Find", QRect(271, 414, 58, 25));
+    messageList = list("ListBox2", QRect(47, 446, 189, 25), {});
+    messageList->setFont(font());
+    countFrame = frame("Bevel4", QRect(32, 224, 97, 50));
+    documentCountLabel = label("Label2", "Кол.док.", QRect(55, 224, 43, 13));
+    documentCountField = edit("Edit7", QRect(51, 240, 60, 21));
+    documentCountField->setReadOnly(true);
+    addLabel = label("Label1", "Добавление ", QRect(45, 283, 66, 13));
+    addButton = button("add", "Add", QRect(51, 299, 60, 25));
+    okButton = button("Button9", "OK", QRect(51, 335, 60, 25));
+    okButton->setFont(layoutFont(QStringLiteral("Times New Roman"), 15));
+    storeMaximumFrame = frame("Bevel2", QRect(456, 4, 177, 33));
+    storeMaximumLabel = label("Label3", "Макс.чис.док.в базе", QRect(460, 14, 104, 13));
+    storeMaximumField = edit("Edit8", QRect(570, 11, 49, 21));
+    pocketMaximumFrame = frame("Bevel3", QRect(417, 42, 217, 33));
+    pocketMaximumLabel = label("Label4", "Макс.число док.в кармане", QRect(424, 50, 136, 13));
+    pocketMaximumField = edit("Edit9", QRect(567, 49, 49, 21));
+    pocketCountLabel = label("Label5", "Число док.в кармане", QRect(431, 80, 109, 13));
+    pocketCountField = edit("Edit10", QRect(573, 80, 49, 21));
+    clearLabel = label("Label6", "Очистка кармана", QRect(441, 108, 89, 13));
+    clearButton = button("Button4", "Clear", QRect(566, 104, 65, 20));
+    viewLabel = label("Label7", "Просмотр кармармана", QRect(429, 134, 118, 13));
+    viewButton = button("Button2", "View ", QRect(567, 126, 65, 25));
+    legendList = list("ListBox4", QRect(347, 156, 292, 314), kLegend);
 
-    Edit7->setText(QString::number(store_.documentCount));
-    Edit8->setText(QString::number(DocumentStore::kShownMaximum));
-    Edit9->setText(QString::number(DocumentStore::kShownMaximum));
-    Edit10->setText(QString::number(store_.pocketCount));
+    documentCountField->setText(QString::number(store_.documentCount));
+    storeMaximumField->setText(QString::number(DocumentStore::kShownMaximum));
+    pocketMaximumField->setText(QString::number(DocumentStore::kShownMaximum));
+    pocketCountField->setText(QString::number(store_.pocketCount));
 
-    setTabChain({ListBox1, add, Edit4, Edit5, Edit1, Edit2, Edit3, Button6, Edit6, CheckBox3, CheckBox4,
-                 CheckBox5, CheckBox6, CheckBox7, CheckBox1, CheckBox2, CheckBox8, CheckBox9, CheckBox10,
-                 CheckBox11, CheckBox12, ListBox4, CheckBox13, CheckBox14, CheckBox15, CheckBox16, Button9,
-                 Edit7, Edit8, Edit9, Edit10, Button2, ListBox2, Button4, Edit11});
-    ListBox1->setFocus();
+    setTabChain({bannerList, addButton, firstSubstanceField, secondSubstanceField, authorPrefixField, upperYearField, lowerYearField, findButton, numberField, viscosityKey, conductivityKey,
+                 thermalDiffusionKey, virialKey, beamKey, byNumberBox, bySubstancesBox, spectroscopyKey, diffusionKey, potentialKey,
+                 theoryKey, experimentKey, legendList, byAuthorBox, byUpperYearBox, byLowerYearBox, otherKey, okButton,
+                 documentCountField, storeMaximumField, pocketMaximumField, pocketCountField, viewButton, messageList, clearButton, textFragmentField});
+    bannerList->setFocus();
 
-    connect(add, &QPushButton::clicked, this, &Tbase::Button1Click);
-    connect(Button6, &QPushButton::clicked, this, &Tbase::Button6Click);
-    connect(Button2, &QPushButton::clicked, this, &Tbase::Button2Click);
-    connect(Button4, &QPushButton::clicked, this, &Tbase::Button4Click);
-    connect(Button9, &QPushButton::clicked, this, &Tbase::Button9Click);
+    connect(addButton, &QPushButton::clicked, this, &SearchWindow::addDocument);
+    connect(findButton, &QPushButton::clicked, this, &SearchWindow::find);
+    connect(viewButton, &QPushButton::clicked, this, &SearchWindow::showPocket);
+    connect(clearButton, &QPushButton::clicked, this, &SearchWindow::clearPocket);
+    connect(okButton, &QPushButton::clicked, this, &SearchWindow::saveAndClose);
     centerOnScreen(this);
 }
 
-QString Tbase::overflowText(long line)
+QString SearchWindow::overflowText(long line)
 {
     return QStringLiteral("В файле «ba0» больше %1 документов: загружены первые %1, остальные (с "
                           "%2-й строки файла) не поместились. Сохранение в этот файл отключено, чтобы не "
@@ -204,7 +204,7 @@ QString Tbase::overflowText(long line)
         .arg(line);
 }
 
-QString Tbase::saveFailureText(const SaveResult &result)
+QString SearchWindow::saveFailureText(const SaveResult &result)
 {
     const QString intact = QStringLiteral("Прежний файл «ba0» не изменён. Окно поиска остаётся открытым, "
                                           "введённые документы не потеряны.");
@@ -246,7 +246,7 @@ QString Tbase::saveFailureText(const SaveResult &result)
     return what + QLatin1Char('\n') + intact;
 }
 
-void Tbase::showEvent(QShowEvent *event)
+void SearchWindow::showEvent(QShowEvent *event)
 {
     QDialog::showEvent(event);
     if (store_.loadOverflow && !warnedOverflow_) {
@@ -257,7 +257,7 @@ void Tbase::showEvent(QShowEvent *event)
     }
 }
 
-void Tbase::keyPressEvent(QKeyEvent *event)
+void SearchWindow::keyPressEvent(QKeyEvent *event)
 {
     // Escape would drop the window without saving; only "OK" or the title bar leave it.
     if (event->key() == Qt::Key_Escape)
@@ -265,22 +265,22 @@ void Tbase::keyPressEvent(QKeyEvent *event)
     QDialog::keyPressEvent(event);
 }
 
-bool Tbase::readQuery(QueryInput &input)
+bool SearchWindow::readQuery(QueryInput &input)
 {
     const std::array<QCheckBox *, kCategoryCount> categories = {
-        CheckBox16, CheckBox3, CheckBox4, CheckBox5, CheckBox9, CheckBox10,
-        CheckBox6, CheckBox7, CheckBox8, CheckBox11, CheckBox12};
+        otherKey, viscosityKey, conductivityKey, thermalDiffusionKey, diffusionKey, potentialKey,
+        virialKey, beamKey, spectroscopyKey, theoryKey, experimentKey};
     for (size_t i = 0; i < categories.size(); ++i)
         input.categories[i] = categories[i]->isChecked();
-    input.byNumber = CheckBox1->isChecked();
-    input.bySubstances = CheckBox2->isChecked();
-    input.byAuthor = CheckBox13->isChecked();
-    input.byUpperYear = CheckBox14->isChecked();
-    input.byLowerYear = CheckBox15->isChecked();
+    input.byNumber = byNumberBox->isChecked();
+    input.bySubstances = bySubstancesBox->isChecked();
+    input.byAuthor = byAuthorBox->isChecked();
+    input.byUpperYear = byUpperYearBox->isChecked();
+    input.byLowerYear = byLowerYearBox->isChecked();
 
     const std::pair<QLineEdit *, std::string *> fields[] = {
-        {Edit6, &input.number}, {Edit4, &input.substance1}, {Edit5, &input.substance2}, {Edit1, &input.author},
-        {Edit2, &input.upperYear}, {Edit3, &input.lowerYear}, {Edit11, &input.text}};
+        {numberField, &input.number}, {firstSubstanceField, &input.substance1}, {secondSubstanceField, &input.substance2}, {authorPrefixField, &input.author},
+        {upperYearField, &input.upperYear}, {lowerYearField, &input.lowerYear}, {textFragmentField, &input.text}};
     for (const auto &[edit, text] : fields) {
         QString bad;
         if (!toCp1251(edit->text(), *text, &bad)) {
@@ -294,33 +294,33 @@ bool Tbase::readQuery(QueryInput &input)
     return true;
 }
 
-void Tbase::addMessage(const QString &line)
+void SearchWindow::addMessage(const QString &line)
 {
-    ListBox2->addItem(line);
-    ListBox2->scrollToBottom();  // the box shows one line: let it be the newest
+    messageList->addItem(line);
+    messageList->scrollToBottom();  // the box shows one line: let it be the newest
 }
 
-void Tbase::Button6Click()
+void SearchWindow::find()
 {
     QueryInput input;
     if (!readQuery(input))
         return;
     addMessage(QStringLiteral(" "));
     if (clearsMessages(input))
-        ListBox2->clear();
+        messageList->clear();
 
     const QueryOutcome outcome = runQuery(store_, input);
     switch (outcome) {
     case QueryOutcome::Rejected: {
-        TForm8 banner(this);
+        ErrorBanner banner(this);
         banner.exec();
         break;
     }
     case QueryOutcome::Found:
     case QueryOutcome::NumberFound: {
-        TForm3 viewer(store_, this);
+        ResultViewer viewer(store_, this);
         viewer.exec();
-        Edit10->setText(QString::number(store_.pocketCount));
+        pocketCountField->setText(QString::number(store_.pocketCount));
         break;
     }
     default:
@@ -329,14 +329,14 @@ void Tbase::Button6Click()
     }
 }
 
-const QString &Tbase::storeFullText()
+const QString &SearchWindow::storeFullText()
 {
     static const QString text = QStringLiteral("База заполнена: в ней уже %1 документов, больше добавить нельзя.")
                                     .arg(DocumentStore::kMaxDocuments);
     return text;
 }
 
-void Tbase::Button1Click()
+void SearchWindow::addDocument()
 {
     if (store_.documentCount >= DocumentStore::kMaxDocuments) {
         showMessage(this, QStringLiteral("base"), storeFullText());
@@ -344,25 +344,25 @@ void Tbase::Button1Click()
     }
     store_.changeNumber = 0;
     {
-        TForm2 entry(store_, this);
+        EntryWindow entry(store_, this);
         entry.exec();
     }
-    Edit7->setText(QString::number(store_.documentCount));
+    documentCountField->setText(QString::number(store_.documentCount));
 }
 
-void Tbase::Button2Click()
+void SearchWindow::showPocket()
 {
-    TMainForm editor(store_, this);
+    PocketEditor editor(store_, this);
     editor.exec();
 }
 
-void Tbase::Button4Click()
+void SearchWindow::clearPocket()
 {
     store_.pocketCount = 0;
-    Edit10->setText(QStringLiteral("0"));
+    pocketCountField->setText(QStringLiteral("0"));
 }
 
-void Tbase::Button9Click()
+void SearchWindow::saveAndClose()
 {
     SaveResult result = saveDatabase(store_, ".", LocalDate::today());
     if (!result.ok()) {

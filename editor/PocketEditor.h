@@ -31,11 +31,11 @@ class SpinControl;
  * The pocket editor: opens with the report of the pocket, edits it, saves
  * and opens RTF files, prints, and gives help on its menu entries.
  */
-class TMainForm : public QDialog {
+class PocketEditor : public QDialog {
     Q_OBJECT
 public:
-    explicit TMainForm(DocumentStore &store, QWidget *parent = nullptr);
-    ~TMainForm() override;
+    explicit PocketEditor(DocumentStore &store, QWidget *parent = nullptr);
+    ~PocketEditor() override;
 
     /** Reports longer than this are put into the editor by a worker while the window shows. */
     static constexpr size_t kBackgroundFillBytes = 1 << 20;
@@ -51,77 +51,77 @@ public:
     /** The application's title in captions: the program file's name without extension. */
     static QString applicationTitle();
 
-    QString CurrentFile;
-    bool ToolbarSync = false;
-    int GrabOffset = 0;
-    bool MarkerDragging = false;
+    QString currentFile;
+    bool syncingToolbar = false;
+    int grabOffset = 0;
+    bool draggingMarker = false;
 
-    QMenuBar *MainMenu;
-    QFrame *SpeedBar;
-    QToolButton *OpenButton, *SaveButton, *PrintButton, *UndoButton, *CutButton, *CopyButton, *PasteButton;
-    QFrame *Bevel1;
-    QComboBox *FontName;
-    QLineEdit *FontSize;
-    SpinControl *UpDown1;
-    QToolButton *BoldButton, *ItalicButton, *UnderlineButton;
-    QToolButton *LeftAlign, *CenterAlign, *RightAlign;
-    QToolButton *BulletsButton;
-    QFrame *Ruler;
-    RulerMarker *FirstInd, *LeftInd, *RightInd;
-    QFrame *RulerLine;
-    QStatusBar *StatusBar;
-    QTextEdit *RichEdit1;
-    QPushButton *Button2;
-    QPushButton *Button3;
-    QMenu *FileMenu, *EditMenu, *HelpMenu;
-    QAction *FileNewItem, *FileOpenItem, *FileSaveItem, *FileSaveAsItem, *FilePrintItem, *FileExitItem;
-    QAction *EditUndoItem, *EditCutItem, *EditCopyItem, *EditPasteItem, *EditFontItem;
-    QAction *HelpContentsItem, *HelpSearchItem, *HelpHowToItem, *HelpAboutItem;
+    QMenuBar *mainMenu;
+    QFrame *speedBar;
+    QToolButton *openButton, *saveButton, *printButton, *undoButton, *cutButton, *copyButton, *pasteButton;
+    QFrame *speedBarEdge;
+    QComboBox *fontNameBox;
+    QLineEdit *fontSizeField;
+    SpinControl *fontSizeSpin;
+    QToolButton *boldButton, *italicButton, *underlineButton;
+    QToolButton *alignLeftButton, *alignCenterButton, *alignRightButton;
+    QToolButton *bulletsButton;
+    QFrame *ruler;
+    RulerMarker *firstIndentMarker, *leftIndentMarker, *rightIndentMarker;
+    QFrame *rulerLine;
+    QStatusBar *statusBar;
+    QTextEdit *textEdit;
+    QPushButton *okButton;
+    QPushButton *captionButton;
+    QMenu *fileMenu, *editMenu, *helpMenu;
+    QAction *newAction, *openAction, *saveAction, *saveAsAction, *printAction, *exitAction;
+    QAction *undoAction, *cutAction, *copyAction, *pasteAction, *fontAction;
+    QAction *helpContentsAction, *helpSearchAction, *helpOnHelpAction, *aboutAction;
 
-    void ApplyFileName(const QString &fileName);
+    void setFileName(const QString &fileName);
     /** False when the command that asked is to be abandoned. */
-    bool ConfirmSave();
-    void SetTextMargins();
-    void ShowStatusHint(const QString &hint);
+    bool confirmSave();
+    void resetTextMargins();
+    void showStatusHint(const QString &hint);
 
-    void FileNewClick();
-    void FileOpenClick();
-    void FileSaveClick();
-    void FileSaveAsClick();
-    void FilePrintClick();
-    void FileExitClick();
-    void EditUndoClick();
-    void EditCutClick();
-    void EditCopyClick();
-    void EditPasteClick();
-    void SelectFont();
-    void HelpContentsClick();
-    void HelpSearchClick();
-    void HelpHowToClick();
-    void HelpAboutClick();
-    void Button2Click();
+    void newFile();
+    void openFile();
+    void save();
+    void saveAs();
+    void print();
+    void exitEditor();
+    void undo();
+    void cut();
+    void copy();
+    void paste();
+    void selectFont();
+    void showHelpContents();
+    void searchHelp();
+    void showHelpOnHelp();
+    void showAbout();
+    void leave();
 
     // The formatting bar and the ruler.
     static constexpr float kRulerScale = 1.3333333730697632f;  // ruler pixels per point of indent
     static constexpr const char *kSizeRangeText = "The number must be between 1 and 1638.";
     /** The ruler's caption: one hundred pairs of a tab and "|". */
     static QString rulerCaption();
-    void SelectionChange();
-    void LoadFontList();
-    void FillRuler();
-    void BoldButtonClick();
-    void ItalicButtonClick();
-    void UnderlineButtonClick();
-    void FontSizeChange();
-    void FontNameChange(int index);
-    void AlignClick(QToolButton *button);
-    void BulletsButtonClick();
-    void RulerResize();
-    void RulerItemMouseDown(RulerMarker *marker, int x);
-    void RulerItemMouseMove(RulerMarker *marker, int x);
-    void FirstIndMouseUp();
-    void LeftIndMouseUp();
-    void RightIndMouseUp();
+    void syncToolbar();
+    void loadFontList();
+    void fillRuler();
+    void toggleBold();
+    void toggleItalic();
+    void toggleUnderline();
+    void applyFontSize();
+    void applyFontName(int index);
+    void align(QToolButton *button);
+    void toggleBullets();
+    void resizeRuler();
+    void grabMarker(RulerMarker *marker, int x);
+    void dragMarker(RulerMarker *marker, int x);
+    void dropFirstIndent();
+    void dropLeftIndent();
+    void dropRightIndent();
     /** The paragraph attributes as the ruler speaks of them, in points. */
     struct Indents {
         int first = 0;  // the first line, from the left edge
@@ -145,8 +145,8 @@ protected:
     void showEvent(QShowEvent *event) override;
 
 private:
-    void FormCreate();
-    void FormActivate();
+    void prepare();
+    void focusText();
     void buildMenus();
     void buildSpeedBar();
     void buildFormatBar();

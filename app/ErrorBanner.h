@@ -8,15 +8,15 @@ class QPushButton;
 namespace kaldex::ui {
 
 /** The borderless banner "Ошибки в задании" that a rejected query shows. */
-class TForm8 : public QDialog {
+class ErrorBanner : public QDialog {
     Q_OBJECT
 public:
-    explicit TForm8(QWidget *parent = nullptr);
+    explicit ErrorBanner(QWidget *parent = nullptr);
 
-    QLabel *Label1;
-    QPushButton *Button1;
+    QLabel *messageLabel;
+    QPushButton *exitButton;
 
-    void Button1Click();
+    void dismiss();
 };
 
 }  // namespace kaldex::ui

@@ -1,4 +1,4 @@
-#include "entry/TForm4.h"
+#include "entry/KeywordHelp.h"
 
 #include "app/Toolkit.h"
 
@@ -7,7 +7,7 @@
 
 namespace kaldex::ui {
 
-TForm4::TForm4(QWidget *parent) : QDialog(parent)
+KeywordHelp::KeywordHelp(QWidget *parent) : QDialog(parent)
 {
     setObjectName(QStringLiteral("Form4"));
     setWindowTitle(QStringLiteral("Ключевые слова"));
@@ -16,24 +16,24 @@ TForm4::TForm4(QWidget *parent) : QDialog(parent)
     setFont(layoutFont(QStringLiteral("MS Sans Serif"), 11));
     setBackground(this, QColor(128, 128, 255));
 
-    ListBox1 = new QListWidget(this);
-    ListBox1->setObjectName(QStringLiteral("ListBox1"));
-    ListBox1->setGeometry(24, 33, 601, 336);
-    ListBox1->setTextElideMode(Qt::ElideNone);
+    keywordList = new QListWidget(this);
+    keywordList->setObjectName(QStringLiteral("ListBox1"));
+    keywordList->setGeometry(24, 33, 601, 336);
+    keywordList->setTextElideMode(Qt::ElideNone);
     for (const QString &line : {QStringLiteral(" D,TD,Vi,P,B       Диффузия,Термодиффузия,вязкость"),
                                 QStringLiteral("    Вещества"), QStringLiteral(" Ar,Ne,Kr,")}) {
-        auto *item = new QListWidgetItem(line, ListBox1);
+        auto *item = new QListWidgetItem(line, keywordList);
         item->setSizeHint(QSize(0, 13));
     }
 
-    Button1 = new QPushButton(QStringLiteral("Button1"), this);
-    Button1->setObjectName(QStringLiteral("Button1"));
-    Button1->setGeometry(277, 393, 60, 21);
-    Button1->setDefault(true);
-    connect(Button1, &QPushButton::clicked, this, &TForm4::Button1Click);
+    closeButton = new QPushButton(QStringLiteral("Button1"), this);
+    closeButton->setObjectName(QStringLiteral("Button1"));
+    closeButton->setGeometry(277, 393, 60, 21);
+    closeButton->setDefault(true);
+    connect(closeButton, &QPushButton::clicked, this, &KeywordHelp::dismiss);
 }
 
-void TForm4::Button1Click()
+void KeywordHelp::dismiss()
 {
     accept();
 }

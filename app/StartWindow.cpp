@@ -1,9 +1,9 @@
-#include "app/TForm1.h"
+#include "app/StartWindow.h"
 
 #include "app/Messages.h"
-#include "app/TForm6.h"
+#include "app/InfoWindow.h"
 #include "app/Toolkit.h"
-#include "search/Tbase.h"
+#include "search/SearchWindow.h"
 #include "store/DatabaseLoader.h"
 #include "store/DatabaseWriter.h"
 
@@ -17,7 +17,7 @@
 
 namespace kaldex::ui {
 
-TForm1::TForm1(DocumentStore &store, QWidget *parent) : QDialog(parent), store_(store)
+StartWindow::StartWindow(DocumentStore &store, QWidget *parent) : QDialog(parent), store_(store)
 {
     setObjectName(QStringLiteral("Form1"));
     setWindowTitle(QStringLiteral("KALDEX"));
@@ -41,48 +41,48 @@ TForm1::TForm1(DocumentStore &store, QWidget *parent) : QDialog(parent), store_(
         return widget;
     };
 
-    Label2 = label("Label2", QStringLiteral("ЛАНТЕР"), QRect(145, 15, 200, 30), layoutFont(times, 24, true));
-    Label3 = label("Label3",
+    titleLabel = label("Label2", QStringLiteral("ЛАНТЕР"), QRect(145, 15, 200, 30), layoutFont(times, 24, true));
+    subjectLabel = label("Label3",
                    QStringLiteral("Библиографическая БД KALDEX  по транспортным  свойствам смесей разреженных "
                                   "нейтральных газов     и потенциалам взаимодействия их компонентов"),
                    QRect(71, 53, 352, 57), layoutFont(times, 16));
-    Label3->setWordWrap(true);
-    Label3->setAlignment(Qt::AlignLeft | Qt::AlignTop);
+    subjectLabel->setWordWrap(true);
+    subjectLabel->setAlignment(Qt::AlignLeft | Qt::AlignTop);
     // Substitute fonts wrap a little differently: let the text grow downwards
     // rather than lose its last line.
-    Label3->resize(352, std::max(57, Label3->heightForWidth(352)));
-    Bevel1 = new QFrame(this);
-    Bevel1->setObjectName(QStringLiteral("Bevel1"));
-    Bevel1->setFrameStyle(QFrame::Box | QFrame::Sunken);
-    Bevel1->setGeometry(347, 152, 113, 61);
-    Label1 = label("Label1", QStringLiteral("Продолжать"), QRect(357, 154, 100, 20), layoutFont(times, 16, true));
-    Button1 = button("Button1", QStringLiteral("CONT"), QRect(365, 177, 70, 24));
-    Button2 = button("Button2", QStringLiteral("Info"), QRect(213, 177, 70, 24));
-    Button4 = button("Button4", QStringLiteral("OK"), QRect(48, 177, 70, 24));
-    for (QLabel *text : {Label1, Label2})
+    subjectLabel->resize(352, std::max(57, subjectLabel->heightForWidth(352)));
+    continueFrame = new QFrame(this);
+    continueFrame->setObjectName(QStringLiteral("Bevel1"));
+    continueFrame->setFrameStyle(QFrame::Box | QFrame::Sunken);
+    continueFrame->setGeometry(347, 152, 113, 61);
+    continueLabel = label("Label1", QStringLiteral("Продолжать"), QRect(357, 154, 100, 20), layoutFont(times, 16, true));
+    continueButton = button("Button1", QStringLiteral("CONT"), QRect(365, 177, 70, 24));
+    infoButton = button("Button2", QStringLiteral("Info"), QRect(213, 177, 70, 24));
+    quitButton = button("Button4", QStringLiteral("OK"), QRect(48, 177, 70, 24));
+    for (QLabel *text : {continueLabel, titleLabel})
         text->adjustSize();
 
-    setTabChain({Button1, Button2, Button4});
-    Button1->setFocus();
+    setTabChain({continueButton, infoButton, quitButton});
+    continueButton->setFocus();
 
-    connect(Button1, &QPushButton::clicked, this, &TForm1::Button1Click);
-    connect(Button2, &QPushButton::clicked, this, &TForm1::Button2Click);
-    connect(Button4, &QPushButton::clicked, this, &TForm1::Button4Click);
+    connect(continueButton, &QPushButton::clicked, this, &StartWindow::loadAndSearch);
+    connect(infoButton, &QPushButton::clicked, this, &StartWindow::showInfo);
+    connect(quitButton, &QPushButton::clicked, this, &StartWindow::quit);
     centerOnScreen(this);
 }
 
-void TForm1::Button1Click()
+void StartWindow::loadAndSearch()
 {
     LoadResult loaded = loadDatabaseFile(store_, kDatabaseName);
     // A missing file is a new, empty database; one that is there but cannot be
     // read is not, and the user must know before working on an empty table.
     if (store_.unreadFile)
         showMessage(this, QStringLiteral("KALDEX"), unreadText(loaded.errorNumber));
-    Tbase search(store_, this);
+    SearchWindow search(store_, this);
     search.exec();
 }
 
-QString TForm1::unreadText(int error)
+QString StartWindow::unreadText(int error)
 {
     QString why;
     switch (error) {
@@ -98,13 +98,13 @@ QString TForm1::unreadText(int error)
         .arg(why);
 }
 
-void TForm1::Button2Click()
+void StartWindow::showInfo()
 {
-    TForm6 info(this);
+    InfoWindow info(this);
     info.exec();
 }
 
-void TForm1::Button4Click()
+void StartWindow::quit()
 {
     close();
 }

@@ -8,15 +8,15 @@ class QPushButton;
 namespace kaldex::ui {
 
 /** The key-word help: the abbreviations used for subjects and substances. */
-class TForm4 : public QDialog {
+class KeywordHelp : public QDialog {
     Q_OBJECT
 public:
-    explicit TForm4(QWidget *parent = nullptr);
+    explicit KeywordHelp(QWidget *parent = nullptr);
 
-    QListWidget *ListBox1;
-    QPushButton *Button1;
+    QListWidget *keywordList;
+    QPushButton *closeButton;
 
-    void Button1Click();
+    void dismiss();
 };
 
 }  // namespace kaldex::ui
