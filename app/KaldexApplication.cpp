@@ -3,10 +3,30 @@
 #include "app/Messages.h"
 
 #include <QFont>
+#include <QKeyEvent>
+#include <QPushButton>
 
 #include <exception>
 
 namespace kaldex::ui {
+
+bool pressesFocusedButton(QObject *receiver, QEvent *event)
+{
+    // Enter on a focused push button presses it, as Space does. Dialog
+    // windows would otherwise give the key to their default button, or to
+    // none; a text field keeps the key.
+    if (event->type() != QEvent::KeyPress)
+        return false;
+    const auto *key = static_cast<QKeyEvent *>(event);
+    if ((key->key() != Qt::Key_Return && key->key() != Qt::Key_Enter) || key->isAutoRepeat() ||
+        (key->modifiers() & ~Qt::KeypadModifier))
+        return false;
+    auto *button = qobject_cast<QPushButton *>(receiver);
+    if (!button || !button->hasFocus() || !button->isEnabled())
+        return false;
+    button->click();
+    return true;
+}
 
 KaldexApplication::KaldexApplication(int &argc, char **argv) : QApplication(argc, argv)
 {
@@ -20,6 +40,8 @@ KaldexApplication::KaldexApplication(int &argc, char **argv) : QApplication(argc
 
 bool KaldexApplication::notify(QObject *receiver, QEvent *event)
 {
+    if (pressesFocusedButton(receiver, event))
+        return true;
     try {
         return QApplication::notify(receiver, event);
     } catch (const std::exception &failure) {

@@ -4,6 +4,9 @@
 
 namespace kaldex::ui {
 
+/** Whether the event was Enter on a focused push button, which it then pressed. */
+bool pressesFocusedButton(QObject *receiver, QEvent *event);
+
 /** Shows a failure raised inside any event handler and goes on running. */
 class KaldexApplication : public QApplication {
 public:

@@ -9,6 +9,9 @@ namespace kaldex::ui {
 
 enum class Answer { Yes, No, Cancel };
 
+/** What a failed system call's error number means, in Russian, for messages. */
+QString systemErrorText(int error);
+
 /** A message with an OK button; returns when the user has read it. */
 void showMessage(QWidget *parent, const QString &title, const QString &text);
 

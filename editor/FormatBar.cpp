@@ -4,6 +4,7 @@
 
 #include "app/Messages.h"
 #include "app/SpinControl.h"
+#include "editor/Indents.h"
 #include "editor/RulerMarker.h"
 #include "store/Number.h"
 
@@ -112,6 +113,7 @@ void PocketEditor::buildFormatBar()
         button->setAutoRaise(true);
         button->setFocusPolicy(Qt::NoFocus);
         button->setToolTip(QString::fromLatin1(hint));
+        button->setStatusTip(QString::fromLatin1(hint));
         button->setIcon(icon);
         return button;
     };
@@ -201,22 +203,35 @@ int PocketEditor::rulerClientWidth() const
     return ruler->contentsRect().width();
 }
 
+qreal PocketEditor::listIndent() const
+{
+    // A bulleted paragraph's text starts after its list's own indent.
+    const QTextCursor cursor = textEdit->textCursor();
+    const QTextList *list = cursor.currentList();
+    const int levels = cursor.blockFormat().indent() + (list ? list->format().indent() : 0);
+    return levels * textEdit->document()->indentWidth();
+}
+
 PocketEditor::Indents PocketEditor::paragraphIndents() const
 {
     const QTextBlockFormat block = textEdit->textCursor().blockFormat();
+    const qreal others = listIndent() + block.leftMargin();
     Indents indents;
-    indents.first = truncated(block.leftMargin() + block.textIndent());
-    indents.left = truncated(-block.textIndent());
-    indents.right = truncated(block.rightMargin());
+    indents.first = truncated((others + block.textIndent()) / kPixelsPerPoint);
+    indents.left = truncated(-block.textIndent() / kPixelsPerPoint);
+    indents.right = truncated(block.rightMargin() / kPixelsPerPoint);
     return indents;
 }
 
 void PocketEditor::setParagraphIndents(const Indents &indents)
 {
+    // No line may start left of the text area.
+    const qreal first = std::max(0, indents.first) * kPixelsPerPoint;
+    const qreal others = std::max(0, indents.first + indents.left) * kPixelsPerPoint;
     QTextBlockFormat block;
-    block.setLeftMargin(indents.first + indents.left);
-    block.setTextIndent(-indents.left);
-    block.setRightMargin(indents.right);
+    block.setLeftMargin(others - listIndent());
+    block.setTextIndent(first - others);
+    block.setRightMargin(std::max(0, indents.right) * kPixelsPerPoint);
     textEdit->textCursor().mergeBlockFormat(block);
 }
 
@@ -225,9 +240,9 @@ void PocketEditor::syncToolbar()
     syncingToolbar = true;
     const double scale = kRulerScale;
     const Indents indents = paragraphIndents();
-    firstIndentMarker->move(truncated(indents.first * scale) + 2, firstIndentMarker->y());
-    leftIndentMarker->move(truncated((indents.left + indents.first) * scale) + 2, leftIndentMarker->y());
-    rightIndentMarker->move(rulerClientWidth() - 6 - truncated((indents.right + 6) * scale), rightIndentMarker->y());
+    moveMarker(firstIndentMarker, truncated(indents.first * scale) + 2);
+    moveMarker(leftIndentMarker, truncated((indents.left + indents.first) * scale) + 2);
+    moveMarker(rightIndentMarker, rulerClientWidth() - 6 - truncated((indents.right + 6) * scale));
 
     const QTextCharFormat chars = textEdit->currentCharFormat();
     boldButton->setChecked(chars.fontWeight() >= QFont::DemiBold);
@@ -333,26 +348,40 @@ void PocketEditor::resizeRuler()
     rulerLine->resize(rulerClientWidth() - 2 * rulerLine->x(), rulerLine->height());
 }
 
+void PocketEditor::moveMarker(RulerMarker *marker, int x)
+{
+    // A marker stays on the ruler: the left ones no further left than a zero
+    // indent, the right one no further right.
+    const int zero = marker == rightIndentMarker ? rulerClientWidth() - 6 - truncated(6 * kRulerScale) : 2;
+    const int lowest = marker == rightIndentMarker ? 0 : zero;
+    const int highest = marker == rightIndentMarker ? zero : rulerClientWidth() - marker->width();
+    marker->move(std::clamp(x, lowest, std::max(lowest, highest)), marker->y());
+}
+
 void PocketEditor::grabMarker(RulerMarker *marker, int x)
 {
     grabOffset = marker->width() / 2;
-    marker->move(marker->x() + x - grabOffset, marker->y());
+    moveMarker(marker, marker->x() + x - grabOffset);
     draggingMarker = true;
 }
 
 void PocketEditor::dragMarker(RulerMarker *marker, int x)
 {
     if (draggingMarker)
-        marker->move(marker->x() + x - grabOffset, marker->y());
+        moveMarker(marker, marker->x() + x - grabOffset);
 }
 
 void PocketEditor::dropFirstIndent()
 {
+    // The left indent is relative to the first: both are read off the ruler
+    // before either changes, so the other lines' marker stays.
     draggingMarker = false;
     Indents indents = paragraphIndents();
+    const int others = truncated((leftIndentMarker->x() + grabOffset - 6) / double(kRulerScale));
     indents.first = truncated((firstIndentMarker->x() + grabOffset - 6) / double(kRulerScale));
+    indents.left = others - indents.first;
     setParagraphIndents(indents);
-    dropLeftIndent();  // the left indent is relative to the first: recompute it so that marker stays
+    syncToolbar();
 }
 
 void PocketEditor::dropLeftIndent()

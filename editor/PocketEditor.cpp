@@ -4,6 +4,7 @@
 #include "app/Messages.h"
 #include "app/Toolkit.h"
 #include "editor/HelpWindow.h"
+#include "editor/Indents.h"
 #include "editor/PocketReport.h"
 #include "editor/RtfReader.h"
 #include "editor/RtfWriter.h"
@@ -28,6 +29,8 @@
 #include <QThread>
 #include <QToolButton>
 #include <QVBoxLayout>
+
+#include <cerrno>
 
 namespace kaldex::ui {
 namespace {
@@ -88,7 +91,13 @@ PocketEditor::PocketEditor(DocumentStore &store, QWidget *parent)
     textEdit->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
     textEdit->setProperty("helpContext", 400);
     textEdit->document()->setDocumentMargin(0);
+    textEdit->document()->setIndentWidth(kListLevelPixels);
     edit->setTextMargins(6);
+    // The margin beside the text is part of the white text area, not of the window.
+    QPalette white = textEdit->palette();
+    white.setColor(QPalette::Window, white.color(QPalette::Base));
+    textEdit->setPalette(white);
+    textEdit->setAutoFillBackground(true);
     textEdit->installEventFilter(this);
     statusBar = new QStatusBar(client_);
     statusBar->setObjectName(QStringLiteral("StatusBar"));
@@ -143,8 +152,9 @@ void PocketEditor::buildMenus()
     fileMenu->addSeparator();
     printAction = item(fileMenu, "FilePrintItem", "&Print", 105, "Print current file", &PocketEditor::print);
     fileMenu->addSeparator();
-    exitAction = item(fileMenu, "FileExitItem", "E&xit", 106, "Exit this application", &PocketEditor::exitEditor);
-    exitAction->setShortcut(QKeySequence(Qt::Key_Delete));
+    // "Delete" is shown beside Exit but is no shortcut: the key belongs to the
+    // text, and closing the editor on it would throw work away.
+    exitAction = item(fileMenu, "FileExitItem", "E&xit\tDelete", 106, "Exit this application", &PocketEditor::exitEditor);
 
     editMenu = menu("EditMenu", "&Edit", 200);
     undoAction = item(editMenu, "EditUndoItem", "&Undo", 201, "Undo the last action", &PocketEditor::undo);
@@ -232,6 +242,7 @@ void PocketEditor::prepare()
     for (auto changed : {&QTextEdit::cursorPositionChanged, &QTextEdit::selectionChanged})
         connect(textEdit, changed, this, &PocketEditor::syncToolbar);
     connect(textEdit, &QTextEdit::currentCharFormatChanged, this, &PocketEditor::syncToolbar);
+    connect(textEdit->document(), &QTextDocument::contentsChanged, this, &PocketEditor::syncToolbar);
 }
 
 void PocketEditor::focusText()
@@ -279,7 +290,11 @@ void PocketEditor::takeFilledDocument()
 void PocketEditor::adoptDocument(QTextDocument *document)
 {
     document->setParent(textEdit);
+    document->setIndentWidth(kListLevelPixels);
     textEdit->setDocument(document);  // deletes the old one, a child of the editor too
+    // Undo, redo and format changes move no caret: the bar follows the document itself.
+    connect(document, &QTextDocument::contentsChanged, this, &PocketEditor::syncToolbar);
+    syncToolbar();
 }
 
 void PocketEditor::waitForReport()
@@ -333,6 +348,7 @@ void PocketEditor::newFile()
     setFileName(QString::fromLatin1(kUntitled));
     textEdit->clear();
     textEdit->document()->setModified(false);
+    syncToolbar();
 }
 
 void PocketEditor::openFile()
@@ -346,12 +362,17 @@ void PocketEditor::openFile()
     if (fileName.isEmpty())
         return;
     QFile file(fileName);
-    if (!file.open(QIODevice::ReadOnly)) {
+    errno = 0;
+    QByteArray bytes;
+    if (file.open(QIODevice::ReadOnly))
+        bytes = file.readAll();
+    if (file.error() != QFileDevice::NoError) {
+        const int error = errno;
         showMessage(this, windowTitle(),
-                    QStringLiteral("Не удалось открыть файл «%1»: %2.").arg(fileName, file.errorString()));
+                    QStringLiteral("Не удалось открыть файл «%1»: %2.")
+                        .arg(fileName, error ? systemErrorText(error) : QStringLiteral("ошибка чтения")));
         return;
     }
-    const QByteArray bytes = file.readAll();
     // Read into a document of its own, without undo steps, that then replaces
     // the shown one whole: the text control lays it out once instead of
     // following every insertion, and undo cannot bring back the old text.
@@ -381,9 +402,12 @@ bool PocketEditor::saveTo(const QString &fileName)
     waitForReport();
     // The old file stays whole until the new one is complete.
     QSaveFile file(fileName);
+    errno = 0;
     if (!file.open(QIODevice::WriteOnly) || file.write(writeRtf(*textEdit->document())) < 0 || !file.commit()) {
+        const int error = errno;
         showMessage(this, windowTitle(),
-                    QStringLiteral("Не удалось сохранить файл «%1»: %2.").arg(fileName, file.errorString()));
+                    QStringLiteral("Не удалось сохранить файл «%1»: %2.")
+                        .arg(fileName, error ? systemErrorText(error) : QStringLiteral("ошибка записи")));
         return false;
     }
     return true;

@@ -119,6 +119,7 @@ public:
     void resizeRuler();
     void grabMarker(RulerMarker *marker, int x);
     void dragMarker(RulerMarker *marker, int x);
+    void moveMarker(RulerMarker *marker, int x);
     void dropFirstIndent();
     void dropLeftIndent();
     void dropRightIndent();
@@ -129,6 +130,8 @@ public:
         int right = 0;
     };
     Indents paragraphIndents() const;
+    /** Where a bulleted paragraph's list puts its text, in document pixels. */
+    qreal listIndent() const;
     void setParagraphIndents(const Indents &indents);
     int rulerClientWidth() const;
 

@@ -43,10 +43,18 @@ void appendFlags(std::string &line, const std::array<int32_t, N> &flags)
     }
 }
 
-// A count below 1 would put the line feed over the text it belongs to.
-size_t shownCount(int32_t count)
+size_t pieces(const std::string &text)
 {
-    return count < 1 ? 1 : static_cast<size_t>(count);
+    return static_cast<size_t>(std::count(text.begin(), text.end(), '\n')) + 1;
+}
+
+// The lines a text takes in the block: its stored count, but never fewer
+// than `least` (below 1 the abstract's and notes' closing line feed would
+// cover the text) and never more than the text's own lines, whatever a file
+// says.
+size_t shownCount(int32_t count, const std::string &text, int32_t least)
+{
+    return static_cast<size_t>(std::clamp<int64_t>(count, least, static_cast<int64_t>(pieces(text))));
 }
 
 class Report {
@@ -115,17 +123,17 @@ size_t writeBlock(Report &report, size_t b, int slot, const DocumentRecord &d)
 
     report.at(c + 1) = " \n";
     const size_t a = c + 2;
-    const size_t abstractLines = shownCount(d.abstractLines);
+    const size_t abstractLines = shownCount(d.abstractLines, d.abstract, 1);
     report.at(a) = " " + d.abstract + "\n";
     report.at(a + abstractLines) = "\n";
     report.at(a + abstractLines + 1) = t.notes + "\n";
     const size_t n = a + abstractLines + 2;
-    const size_t notesLines = shownCount(d.notesLines);
+    const size_t notesLines = shownCount(d.notesLines, d.notes, 1);
     report.at(n) = " " + d.notes + "\n";
     report.at(n + notesLines) = "\n";
     report.at(n + notesLines + 1) = t.provenance + "\n";
     const size_t r = n + notesLines + 2;
-    const size_t provenanceLines = shownCount(d.provenanceLines);
+    const size_t provenanceLines = shownCount(d.provenanceLines, d.provenance, 0);
     report.at(r) = " " + d.provenance + "\n";
     line = t.end;
     appendNumber(line, slot);

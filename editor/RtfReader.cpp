@@ -1,5 +1,6 @@
 #include "editor/RtfReader.h"
 
+#include "editor/Indents.h"
 #include "editor/RtfTokenizer.h"
 
 #include <QHash>
@@ -9,6 +10,7 @@
 #include <QTextDocument>
 #include <QTextList>
 
+#include <algorithm>
 #include <array>
 #include <map>
 #include <memory>
@@ -767,6 +769,7 @@ QString cleaned(const QString &text)
 void Reader::build(QTextDocument &document) const
 {
     document.clear();
+    document.setIndentWidth(kListLevelPixels);
     QTextCursor cursor(&document);
     cursor.beginEditBlock();
     // Consecutive paragraphs of one list and level share a QTextList.
@@ -779,12 +782,15 @@ void Reader::build(QTextDocument &document) const
 
         QTextBlockFormat block;
         block.setAlignment(props.align);
-        // A list brings its own indent; the paragraph's \li and \fi only place the bullet.
-        if (!listed) {
-            block.setTextIndent(props.fi / 20.0);
-            block.setLeftMargin(props.li / 20.0);
-        }
-        block.setRightMargin(props.ri / 20.0);
+        // A list brings its own indent (one level, with the bullet before the
+        // text); the paragraph's own \li and \fi count beyond that.
+        const int list = listed ? kListLevelTwips * (props.level + 1) : 0;
+        // No line may start left of the text area, where it would be cut off.
+        const int li = std::max(props.li - list, -list);
+        const int fi = std::max(listed ? props.fi - kBulletTwips : props.fi, -(list + li));
+        block.setTextIndent(pixelsFromTwips(fi));
+        block.setLeftMargin(pixelsFromTwips(li));
+        block.setRightMargin(pixelsFromTwips(props.ri));
         if (paragraph.pageBreakBefore)
             block.setPageBreakPolicy(QTextFormat::PageBreak_AlwaysBefore);
 

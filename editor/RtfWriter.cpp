@@ -1,5 +1,7 @@
 #include "editor/RtfWriter.h"
 
+#include "editor/Indents.h"
+
 #include <QHash>
 #include <algorithm>
 #include <array>
@@ -117,7 +119,7 @@ QByteArray familyWord(const QString &name)
     return "\\fswiss";
 }
 
-QByteArray twips(qreal points) { return QByteArray::number(qRound(points * 20)); }
+QByteArray twips(qreal pixels) { return QByteArray::number(twipsFromPixels(pixels)); }
 
 struct RunFormat {
     int font = -1;
@@ -232,9 +234,14 @@ QByteArray writeRtf(const QTextDocument &document)
         const QTextList *list = block.textList();
         if (list) {
             const int level = qBound(0, list->format().indent() - 1, kMaxLevels - 1);
-            // The list sets the indent; the block's own margins are not written for it.
+            const int listLeft = kListLevelTwips * (level + 1);
             body += "\\ls" + QByteArray::number(listNumbers.value(list)) + "\\ilvl" + QByteArray::number(level) +
-                    "\\fi-360\\li" + QByteArray::number(720 * (level + 1));
+                    "\\fi" + QByteArray::number(kBulletTwips) + "\\li" + QByteArray::number(listLeft);
+            // The paragraph's own indents count beyond the list's; the later values hold.
+            const int left = twipsFromPixels(paragraph.leftMargin() + paragraph.indent() * document.indentWidth());
+            const int first = twipsFromPixels(paragraph.textIndent());
+            if (left != 0 || first != 0)
+                body += "\\fi" + QByteArray::number(kBulletTwips + first) + "\\li" + QByteArray::number(listLeft + left);
         } else {
             body += "\\fi" + twips(paragraph.textIndent()) + "\\li" +
                     twips(paragraph.leftMargin() + paragraph.indent() * document.indentWidth());

@@ -8,6 +8,7 @@
 #include "store/Number.h"
 
 #include <QCheckBox>
+#include <QKeyEvent>
 #include <QLabel>
 #include <QLineEdit>
 #include <QListWidget>
@@ -163,6 +164,9 @@ EntryWindow::EntryWindow(DocumentStore &store, QWidget *parent) : QDialog(parent
 
     if (store_.changeNumber == 0) {
         store_.entrySlot = ++store_.documentCount;
+        // The slot may still hold a record of an earlier, longer file: a new
+        // document starts from nothing, hidden fields included.
+        store_.record(store_.entrySlot) = DocumentRecord{};
         store_.record(store_.entrySlot).number = store_.entrySlot;
     } else {
         store_.entrySlot = store_.changeNumber;
@@ -173,6 +177,14 @@ EntryWindow::EntryWindow(DocumentStore &store, QWidget *parent) : QDialog(parent
     connect(okButton, &QPushButton::clicked, this, &EntryWindow::storeDocument);
     connect(keywordButton, &QPushButton::clicked, this, &EntryWindow::showKeywords);
     centerOnScreen(this);
+}
+
+void EntryWindow::keyPressEvent(QKeyEvent *event)
+{
+    // The window has no cancel key: Escape would drop what was typed.
+    if (event->key() == Qt::Key_Escape)
+        return;
+    QDialog::keyPressEvent(event);
 }
 
 void EntryWindow::fillFromRecord()
@@ -281,6 +293,7 @@ void EntryWindow::storeDocument()
     };
     DocumentRecord &r = store_.record(store_.entrySlot);
     store_.modified = 1;
+    store_.storedThisSession[static_cast<size_t>(store_.entrySlot)] = true;
     r.number = store_.entrySlot;
     r.authorCount = lastFilled(form.authors);
     r.year = readNumber(yearField->text().toStdString());

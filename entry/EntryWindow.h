@@ -41,6 +41,9 @@ public:
     void storeDocument();  // "OK"
     void showKeywords();  // "key_word"
 
+protected:
+    void keyPressEvent(QKeyEvent *event) override;
+
 private:
     struct Form;
     void fillFromRecord();

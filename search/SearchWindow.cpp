@@ -278,12 +278,26 @@ bool SearchWindow::readQuery(QueryInput &input)
     input.byUpperYear = byUpperYearBox->isChecked();
     input.byLowerYear = byLowerYearBox->isChecked();
 
-    const std::pair<QLineEdit *, std::string *> fields[] = {
-        {numberField, &input.number}, {firstSubstanceField, &input.substance1}, {secondSubstanceField, &input.substance2}, {authorPrefixField, &input.author},
-        {upperYearField, &input.upperYear}, {lowerYearField, &input.lowerYear}, {textFragmentField, &input.text}};
-    for (const auto &[edit, text] : fields) {
+    // A number lookup reads the number alone; otherwise the ticked criteria
+    // and the text fragment are read. A field the search does not read
+    // cannot make it fail.
+    const bool all = !input.byNumber;
+    const struct {
+        QLineEdit *edit;
+        std::string *text;
+        bool read;
+    } fields[] = {{numberField, &input.number, input.byNumber},
+                  {firstSubstanceField, &input.substance1, all && input.bySubstances},
+                  {secondSubstanceField, &input.substance2, all && input.bySubstances},
+                  {authorPrefixField, &input.author, all && input.byAuthor},
+                  {upperYearField, &input.upperYear, all && input.byUpperYear},
+                  {lowerYearField, &input.lowerYear, all && input.byLowerYear},
+                  {textFragmentField, &input.text, all}};
+    for (const auto &[edit, text, read] : fields) {
         QString bad;
-        if (!toCp1251(edit->text(), *text, &bad)) {
+        if (!toCp1251(edit->text(), *text, &bad) && !read) {
+            text->clear();
+        } else if (!bad.isEmpty()) {
             showMessage(this, QStringLiteral("base"),
                         QStringLiteral("Символ «%1» нельзя искать: база хранит только символы кодировки "
                                        "Windows-1251.").arg(bad));
@@ -329,6 +343,34 @@ void SearchWindow::find()
     }
 }
 
+QString SearchWindow::sideFileQuestion()
+{
+    return QStringLiteral("Записать документы, добавленные или изменённые в этом сеансе, в отдельный файл "
+                          "рядом с «ba0»? Позже команда «kaldex-tool append» добавит их в базу.");
+}
+
+QString SearchWindow::sideFileText(const QString &name)
+{
+    return QStringLiteral("Документы этого сеанса записаны в файл «%1» в рабочей папке. Файл «ba0» не изменён.\n"
+                          "Чтобы добавить их в базу, когда файл «ba0» будет в порядке, выполните:\n"
+                          "kaldex-tool append %1 ba0")
+        .arg(name);
+}
+
+bool SearchWindow::saveToSideFile()
+{
+    const std::string name = saveSessionDocuments(store_, ".", LocalDate::today());
+    if (name.empty()) {
+        showMessage(this, QStringLiteral("KALDEX"),
+                    QStringLiteral("Не удалось записать документы сеанса в отдельный файл: %1. Окно поиска "
+                                   "остаётся открытым, введённые документы не потеряны.")
+                        .arg(systemErrorText(errno)));
+        return false;
+    }
+    showMessage(this, QStringLiteral("KALDEX"), sideFileText(QString::fromStdString(name)));
+    return true;
+}
+
 const QString &SearchWindow::storeFullText()
 {
     static const QString text = QStringLiteral("База заполнена: в ней уже %1 документов, больше добавить нельзя.")
@@ -365,11 +407,20 @@ void SearchWindow::clearPocket()
 void SearchWindow::saveAndClose()
 {
     SaveResult result = saveDatabase(store_, ".", LocalDate::today());
-    if (!result.ok()) {
+    if (result.ok()) {
+        accept();
+        return;
+    }
+    // Over a file that was not read whole no save can ever succeed: the
+    // session's documents can only go to a file of their own.
+    const bool never = result.status == SaveStatus::Overflow || result.status == SaveStatus::NotRead;
+    if (!never) {
         showMessage(this, QStringLiteral("KALDEX"), saveFailureText(result));
         return;
     }
-    accept();
+    if (askQuestion(this, QStringLiteral("KALDEX"), saveFailureText(result) + QLatin1Char('\n') + sideFileQuestion()) ==
+        Answer::Yes && saveToSideFile())
+        accept();
 }
 
 }  // namespace kaldex::ui

@@ -27,6 +27,9 @@ public:
     static QString saveFailureText(const SaveResult &result);
     static QString overflowText(long line);
     static const QString &storeFullText();
+    /** The offer to write the session's documents to a file of their own, and what was done. */
+    static QString sideFileQuestion();
+    static QString sideFileText(const QString &name);
 
     QListWidget *bannerList;
     QFrame *keyFrame;
@@ -80,6 +83,8 @@ private:
     /** The criteria as typed; false (after a message) when a text cannot be stored. */
     bool readQuery(QueryInput &input);
     void addMessage(const QString &line);
+    /** Writes the session's documents beside "ba0" and says where; false after a message. */
+    bool saveToSideFile();
 
     DocumentStore &store_;
     bool warnedOverflow_ = false;

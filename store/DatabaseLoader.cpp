@@ -204,18 +204,27 @@ LoadResult loadDatabase(DocumentStore &store, std::string_view bytes)
         }
     }
 
-    // The table is full: anything but blank lines left over is a record that
-    // has no room, and a save would silently drop it.
-    while (reader.next(line, dollar)) {
-        ++counter;
-        if (!isBlank(line)) {
-            result.overflow = true;
-            result.overflowLine = counter;
-            break;
+    // The table is full. What is left loses nothing unless it holds a record
+    // that the loader would count: nine section ends and a line after them.
+    {
+        long firstContent = 0;
+        int markers = 0;
+        while (reader.next(line, dollar)) {
+            ++counter;
+            if (markers == 9) {
+                result.overflow = true;
+                result.overflowLine = firstContent ? firstContent : counter;
+                break;
+            }
+            if (!firstContent && !isBlank(line))
+                firstContent = counter;
+            if (isMarker(line, dollar))
+                ++markers;
         }
     }
 
 done:
+    store.storedThisSession.assign(DocumentStore::kSlots, false);
     store.documentCount = slot - 1;
     store.loadOverflow = result.overflow;
     store.unreadFile = false;
@@ -272,6 +281,7 @@ LoadResult loadDatabaseFile(DocumentStore &store, const std::string &path)
     if (fd >= 0)
         ::close(fd);
     store.documentCount = 0;
+    store.storedThisSession.assign(DocumentStore::kSlots, false);
     store.loadOverflow = false;
     store.overflowLine = 0;
     // A file that is there but could not be read must not be saved over.

@@ -190,6 +190,34 @@ std::string backupStem(const LocalDate &date)
     return "b" + std::to_string(date.day) + std::to_string(date.month) + std::to_string(date.year % 100) + "_";
 }
 
+std::string formatSessionDocuments(const DocumentStore &store)
+{
+    std::string out;
+    int number = 0;
+    for (int slot = 1; slot <= store.documentCount; ++slot)
+        if (store.storedThisSession[static_cast<size_t>(slot)])
+            appendRecord(out, store.record(slot), ++number);
+    return out;
+}
+
+std::string saveSessionDocuments(const DocumentStore &store, const std::string &dir, const LocalDate &date)
+{
+    const std::string bytes = formatSessionDocuments(store);
+    const std::string stem = std::string(kDatabaseName) + ".session-" + std::to_string(date.day) +
+                             std::to_string(date.month) + std::to_string(date.year % 100) + "-";
+    for (int counter = 0; counter < 1000; ++counter) {
+        const std::string name = stem + std::to_string(counter);
+        if (writeFileSynced(dir + "/" + name, bytes, 0666, O_EXCL)) {
+            syncDirectory(dir);
+            return name;
+        }
+        if (errno != EEXIST)
+            return {};
+    }
+    errno = EEXIST;
+    return {};
+}
+
 SaveResult saveDatabase(const DocumentStore &store, const std::string &dir, const LocalDate &date)
 {
     if (!store.modified)

@@ -27,6 +27,16 @@ struct LocalDate {
 /** "b", day, month, year modulo 100, "_": the backup names' common start. */
 std::string backupStem(const LocalDate &date);
 
+/** The documents the entry window stored since the last load, numbered 1.. in slot order. */
+std::string formatSessionDocuments(const DocumentStore &store);
+
+/**
+ * Writes formatSessionDocuments() to a new file in dir named "ba0.session-"
+ * day, month, year modulo 100, "-" and the first counter that names no file
+ * yet; never overwrites one. Returns the file's name, or empty with errno set.
+ */
+std::string saveSessionDocuments(const DocumentStore &store, const std::string &dir, const LocalDate &date);
+
 enum class SaveStatus {
     NotModified,     // nothing was stored in this run: nothing written
     Saved,

@@ -49,6 +49,9 @@ public:
      */
     bool unreadFile = false;
 
+    /** Slots whose document the entry window stored since the last load. */
+    std::vector<bool> storedThisSession = std::vector<bool>(kSlots, false);
+
 private:
     std::vector<DocumentRecord> records_;
 };

@@ -93,25 +93,40 @@ TEST(PocketReport, NameRowsAndLineCountsBelowOne)
     EXPECT_EQ(utf8FromCp1251(lines[12]),
               "  Первое вещество: :  He  Второе: Ne Третье: Ar Четвертое : Kr Пятое: Xe\n");
 
-    // Counts of 0 or less still show their texts, as a count of 1 would.
+    // Abstract and notes counts of 0 or less show their texts as a count of 1
+    // would; the provenance's 0 keeps its layout, which hides nothing: the
+    // end line follows at once.
     DocumentRecord shown = d;
     shown.abstractLines = shown.notesLines = shown.provenanceLines = 1;
     store->record(2) = shown;
     d.abstractLines = 0;
     d.notesLines = -4;
-    d.provenanceLines = 0;
+    d.provenanceLines = 1;
     store->pocketCount = 2;
     store->pocket[2] = 2;
-    lines = buildReport(*store);
-    const std::vector<std::string> block(lines.begin(), lines.begin() + static_cast<long>(lines.size() / 2));
-    const std::vector<std::string> same(lines.begin() + static_cast<long>(lines.size() / 2), lines.end() - 1);
+    auto blocks = [&] {
+        lines = buildReport(*store);
+        const auto half = static_cast<long>(lines.size() / 2);
+        return std::make_pair(std::vector<std::string>(lines.begin(), lines.begin() + half),
+                              std::vector<std::string>(lines.begin() + half, lines.end() - 1));
+    };
+    auto [block, same] = blocks();
     ASSERT_EQ(block.size(), same.size());
-    for (size_t i = 0; i < block.size(); ++i) {
-        if (i != 1 && i != block.size() - 3) {  // the slot number differs
+    for (size_t i = 0; i < block.size(); ++i)
+        if (i != 1 && i != block.size() - 3)  // the slot number differs
             EXPECT_EQ(block[i], same[i]) << i;
-        }
-    }
     EXPECT_EQ(utf8FromCp1251(lines[19]), " Реферат А\n\n");
+
+    d.provenanceLines = 0;
+    lines = buildReport(*store);
+    const size_t provenance = 25;
+    EXPECT_EQ(utf8FromCp1251(lines[provenance]), " Отдел\n\n");
+    EXPECT_EQ(utf8FromCp1251(lines[provenance + 1]), " Конец документа 1\n");
+
+    // A count far beyond the text adds no lines beyond the text's own.
+    d.provenanceLines = d.abstractLines = 30000000;
+    lines = buildReport(*store);
+    EXPECT_LT(lines.size(), 2 * block.size() + 8);
 }
 
 TEST(PocketReport, AFullPocketGivesItsWholeReport)

@@ -153,7 +153,7 @@ TEST(Rtf, RoundTripKeepsParagraphFormats)
     paragraph("слева", Qt::AlignLeft, 18, 36, 9);
     paragraph("справа", Qt::AlignRight);
     paragraph("по центру", Qt::AlignHCenter);
-    paragraph("по ширине", Qt::AlignJustify, -14.25, 72, 0);
+    paragraph("по ширине", Qt::AlignJustify, -12, 72, 0);
     paragraph("Гелий", Qt::AlignLeft);
     QTextListFormat disc;
     disc.setStyle(QTextListFormat::ListDisc);
@@ -198,7 +198,7 @@ TEST(Rtf, RoundTripKeepsParagraphFormats)
     EXPECT_NE(blockAt(target, 4).textList(), blockAt(target, 8).textList());
     EXPECT_EQ(blockAt(target, 4).textList(), blockAt(target, 5).textList());
 
-    EXPECT_TRUE(rtf.contains("\\fi360\\li720\\ri180\\ql"));
+    EXPECT_TRUE(rtf.contains("\\fi270\\li540\\ri135\\ql"));  // pixels at 96 an inch, in twips
     EXPECT_TRUE(rtf.contains("\\ls1\\ilvl0\\fi-360\\li720"));
     EXPECT_TRUE(rtf.contains("{\\listtext\\'95\\tab}"));
     EXPECT_TRUE(rtf.contains("{\\listtext 2.\\tab}"));
@@ -265,9 +265,10 @@ TEST(RtfReader, ReadsFilesWrittenByAnOfficeSuite)
     EXPECT_EQ(blockAt(document, 2).blockFormat().alignment() & Qt::AlignHorizontal_Mask, Qt::AlignRight);
     const QTextBlockFormat indented = blockAt(document, 3).blockFormat();
     EXPECT_EQ(indented.alignment() & Qt::AlignHorizontal_Mask, Qt::AlignJustify);
-    EXPECT_DOUBLE_EQ(indented.leftMargin(), 72);
-    EXPECT_DOUBLE_EQ(indented.rightMargin(), 36);
-    EXPECT_DOUBLE_EQ(indented.textIndent(), 18);
+    // One inch left, half an inch right, a quarter inch first line: 96 pixels an inch.
+    EXPECT_DOUBLE_EQ(indented.leftMargin(), 96);
+    EXPECT_DOUBLE_EQ(indented.rightMargin(), 48);
+    EXPECT_DOUBLE_EQ(indented.textIndent(), 24);
 
     ASSERT_TRUE(readsBack(fixture("office-list.rtf"), document));
     EXPECT_EQ(blocks(document), QStringList({"Список веществ:", "Гелий ", "Неон ", "Аргон ", "После списка."}));
@@ -358,10 +359,11 @@ TEST(RtfReader, UnderstandsStructureAndSkipsWhatIsNoText)
     EXPECT_EQ(formatAt(document, "y"), " 12pt bold italic");
     EXPECT_EQ(formatAt(document, "w"), " 12pt");
     EXPECT_EQ(blockAt(document, 0).blockFormat().alignment() & Qt::AlignHorizontal_Mask, Qt::AlignHCenter);
-    EXPECT_DOUBLE_EQ(blockAt(document, 0).blockFormat().leftMargin(), 35.45);
-    EXPECT_DOUBLE_EQ(blockAt(document, 0).blockFormat().textIndent(), -14.15);
-    EXPECT_DOUBLE_EQ(blockAt(document, 1).blockFormat().leftMargin(), 35.45);
-    EXPECT_DOUBLE_EQ(blockAt(document, 1).blockFormat().rightMargin(), 5);
+    // Twips over 15: pixels at 96 an inch.
+    EXPECT_DOUBLE_EQ(blockAt(document, 0).blockFormat().leftMargin(), 709 / 15.0);
+    EXPECT_DOUBLE_EQ(blockAt(document, 0).blockFormat().textIndent(), -283 / 15.0);
+    EXPECT_DOUBLE_EQ(blockAt(document, 1).blockFormat().leftMargin(), 709 / 15.0);
+    EXPECT_DOUBLE_EQ(blockAt(document, 1).blockFormat().rightMargin(), 100 / 15.0);
     EXPECT_DOUBLE_EQ(blockAt(document, 2).blockFormat().leftMargin(), 0);
     EXPECT_EQ(blockAt(document, 2).blockFormat().alignment() & Qt::AlignHorizontal_Mask, Qt::AlignLeft);
 
