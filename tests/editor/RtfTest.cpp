@@ -59,6 +59,20 @@ QString alignments(const QTextDocument &document)
     return out;
 }
 
+// Indents, margins and list of every paragraph: "first/left/right list-style:indent:count; ...".
+QString paragraphs(const QTextDocument &document)
+{
+    QString out;
+    for (QTextBlock block = document.begin(); block.isValid(); block = block.next()) {
+        const QTextBlockFormat f = block.blockFormat();
+        out += QStringLiteral("%1/%2/%3").arg(f.textIndent()).arg(f.leftMargin()).arg(f.rightMargin());
+        if (const QTextList *list = block.textList())
+            out += QStringLiteral(" %1:%2:%3").arg(list->format().style()).arg(list->format().indent()).arg(list->count());
+        out += QStringLiteral("; ");
+    }
+    return out;
+}
+
 QTextCharFormat chars(const QString &family, qreal points, bool bold = false, bool italic = false,
                       bool underline = false)
 {
@@ -176,22 +190,7 @@ TEST(Rtf, RoundTripKeepsParagraphFormats)
     ASSERT_TRUE(readsBack(rtf, target));
     ASSERT_EQ(blocks(target), blocks(source));
     EXPECT_EQ(alignments(target), alignments(source));
-    for (int i = 0; i < source.blockCount(); ++i) {
-        SCOPED_TRACE(blockAt(source, i).text().toStdString());
-        const QTextBlockFormat a = blockAt(source, i).blockFormat();
-        const QTextBlockFormat b = blockAt(target, i).blockFormat();
-        EXPECT_DOUBLE_EQ(b.textIndent(), a.textIndent());
-        EXPECT_DOUBLE_EQ(b.leftMargin(), a.leftMargin());
-        EXPECT_DOUBLE_EQ(b.rightMargin(), a.rightMargin());
-        const QTextList *was = blockAt(source, i).textList();
-        const QTextList *is = blockAt(target, i).textList();
-        ASSERT_EQ(is != nullptr, was != nullptr);
-        if (was) {
-            EXPECT_EQ(is->format().style(), was->format().style());
-            EXPECT_EQ(is->format().indent(), was->format().indent());
-            EXPECT_EQ(is->count(), was->count());
-        }
-    }
+    EXPECT_EQ(paragraphs(target), paragraphs(source));
     // Separate lists stay separate.
     EXPECT_NE(blockAt(target, 4).textList(), blockAt(target, 8).textList());
     EXPECT_EQ(blockAt(target, 4).textList(), blockAt(target, 5).textList());
@@ -208,20 +207,9 @@ TEST(Rtf, PeerReaderExtractsTheSameText)
         GTEST_SKIP() << "unrtf is not installed";
 
     QTextDocument source;
-    QTextCursor cursor(&source);
-    cursor.insertText(QStringLiteral("Теплопроводность смеси "));
-    cursor.insertText(QStringLiteral("He–Ar"), chars("Arial", 12, true));
-    cursor.insertText(QStringLiteral(" при 300 K: λ ≈ 0,15 {Вт/(м·К)} \\ ") + kEmoji);
-    cursor.insertBlock();
-    cursor.insertText(QStringLiteral("Первый"));
-    QTextListFormat disc;
-    disc.setStyle(QTextListFormat::ListDisc);
-    QTextList *list = cursor.createList(disc);
-    cursor.insertBlock();
-    cursor.insertText(QStringLiteral("Второй"));
-    list->add(cursor.block());
-    cursor.insertBlock(QTextBlockFormat());
-    cursor.insertText(QStringLiteral("Ёлка\tи ёж"));
+    source.setHtml(QStringLiteral("<p>Теплопроводность смеси <b style='font-family:Arial'>He–Ar</b> при 300 K: λ ≈ "
+                                  "0,15 {Вт/(м·К)} \\ ") + kEmoji +
+                   QStringLiteral("</p><ul><li>Первый</li><li>Второй</li></ul><p>Ёлка\tи ёж</p>"));
 
     kaldex::test::TempDir dir;
     const std::string path = dir.file("peer.rtf");
@@ -311,10 +299,10 @@ TEST(RtfReader, DecodesBytesByTheFontsCodePage)
     for (const auto &row : rows) {
         ASSERT_TRUE(readsBack(row.rtf, document));
         EXPECT_EQ(blocks(document), QStringList({row.text}));
-        if (row.text.startsWith(u'П') && row.text.contains(u'é'))
-            EXPECT_EQ(formats(document, {"éè"}), "Times 12pt");
-        if (row.text.startsWith(u'σ'))
-            EXPECT_EQ(formats(document, {"σ"}), " 12pt");
+        if (row.text.contains(u'é') || row.text.startsWith(u'σ')) {
+            const bool symbol = row.text.startsWith(u'σ');
+            EXPECT_EQ(formats(document, {row.text.mid(symbol ? 0 : 4, 1)}), symbol ? " 12pt" : "Times 12pt");
+        }
     }
 }
 
@@ -402,8 +390,7 @@ TEST(RtfReader, MalformedInputGivesAnErrorOrBestEffortNeverACrash)
         error.clear();
         EXPECT_FALSE(readRtf(bytes, document, &error)) << bytes.left(40).toStdString();
         EXPECT_FALSE(error.isEmpty());
-        if (bytes.startsWith("{\\rtf1 "))
-            EXPECT_TRUE(error.startsWith("Файл повреждён")) << error.toStdString();
+        EXPECT_TRUE(!bytes.startsWith("{\\rtf1 ") || error.startsWith("Файл повреждён")) << error.toStdString();
     }
     EXPECT_EQ(document.toPlainText(), "прежний текст");
 
