@@ -1,6 +1,7 @@
 #include "TestFiles.h"
 
 #include "store/CodePage.h"
+#include "store/DatabaseLoader.h"
 
 #include <cstdlib>
 #include <filesystem>
@@ -56,6 +57,31 @@ std::string dataFile(const std::string &name)
 std::string cp1251(const std::string &utf8)
 {
     return cp1251FromUtf8(utf8);
+}
+
+std::unique_ptr<DocumentStore> queryStore()
+{
+    auto store = std::make_unique<DocumentStore>();
+    loadDatabase(*store, readBytes(dataFile("search/query.ba0")));
+    return store;
+}
+
+std::string fields(const DocumentRecord &r)
+{
+    std::string out = "number " + std::to_string(r.number) + "\nnames";
+    for (const std::string &name : r.authors)
+        out += " [" + name + "]";
+    for (const std::string &name : r.substances)
+        out += " [" + name + "]";
+    out += "\nnumbers";
+    for (int32_t value : r.categoryFlags)
+        out += " " + std::to_string(value);
+    for (int32_t value : r.pairFlags)
+        out += " " + std::to_string(value);
+    for (int32_t value : {r.year, r.upperYear, r.lowerYear, r.wantedNumber, r.authorCount, r.substanceCount,
+                          r.citationLines, r.abstractLines, r.notesLines, r.provenanceLines})
+        out += " " + std::to_string(value);
+    return out + "\ntexts [" + r.citation + "] [" + r.abstract + "] [" + r.notes + "] [" + r.provenance + "]";
 }
 
 }  // namespace kaldex::test

@@ -1,5 +1,8 @@
 #pragma once
 
+#include "store/DocumentStore.h"
+
+#include <memory>
 #include <string>
 
 namespace kaldex::test {
@@ -26,5 +29,11 @@ std::string dataFile(const std::string &name);  // a file under tests/data
 
 /** UTF-8 source text to the Windows-1251 bytes the file and store hold. */
 std::string cp1251(const std::string &utf8);
+
+/** The nine documents of tests/data/search/query.ba0, loaded. */
+std::unique_ptr<DocumentStore> queryStore();
+
+/** Every stored field of a record but fileLine, one per line, for comparing records. */
+std::string fields(const DocumentRecord &record);
 
 }  // namespace kaldex::test

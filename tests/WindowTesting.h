@@ -1,18 +1,30 @@
 #pragma once
 
-// Small aids for driving windows on the offscreen platform.
+// Small aids for driving windows on the offscreen platform, and the widget
+// headers that the window tests use.
 
 #include "TestFiles.h"
 
 #include <QApplication>
+#include <QCheckBox>
 #include <QDialog>
+#include <QLabel>
+#include <QLineEdit>
+#include <QListWidget>
+#include <QPushButton>
 #include <QStringList>
+#include <QTextBlock>
+#include <QTextDocument>
+#include <QTextEdit>
 #include <QTimer>
+#include <QToolButton>
 #include <QtTest/QTest>
 
 #include <filesystem>
 #include <functional>
 #include <ostream>
+
+#include <gtest/gtest.h>
 
 // Readable failure messages for the texts windows show.
 inline void PrintTo(const QString &text, std::ostream *out)
@@ -47,16 +59,25 @@ inline void onNextModal(std::function<void(QWidget *)> inspect)
     });
 }
 
+/** The lines of a list box. */
+inline QStringList items(const QListWidget *list)
+{
+    QStringList lines;
+    for (int i = 0; i < list->count(); ++i)
+        lines << list->item(i)->text();
+    return lines;
+}
+
 /**
  * Shows the window, puts the focus on first and presses Tab count times:
- * the object names of the widgets the focus visits, first included.
+ * the object names of the widgets the focus visits, first included, joined by spaces.
  */
-inline QStringList tabOrder(QWidget *window, QWidget *first, int count)
+inline QString tabOrder(QWidget *window, QWidget *first, int count)
 {
     window->show();
     QApplication::setActiveWindow(window);
     if (!QTest::qWaitForWindowActive(window))
-        return {QStringLiteral("window never became active")};
+        return QStringLiteral("window never became active");
     first->setFocus();
     QStringList order;
     for (int i = 0; i < count; ++i) {
@@ -66,7 +87,7 @@ inline QStringList tabOrder(QWidget *window, QWidget *first, int count)
             break;
         QTest::keyClick(focused, Qt::Key_Tab);
     }
-    return order;
+    return order.join(QLatin1Char(' '));
 }
 
 }  // namespace kaldex::test

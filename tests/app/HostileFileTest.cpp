@@ -1,19 +1,11 @@
 // Files a user may really have as "ba0": each gives its documented result or
 // a clear message through "CONT", and none of them leads to a write.
-#include "TestFiles.h"
 #include "WindowTesting.h"
 #include "app/Messages.h"
 #include "app/StartWindow.h"
 #include "search/SearchWindow.h"
-#include "store/DocumentStore.h"
+#include "store/CodePage.h"
 
-#include <QLineEdit>
-#include <QPushButton>
-
-#include <gtest/gtest.h>
-
-#include <filesystem>
-#include <functional>
 #include <map>
 #include <random>
 #include <sys/stat.h>
@@ -43,31 +35,11 @@ std::string replaced(std::string text, const std::string &from, const std::strin
     return text;
 }
 
-// Windows-1251 Cyrillic as UTF-8: every byte from 0xC0 up becomes two.
-std::string asUtf8(const std::string &cp1251)
-{
-    std::string out;
-    for (unsigned char c : cp1251) {
-        if (c < 0x80) {
-            out += static_cast<char>(c);
-        } else {
-            char32_t u = c >= 0xC0 ? 0x0410 + (c - 0xC0) : 0x2022;
-            out += static_cast<char>(0xC0 | (u >> 6));
-            out += static_cast<char>(0x80 | (u & 0x3F));
-        }
-    }
-    return out;
-}
-
 std::string records(int count)
 {
-    std::string one = test::readBytes(test::dataFile("store/expected.ba0"));
-    std::string out;
-    out.reserve(one.size() * (count / 3 + 1));
-    while (count >= 3) {
-        out += one;
-        count -= 3;
-    }
+    std::string out, three = test::readBytes(test::dataFile("store/expected.ba0"));
+    for (; count >= 3; count -= 3)
+        out += three;
     return out;
 }
 
@@ -115,7 +87,7 @@ std::vector<Hostile> hostileFiles()
              file(p, bytes);
          },
          -1, false},
-        {"UTF-8 text", [](auto &p) { file(p, asUtf8(sample())); }, 48, false},
+        {"UTF-8 text", [](auto &p) { file(p, utf8FromCp1251(sample())); }, 48, false},
         {"100 MB in one line", [](auto &p) { file(p, std::string(100u << 20, 'x')); }, 0, false},
         {"no line ends at all", [](auto &p) { file(p, replaced(sample(), "\r\n", "")); }, 0, false},
         {"bare LF line ends", [](auto &p) { file(p, replaced(sample(), "\r\n", "\n")); }, 48, false},

@@ -1,24 +1,13 @@
-#include "TestFiles.h"
 #include "WindowTesting.h"
-#include "app/KaldexApplication.h"
+#include "app/ErrorBanner.h"
+#include "app/InfoWindow.h"
 #include "app/Messages.h"
 #include "app/StartWindow.h"
-#include "app/InfoWindow.h"
-#include "app/ErrorBanner.h"
 #include "search/SearchWindow.h"
-#include "store/DocumentStore.h"
 
-#include <QLabel>
-#include <QLineEdit>
-#include <QPushButton>
+#include <QFrame>
 #include <QTabWidget>
-#include <QTimer>
-#include <QtTest/QTest>
 
-#include <gtest/gtest.h>
-
-#include <filesystem>
-#include <functional>
 #include <stdexcept>
 
 using namespace kaldex;
@@ -34,58 +23,46 @@ TEST(StartWindow, CarriesTheLayoutsTextsAndPlaces)
     EXPECT_EQ(start.size(), QSize(489, 360));
     EXPECT_EQ(start.palette().color(QPalette::Window), QColor(Qt::cyan));
     EXPECT_EQ(start.titleLabel->text(), QStringLiteral("ЛАНТЕР"));
-    EXPECT_EQ(start.titleLabel->pos(), QPoint(145, 15));
     EXPECT_EQ(start.titleLabel->font().pixelSize(), 24);
     EXPECT_TRUE(start.titleLabel->font().bold());
     EXPECT_TRUE(start.subjectLabel->text().contains(QStringLiteral("KALDEX  по транспортным  свойствам")));
     EXPECT_TRUE(start.subjectLabel->text().contains(QStringLiteral("газов     и потенциалам")));
-    EXPECT_EQ(start.subjectLabel->pos(), QPoint(71, 53));
-    EXPECT_EQ(start.subjectLabel->width(), 352);
-    EXPECT_GE(start.subjectLabel->height(), 57);
-    EXPECT_LT(start.subjectLabel->geometry().bottom(), start.continueFrame->y());
-    EXPECT_EQ(start.continueFrame->geometry(), QRect(347, 152, 113, 61));
+    EXPECT_LT(start.subjectLabel->geometry().bottom(), start.continueFrame->y());  // the wrapped text clears the frame
     EXPECT_EQ(start.continueLabel->text(), QStringLiteral("Продолжать"));
     EXPECT_EQ(start.continueButton->text(), QStringLiteral("CONT"));
-    EXPECT_EQ(start.continueButton->geometry(), QRect(365, 177, 70, 24));
-    EXPECT_EQ(start.infoButton->geometry(), QRect(213, 177, 70, 24));
-    EXPECT_EQ(start.quitButton->geometry(), QRect(48, 177, 70, 24));
+    const std::pair<QWidget *, QRect> places[] = {
+        {start.titleLabel, {145, 15, 0, 0}},         {start.subjectLabel, {71, 53, 352, 0}},
+        {start.continueFrame, {347, 152, 113, 61}},  {start.continueButton, {365, 177, 70, 24}},
+        {start.infoButton, {213, 177, 70, 24}},      {start.quitButton, {48, 177, 70, 24}}};
+    for (const auto &[widget, rect] : places)  // a zero height or size: only what is given is checked
+        EXPECT_EQ(QRect(widget->pos(), QSize(rect.width() ? widget->width() : 0, rect.height() ? widget->height() : 0)),
+                  rect) << widget->objectName().toStdString();
     EXPECT_EQ(start.continueButton->font().family(), QStringLiteral("Times New Roman"));
     EXPECT_EQ(start.continueButton->nextInFocusChain(), start.infoButton);
     EXPECT_EQ(start.infoButton->nextInFocusChain(), start.quitButton);
 }
 
-TEST(StartWindow, ContWithoutADatabaseOpensAnEmptySearchWindow)
+TEST(StartWindow, ContLoadsTheFileAgainEachTime)
 {
     InDirectory here;
     DocumentStore store;
     store.documentCount = 12;  // whatever an earlier load left
     StartWindow start(store);
-    QString shownCount;
-    onNextModal([&](QWidget *modal) {
-        auto *search = qobject_cast<SearchWindow *>(modal);
-        ASSERT_NE(search, nullptr);
-        shownCount = search->documentCountField->text();
-    });
-    start.continueButton->click();
-    EXPECT_EQ(shownCount, QStringLiteral("0"));
-    EXPECT_FALSE(test::exists(here.dir.file("ba0")));  // leaving without "OK" writes nothing
-}
-
-TEST(StartWindow, ContLoadsTheFileAgainEachTime)
-{
-    InDirectory here;
-    std::filesystem::copy_file(test::dataFile("store/expected.ba0"), here.dir.file("ba0"));
-    DocumentStore store;
-    StartWindow start(store);
-    QString shownCount;
-    onNextModal([&](QWidget *modal) { shownCount = qobject_cast<SearchWindow *>(modal)->documentCountField->text(); });
-    start.continueButton->click();
-    EXPECT_EQ(shownCount, QStringLiteral("3"));
-
-    test::writeBytes(here.dir.file("ba0"), test::readBytes(test::dataFile("store/expected.ba0")).substr(0, 60));
-    onNextModal([&](QWidget *modal) { shownCount = qobject_cast<SearchWindow *>(modal)->documentCountField->text(); });
-    start.continueButton->click();
-    EXPECT_EQ(shownCount, QStringLiteral("0"));
+    const std::string file = test::readBytes(test::dataFile("store/expected.ba0"));
+    QStringList shown;
+    for (const char *bytes : {"", "whole", "cut"}) {
+        if (*bytes)
+            test::writeBytes(here.dir.file("ba0"), *bytes == 'w' ? file : file.substr(0, 60));
+        onNextModal([&](QWidget *modal) {
+            auto *search = qobject_cast<SearchWindow *>(modal);
+            ASSERT_NE(search, nullptr);
+            shown << search->documentCountField->text();
+        });
+        start.continueButton->click();
+        if (!*bytes)
+            EXPECT_FALSE(test::exists(here.dir.file("ba0")));  // no database, and leaving without "OK" writes none
+    }
+    EXPECT_EQ(shown, QStringList({"0", "3", "0"}));
 }
 
 TEST(StartWindow, InfoAndBannerWindows)
@@ -116,12 +93,8 @@ TEST(StartWindow, InfoAndBannerWindows)
     banner.show();
     banner.exitButton->click();
     EXPECT_FALSE(banner.isVisible());
-}
 
-TEST(StartWindow, OkClosesIt)
-{
-    DocumentStore store;
-    StartWindow start(store);
+    // "OK" closes the start window.
     start.show();
     start.quitButton->click();
     EXPECT_FALSE(start.isVisible());

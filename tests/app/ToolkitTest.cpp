@@ -1,15 +1,8 @@
-#include "TestFiles.h"
 #include "WindowTesting.h"
 #include "app/SpinControl.h"
 #include "app/Toolkit.h"
 
-#include <QTextDocument>
-#include <QTextEdit>
-#include <QToolButton>
 #include <QtTest/QSignalSpy>
-#include <QtTest/QTest>
-
-#include <gtest/gtest.h>
 
 using namespace kaldex::ui;
 using kaldex::test::cp1251;
@@ -26,10 +19,7 @@ TEST(CodePage, ConvertsEveryByteBothWays)
     EXPECT_EQ(back, all);
     EXPECT_EQ(fromCp1251(cp1251("Вязкость Ёё")), QStringLiteral("Вязкость Ёё"));
     EXPECT_EQ(fromCp1251("\xB9 \x96"), QStringLiteral("№ –"));
-}
-
-TEST(CodePage, RefusesWhatTheCodePageCannotHold)
-{
+    // What the code page cannot hold is refused, and named.
     std::string out = "untouched";
     QString bad;
     EXPECT_FALSE(toCp1251(QStringLiteral("Ar α-частица"), out, &bad));
@@ -89,9 +79,8 @@ TEST(Spin, StepsWithinItsRangeWithoutWrappingAround)
 
     spin.step(SpinControl::Direction::Down);
     EXPECT_EQ(spin.position(), 1);
-    QTest::mouseClick(spin.upButton(), Qt::LeftButton);
-    QTest::mouseClick(spin.upButton(), Qt::LeftButton);
-    QTest::mouseClick(spin.upButton(), Qt::LeftButton);
+    for (int click = 0; click < 3; ++click)
+        QTest::mouseClick(spin.upButton(), Qt::LeftButton);
     EXPECT_EQ(spin.position(), 3);
     QTest::keyClick(&spin, Qt::Key_Down);
     EXPECT_EQ(spin.position(), 2);

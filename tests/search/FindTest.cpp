@@ -1,20 +1,7 @@
-#include "TestFiles.h"
 #include "WindowTesting.h"
 #include "app/Messages.h"
-#include "app/ErrorBanner.h"
 #include "search/SearchWindow.h"
-#include "store/DatabaseLoader.h"
 #include "viewer/ResultViewer.h"
-
-#include <QApplication>
-#include <QCheckBox>
-#include <QLineEdit>
-#include <QListWidget>
-#include <QPushButton>
-
-#include <gtest/gtest.h>
-
-#include <memory>
 
 using namespace kaldex;
 using namespace kaldex::ui;
@@ -23,22 +10,10 @@ using test::onNextModal;
 namespace {
 
 struct SearchFixture {
-    std::unique_ptr<DocumentStore> store = std::make_unique<DocumentStore>();
-    std::unique_ptr<SearchWindow> window;
+    std::unique_ptr<DocumentStore> store = test::queryStore();
+    std::unique_ptr<SearchWindow> window = std::make_unique<SearchWindow>(*store);
 
-    SearchFixture()
-    {
-        loadDatabase(*store, test::readBytes(test::dataFile("search/query.ba0")));
-        window = std::make_unique<SearchWindow>(*store);
-    }
-
-    QStringList messages() const
-    {
-        QStringList lines;
-        for (int i = 0; i < window->messageList->count(); ++i)
-            lines << window->messageList->item(i)->text();
-        return lines;
-    }
+    QStringList messages() const { return test::items(window->messageList); }
 
     // Presses "Find" and reports which window it opened, if any.
     QString find()

@@ -1,6 +1,5 @@
 #include "TestFiles.h"
 #include "search/Query.h"
-#include "store/DatabaseLoader.h"
 
 #include <gtest/gtest.h>
 
@@ -13,14 +12,7 @@ using test::cp1251;
 
 namespace {
 
-// Nine documents chosen for the cases below; see tests/data/search/query.ba0.
-std::unique_ptr<DocumentStore> fixture()
-{
-    auto store = std::make_unique<DocumentStore>();
-    loadDatabase(*store, test::readBytes(test::dataFile("search/query.ba0")));
-    return store;
-}
-
+// The query fixture is tests/data/search/query.ba0: nine documents chosen for the cases below.
 QueryInput categories(std::initializer_list<Category> keys)
 {
     QueryInput input;
@@ -31,43 +23,37 @@ QueryInput categories(std::initializer_list<Category> keys)
 
 QueryInput substances(const char *first, const char *second)
 {
-    QueryInput input;
-    input.bySubstances = true;
-    input.substance1 = cp1251(first);
-    input.substance2 = cp1251(second);
-    return input;
+    QueryInput q;
+    q.bySubstances = true, q.substance1 = cp1251(first), q.substance2 = cp1251(second);
+    return q;
 }
 
 QueryInput author(const char *prefix)
 {
-    QueryInput input;
-    input.byAuthor = true;
-    input.author = cp1251(prefix);
-    return input;
+    QueryInput q;
+    q.byAuthor = true, q.author = cp1251(prefix);
+    return q;
 }
 
 QueryInput years(const char *upper, const char *lower)
 {
-    QueryInput input;
-    input.byUpperYear = upper != nullptr;
-    input.upperYear = upper ? upper : "";
-    input.byLowerYear = lower != nullptr;
-    input.lowerYear = lower ? lower : "";
-    return input;
+    QueryInput q;
+    q.byUpperYear = upper != nullptr, q.upperYear = upper ? upper : "";
+    q.byLowerYear = lower != nullptr, q.lowerYear = lower ? lower : "";
+    return q;
 }
 
 QueryInput text(const char *fragment)
 {
-    QueryInput input;
-    input.text = cp1251(fragment);
-    return input;
+    QueryInput q;
+    q.text = cp1251(fragment);
+    return q;
 }
 
-QueryInput number(const char *typed, QueryInput input = {})
+QueryInput number(const char *typed, QueryInput q = {})
 {
-    input.byNumber = true;
-    input.number = typed;
-    return input;
+    q.byNumber = true, q.number = typed;
+    return q;
 }
 
 struct Case {
@@ -87,14 +73,10 @@ std::vector<int> found(const DocumentStore &store)
 TEST(Query, CasesOverTheFixture)
 {
     using O = QueryOutcome;
-    QueryInput everything = categories({Vis});
-    everything.byAuthor = true;
-    everything.author = "Kes";
-    everything.byLowerYear = true;
-    everything.lowerYear = "1970";
+    QueryInput everything = author("Kes");
+    everything.categories[Vis] = everything.byLowerYear = true, everything.lowerYear = "1970";
     QueryInput emptyThenCrossed = years("1970", "1980");
-    emptyThenCrossed.bySubstances = true;
-    emptyThenCrossed.substance1 = "Ar";
+    emptyThenCrossed.bySubstances = true, emptyThenCrossed.substance1 = "Ar";
 
     const Case cases[] = {
         {"nothing ticked", {}, O::Rejected, {}},
@@ -139,7 +121,7 @@ TEST(Query, CasesOverTheFixture)
     };
 
     for (const Case &c : cases) {
-        auto store = fixture();
+        auto store = test::queryStore();
         ASSERT_EQ(store->documentCount, 9);
         store->foundCount = 4;  // whatever the last search left
         EXPECT_EQ(runQuery(*store, c.input), c.outcome) << c.name;
@@ -154,28 +136,16 @@ TEST(Query, CasesOverTheFixture)
 
 TEST(Query, WritesTheCriteriaIntoTheQueryRecord)
 {
-    auto store = fixture();
+    auto store = test::queryStore();
     QueryInput input = substances("Ar", "7");
-    input.categories[Pot] = true;
-    input.byLowerYear = true;
-    input.lowerYear = "1950";
-    input.upperYear = "-12";  // copied even though its box is clear
-    input.number = "44";
-    input.author = "Az";
+    input.categories[Pot] = input.byLowerYear = true, input.lowerYear = "1950";
+    input.upperYear = "-12", input.number = "44", input.author = "Az";  // copied even though their boxes are clear
     runQuery(*store, input);
     const DocumentRecord &query = store->query();
-    EXPECT_EQ(query.substances[0], "Ar");
-    EXPECT_EQ(query.substances[1], "7");
-    EXPECT_EQ(query.authors[0], "Az");
-    EXPECT_EQ(query.upperYear, -12);
-    EXPECT_EQ(query.lowerYear, 1950);
-    EXPECT_EQ(query.wantedNumber, 44);
-    EXPECT_EQ(query.categoryFlags[Pot], 1);
-    EXPECT_EQ(query.categoryFlags[Vis], 0);
-    EXPECT_EQ(query.authorCount, 1);     // "Sub1+Sub2"
-    EXPECT_EQ(query.substanceCount, 0);  // "Aut"
-    EXPECT_EQ(query.citationLines, 0);   // "Y<="
-    EXPECT_EQ(query.abstractLines, 1);   // "Y>="
+    // The switches go to authorCount ("Sub1+Sub2"), substanceCount ("Aut"), citationLines ("Y<=") and abstractLines ("Y>=").
+    EXPECT_EQ(test::fields(query),
+              "number 0\nnames [Az] [] [] [Ar] [7] [] [] []\nnumbers 0 0 0 0 0 1 0 0 0 0 0"
+              " 0 0 0 0 0 0 0 0 0 0 0 0 0 0 0 0 -12 1950 44 1 0 0 1 0 0\ntexts [] [] [] []");
     EXPECT_EQ(found(*store), std::vector<int>({3}));
 
     // A number lookup reads nothing else and leaves the rest of the record.

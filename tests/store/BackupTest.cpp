@@ -20,12 +20,27 @@ namespace {
 const LocalDate kDay{6, 12, 2026};
 const std::string kOldBytes = "old file, any bytes at all\r\n";
 
-// A store with one changed document, as after "OK" in the entry window.
-void makeChanged(DocumentStore &store, const std::string &citation)
+// A folder with the old "ba0", and a store with one changed document, as after "OK" in the entry window.
+struct Saving {
+    test::TempDir dir;
+    DocumentStore store;
+    explicit Saving(const std::string &citation = "new\n", bool oldFile = true)
+    {
+        if (oldFile)
+            writeBytes(dir.file("ba0"), kOldBytes);
+        store.documentCount = 1;
+        store.record(1).citation = citation;
+        store.modified = 1;
+    }
+    SaveResult save(LocalDate day = kDay) { return saveDatabase(store, dir.path(), day); }
+    std::string ba0() const { return readBytes(dir.file("ba0")); }
+};
+
+// The bytes the save must write for one document with this citation (Part 2.2, CR LF line ends).
+std::string oneDocument(const std::string &citation)
 {
-    store.documentCount = 1;
-    store.record(1).citation = citation;
-    store.modified = 1;
+    return "$\r\n1\r\n$\r\n0@0@0@0@0@0@0@0@0@0@0@0@0@0@0@0@0@0@0\r\n$\r\n@@@@@@\r\n$\r\n"
+           "0@0@0@0@0@0@0@0@0@0@0@0@0@0@0@0@0@0@0\r\n$\r\n@@@@@@@@\r\n$\r\n" + citation + "\r\n$\r\n$\r\n$\r\n$@$\r\n";
 }
 
 // Runs a save in a child process, so that limits and identities set for it
@@ -35,9 +50,8 @@ int saveInChild(const std::string &dir, void (*prepare)())
     pid_t child = fork();
     if (child == 0) {
         prepare();
-        DocumentStore store;
-        makeChanged(store, std::string(1 << 16, 'x') + "\n");
-        _exit(static_cast<int>(saveDatabase(store, dir, kDay).status));
+        Saving big(std::string(1 << 16, 'x') + "\n", false);
+        _exit(static_cast<int>(saveDatabase(big.store, dir, kDay).status));
     }
     int status = 0;
     waitpid(child, &status, 0);
@@ -55,97 +69,74 @@ TEST(Backup, NamesFollowTheDateWithoutLeadingZeros)
 
 TEST(Backup, TwoSavesOnOneDayKeepBothOldFiles)
 {
-    test::TempDir dir;
-    writeBytes(dir.file("ba0"), kOldBytes);
-
-    DocumentStore store;
-    makeChanged(store, "first\n");
-    SaveResult first = saveDatabase(store, dir.path(), kDay);
+    Saving s("first\n");
+    SaveResult first = s.save();
     ASSERT_EQ(first.status, SaveStatus::Saved);
     EXPECT_EQ(first.backupName, "b61226_0");
-    const std::string firstBytes = formatDatabase(store);
-    EXPECT_EQ(readBytes(dir.file("ba0")), firstBytes);
-    EXPECT_EQ(readBytes(dir.file("b61226_0")), kOldBytes);
+    EXPECT_EQ(s.ba0(), oneDocument("first"));
+    EXPECT_EQ(readBytes(s.dir.file("b61226_0")), kOldBytes);
 
-    store.record(1).citation = "second\n";
-    SaveResult second = saveDatabase(store, dir.path(), kDay);
+    s.store.record(1).citation = "second\n";
+    SaveResult second = s.save();
     ASSERT_EQ(second.status, SaveStatus::Saved);
     EXPECT_EQ(second.backupName, "b61226_1");
-    EXPECT_EQ(readBytes(dir.file("b61226_1")), firstBytes);
-    EXPECT_EQ(readBytes(dir.file("b61226_0")), kOldBytes);
-    EXPECT_EQ(readBytes(dir.file("ba0")), formatDatabase(store));
-    EXPECT_FALSE(exists(dir.file(kTemporaryName)));
-
-    DocumentStore reloaded;
-    loadDatabaseFile(reloaded, dir.file("ba0"));
-    EXPECT_EQ(reloaded.documentCount, 1);
-    EXPECT_EQ(reloaded.record(1).citation, "second\n");
+    EXPECT_EQ(readBytes(s.dir.file("b61226_1")), oneDocument("first"));
+    EXPECT_EQ(readBytes(s.dir.file("b61226_0")), kOldBytes);
+    EXPECT_EQ(s.ba0(), oneDocument("second"));
+    EXPECT_FALSE(exists(s.dir.file(kTemporaryName)));
 }
 
 TEST(Backup, NothingIsWrittenWithoutChangesAndNoBackupWithoutAFile)
 {
-    test::TempDir dir;
-    writeBytes(dir.file("ba0"), kOldBytes);
-    DocumentStore store;
-    store.documentCount = 1;
-    EXPECT_EQ(saveDatabase(store, dir.path(), kDay).status, SaveStatus::NotModified);
-    EXPECT_EQ(readBytes(dir.file("ba0")), kOldBytes);
-    EXPECT_FALSE(exists(dir.file("b61226_0")));
+    Saving unchanged;
+    unchanged.store.modified = 0;
+    EXPECT_EQ(unchanged.save().status, SaveStatus::NotModified);
+    EXPECT_EQ(unchanged.ba0(), kOldBytes);
+    EXPECT_FALSE(exists(unchanged.dir.file("b61226_0")));
 
-    test::TempDir empty;
-    makeChanged(store, "new\n");
-    SaveResult result = saveDatabase(store, empty.path(), kDay);
+    Saving fresh("new\n", false);
+    SaveResult result = fresh.save();
     EXPECT_EQ(result.status, SaveStatus::Saved);
     EXPECT_EQ(result.backupName, "");
-    EXPECT_EQ(readBytes(empty.file("ba0")), formatDatabase(store));
-    EXPECT_FALSE(exists(empty.file("b61226_0")));
+    EXPECT_EQ(fresh.ba0(), oneDocument("new"));
+    EXPECT_FALSE(exists(fresh.dir.file("b61226_0")));
+
+    // Leftovers of an interrupted save are replaced; the old file's permissions stay.
+    Saving interrupted;
+    writeBytes(interrupted.dir.file(kTemporaryName), "half a file");
+    chmod(interrupted.dir.file(kTemporaryName).c_str(), 0444);
+    chmod(interrupted.dir.file("ba0").c_str(), 0640);
+    ASSERT_EQ(interrupted.save().status, SaveStatus::Saved);
+    EXPECT_EQ(interrupted.ba0(), oneDocument("new"));
+    EXPECT_FALSE(exists(interrupted.dir.file(kTemporaryName)));
+    struct stat info {};
+    stat(interrupted.dir.file("ba0").c_str(), &info);
+    EXPECT_EQ(info.st_mode & 0777, 0640u);
 }
 
 TEST(Backup, RefusalsLeaveTheOldFileAsItWas)
 {
-    test::TempDir dir;
-    writeBytes(dir.file("ba0"), kOldBytes);
-    DocumentStore store;
-    makeChanged(store, "new\n");
-
+    Saving s;
     // Eleven taken names: 0 to 10. A directory takes a name as well as a file.
     for (int counter = 0; counter <= 9; ++counter)
-        writeBytes(dir.file("b61226_" + std::to_string(counter)), "taken");
-    mkdir(dir.file("b61226_10").c_str(), 0755);
-    EXPECT_EQ(saveDatabase(store, dir.path(), kDay).status, SaveStatus::NoBackupName);
-    EXPECT_EQ(readBytes(dir.file("ba0")), kOldBytes);
-    EXPECT_EQ(readBytes(dir.file("b61226_0")), "taken");
-    EXPECT_FALSE(exists(dir.file(kTemporaryName)));
-
-    // The next day has names free again.
-    SaveResult nextDay = saveDatabase(store, dir.path(), {7, 12, 2026});
-    EXPECT_EQ(nextDay.backupName, "b71226_0");
+        writeBytes(s.dir.file("b61226_" + std::to_string(counter)), "taken");
+    mkdir(s.dir.file("b61226_10").c_str(), 0755);
+    EXPECT_EQ(s.save().status, SaveStatus::NoBackupName);
+    EXPECT_EQ(s.ba0(), kOldBytes);
+    EXPECT_EQ(readBytes(s.dir.file("b61226_0")), "taken");
+    EXPECT_FALSE(exists(s.dir.file(kTemporaryName)));
+    EXPECT_EQ(s.save({7, 12, 2026}).backupName, "b71226_0");  // the next day has names free again
 
     // A file the store could not hold whole is never saved over.
-    writeBytes(dir.file("ba0"), kOldBytes);
-    store.loadOverflow = true;
-    EXPECT_EQ(saveDatabase(store, dir.path(), {8, 12, 2026}).status, SaveStatus::Overflow);
-    EXPECT_EQ(readBytes(dir.file("ba0")), kOldBytes);
+    writeBytes(s.dir.file("ba0"), kOldBytes);
+    s.store.loadOverflow = true;
+    EXPECT_EQ(s.save({8, 12, 2026}).status, SaveStatus::Overflow);
+    EXPECT_EQ(s.ba0(), kOldBytes);
 
-    test::TempDir other;
-    mkdir(other.file("ba0").c_str(), 0755);
-    store.loadOverflow = false;
-    EXPECT_EQ(saveDatabase(store, other.path(), kDay).status, SaveStatus::NotAFile);
-    EXPECT_FALSE(exists(other.file(kTemporaryName)));
-}
-
-TEST(Backup, LeftoversOfAnInterruptedSaveAreReplaced)
-{
-    test::TempDir dir;
-    writeBytes(dir.file("ba0"), kOldBytes);
-    writeBytes(dir.file(kTemporaryName), "half a file");
-    chmod(dir.file(kTemporaryName).c_str(), 0444);
-
-    DocumentStore store;
-    makeChanged(store, "new\n");
-    ASSERT_EQ(saveDatabase(store, dir.path(), kDay).status, SaveStatus::Saved);
-    EXPECT_EQ(readBytes(dir.file("ba0")), formatDatabase(store));
-    EXPECT_FALSE(exists(dir.file(kTemporaryName)));
+    Saving folder("new\n", false);
+    mkdir(folder.dir.file("ba0").c_str(), 0755);
+    EXPECT_EQ(folder.save().status, SaveStatus::NotAFile);
+    EXPECT_FALSE(exists(folder.dir.file(kTemporaryName)));
 }
 
 TEST(Backup, FailedWritesLeaveTheOldFileByteIdentical)
@@ -175,17 +166,4 @@ TEST(Backup, FailedWritesLeaveTheOldFileByteIdentical)
     EXPECT_EQ(status, static_cast<int>(SaveStatus::WriteFailed));
     EXPECT_EQ(readBytes(dir.file("ba0")), kOldBytes);
     EXPECT_FALSE(exists(dir.file("b61226_0")));
-}
-
-TEST(Backup, KeepsThePermissionsOfTheOldFile)
-{
-    test::TempDir dir;
-    writeBytes(dir.file("ba0"), kOldBytes);
-    chmod(dir.file("ba0").c_str(), 0640);
-    DocumentStore store;
-    makeChanged(store, "new\n");
-    ASSERT_EQ(saveDatabase(store, dir.path(), kDay).status, SaveStatus::Saved);
-    struct stat info {};
-    stat(dir.file("ba0").c_str(), &info);
-    EXPECT_EQ(info.st_mode & 0777, 0640u);
 }

@@ -4,6 +4,7 @@
 
 #include <gtest/gtest.h>
 
+#include <array>
 #include <memory>
 #include <sstream>
 
@@ -44,47 +45,7 @@ Loaded load(const std::string &text)
 
 }  // namespace
 
-TEST(Loader, ReadsTheHandWrittenFileIntoEveryField)
-{
-    Loaded db = load(test::readBytes(test::dataFile("store/expected.ba0")));
-    ASSERT_EQ(db.store->documentCount, 3);
-    EXPECT_EQ(db.result.lines, 52);
-
-    const DocumentRecord &first = db[1];
-    EXPECT_EQ(first.number, 1);
-    EXPECT_EQ(first.categoryFlags[Vis], 1);
-    EXPECT_EQ(first.categoryFlags[Exp], 1);
-    EXPECT_EQ(first.authorCount, 3);
-    EXPECT_EQ(first.substanceCount, 2);
-    EXPECT_EQ(first.citationLines, 3);
-    EXPECT_EQ(first.provenanceLines, 2);
-    EXPECT_EQ(first.fileLine, 5);
-    EXPECT_EQ(first.authors[2], "Wakeham");
-    EXPECT_EQ(first.pairFlags[pairIndex(1, 2)], 1);
-    EXPECT_EQ(first.year, 1972);
-    EXPECT_EQ(first.substances[1], "Kr");
-    EXPECT_EQ(first.citation,
-              "Kestin J., Ro S.T., Wakeham W.A. Viscosity of the binary gaseous mixtures\n"
-              "J. Chem. Phys. 56 (1972).\n");
-    EXPECT_EQ(first.abstract, cp1251("Измерена вязкость смесей благородных газов.\n"));
-    EXPECT_EQ(first.notes, "");
-
-    const DocumentRecord &second = db[2];
-    EXPECT_EQ(second.authors[0], cp1251("Голубев"));
-    EXPECT_EQ(second.year, -5);
-    EXPECT_EQ(second.upperYear, 1990);
-    EXPECT_EQ(second.lowerYear, 1950);
-    EXPECT_EQ(second.wantedNumber, 3);
-    EXPECT_EQ(second.fileLine, 24);
-    EXPECT_EQ(second.citation + second.abstract + second.notes + second.provenance, "");
-
-    const DocumentRecord &third = db[3];
-    EXPECT_EQ(third.substances[4], "Xe");
-    EXPECT_EQ(third.pairFlags[pairIndex(3, 5)] + third.pairFlags[pairIndex(4, 5)] +
-                  third.pairFlags[pairIndex(5, 5)], 3);
-    EXPECT_EQ(third.notes, cp1251("Обзор: метод двух колб,\n  рекомендованные значения.\n"));
-    EXPECT_EQ(third.fileLine, 39);
-}
+// Loader.ReadsTheHandWrittenFileIntoEveryField is in WriterTest.cpp, beside the records it compares.
 
 TEST(Loader, EmptyAndMissingFilesGiveNoDocuments)
 {
@@ -93,10 +54,8 @@ TEST(Loader, EmptyAndMissingFilesGiveNoDocuments)
 
     DocumentStore store;
     store.documentCount = 7;
-    LoadResult missing = loadDatabaseFile(store, "/nonexistent/ba0");
-    EXPECT_FALSE(missing.opened);
+    EXPECT_FALSE(loadDatabaseFile(store, "/nonexistent/ba0").opened);
     EXPECT_EQ(store.documentCount, 0);
-
     EXPECT_FALSE(store.unreadFile);  // missing is a new database, free to save
 
     test::TempDir dir;  // a directory where the file should be
@@ -130,10 +89,8 @@ TEST(Loader, MarkersAndDollarsInsideLines)
     // In number and name lines the "$" is dropped and the scan goes on.
     Loaded names = load("$\n1$2\n$\n0@1@0@0@0@0@0@0@0@0@0@1@1@1@1@1@1@0@0\n$\nAb$c@D@@@@@\n$\n"
                         "0@0@0@0@0@0@0@0@0@0@0@0@0@0@0@19$80@0@0@0\n$\nAr@@@@@@@@\n$\n$\n$\n$\n$@$\n");
-    EXPECT_EQ(names[1].number, 12);
-    EXPECT_EQ(names[1].authors[0], "Abc");
-    EXPECT_EQ(names[1].authors[1], "D");
-    EXPECT_EQ(names[1].year, 1980);
+    EXPECT_EQ(names[1].number + names[1].year, 12 + 1980);
+    EXPECT_EQ(names[1].authors[0] + "/" + names[1].authors[1], "Abc/D");
 }
 
 TEST(Loader, StrayLinesShortNumberLinesAndNumbersThatDifferFromTheSlot)
@@ -145,13 +102,9 @@ TEST(Loader, StrayLinesShortNumberLinesAndNumbersThatDifferFromTheSlot)
     ASSERT_EQ(db.store->documentCount, 2);
     EXPECT_EQ(db[1].number, 17);  // kept as read, without a message
     EXPECT_EQ(db[1].fileLine, 7);
-    EXPECT_EQ(db[2].categoryFlags[Vis], 1);
-    EXPECT_EQ(db[2].categoryFlags[Con], 1);
-    EXPECT_EQ(db[2].authorCount, 0);
-    EXPECT_EQ(db[2].provenanceLines, 0);
-    EXPECT_EQ(db[2].pairFlags[0], 1);
-    EXPECT_EQ(db[2].pairFlags[2], 1);
-    EXPECT_EQ(db[2].year, 0);
+    // Short number lines fill what they hold; the rest reads 0.
+    EXPECT_EQ(test::fields(db[2]).substr(test::fields(db[2]).find("numbers")),
+              "numbers 0 1 1 0 0 0 0 0 0 0 0 1 0 1 0 0 0 0 0 0 0 0 0 0 0 0 0 0 0 0 0 0 0 0 0 0\ntexts [] [] [] []");
 
     // A section without content takes the last content line read before it.
     Loaded carried = load("$\n5\n$\n$\nA@@@@@@\n$\n");
@@ -162,11 +115,10 @@ TEST(Loader, StrayLinesShortNumberLinesAndNumbersThatDifferFromTheSlot)
 TEST(Loader, NameListsEndAtTheFirstEmptyName)
 {
     Loaded db = load(record("1", "A@@C@@@@") + record("2", "@@@@@@@") + record("3", "A@B@C@D@@@@"));
-    EXPECT_EQ(db[1].authors[0], "A");
-    EXPECT_EQ(db[1].authors[1], "");  // never assigned: a fresh store's empty value
-    EXPECT_EQ(db[1].authors[2], "");
-    EXPECT_EQ(db[2].authors[0], "");
-    EXPECT_EQ(db[3].authors[2], "C");
+    const std::array<std::string, 3> a{"A", "", ""}, none{}, abc{"A", "B", "C"};  // unassigned: a fresh store's ""
+    EXPECT_EQ(db[1].authors, a);
+    EXPECT_EQ(db[2].authors, none);
+    EXPECT_EQ(db[3].authors, abc);
 
     // A second load overwrites in place: names past a list's end stay.
     DocumentStore &store = *db.store;
@@ -178,9 +130,7 @@ TEST(Loader, NameListsEndAtTheFirstEmptyName)
 
     loadDatabase(store, record("1", "P@Q@R@@@@"));
     loadDatabase(store, record("1", "S@@@@@@"));
-    EXPECT_EQ(store.record(1).authors[0], "S");
-    EXPECT_EQ(store.record(1).authors[1], "Q");
-    EXPECT_EQ(store.record(1).authors[2], "R");
+    EXPECT_EQ(store.record(1).authors, (std::array<std::string, 3>{"S", "Q", "R"}));
 }
 
 TEST(Loader, LongLinesAndNamesStayWhole)
@@ -284,27 +234,7 @@ TEST(Loader, SaveThenLoadGivesBackEveryField)
     for (int slot = 1; slot <= 3; ++slot) {
         DocumentRecord expected = store.record(slot);
         expected.number = slot;
-        DocumentRecord actual = loaded.record(slot);
-        EXPECT_GT(actual.fileLine, 0);
-        actual.fileLine = expected.fileLine;
-        EXPECT_EQ(actual.number, expected.number);
-        EXPECT_EQ(actual.authors, expected.authors);
-        EXPECT_EQ(actual.substances, expected.substances);
-        EXPECT_EQ(actual.categoryFlags, expected.categoryFlags);
-        EXPECT_EQ(actual.pairFlags, expected.pairFlags);
-        EXPECT_EQ(actual.year, expected.year);
-        EXPECT_EQ(actual.upperYear, expected.upperYear);
-        EXPECT_EQ(actual.lowerYear, expected.lowerYear);
-        EXPECT_EQ(actual.wantedNumber, expected.wantedNumber);
-        EXPECT_EQ(actual.authorCount, expected.authorCount);
-        EXPECT_EQ(actual.substanceCount, expected.substanceCount);
-        EXPECT_EQ(actual.citationLines, expected.citationLines);
-        EXPECT_EQ(actual.abstractLines, expected.abstractLines);
-        EXPECT_EQ(actual.notesLines, expected.notesLines);
-        EXPECT_EQ(actual.provenanceLines, expected.provenanceLines);
-        EXPECT_EQ(actual.citation, expected.citation);
-        EXPECT_EQ(actual.abstract, expected.abstract);
-        EXPECT_EQ(actual.notes, expected.notes);
-        EXPECT_EQ(actual.provenance, expected.provenance);
+        EXPECT_GT(loaded.record(slot).fileLine, 0);
+        EXPECT_EQ(test::fields(loaded.record(slot)), test::fields(expected));
     }
 }

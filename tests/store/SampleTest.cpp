@@ -4,16 +4,11 @@
 
 #include <gtest/gtest.h>
 
-#include <algorithm>
+#include <array>
 
 using namespace kaldex;
 
 namespace {
-
-int pieces(const std::string &text)
-{
-    return static_cast<int>(std::count(text.begin(), text.end(), '\n')) + 1;
-}
 
 int filled(const std::string *names, int count)
 {
@@ -42,10 +37,7 @@ TEST(SampleDatabase, LoadsWholeAndSavesBackByteForByte)
         const DocumentRecord &r = store.record(slot);
         SCOPED_TRACE("document " + std::to_string(slot));
         EXPECT_EQ(r.number, slot);
-        EXPECT_EQ(r.citationLines, pieces(r.citation));
-        EXPECT_EQ(r.abstractLines, pieces(r.abstract));
-        EXPECT_EQ(r.notesLines, pieces(r.notes));
-        EXPECT_EQ(r.provenanceLines, pieces(r.provenance));
+        // Line counts and name gaps: ToolCheck.SoundFilesPass runs the check over this file.
         EXPECT_EQ(r.authorCount, filled(r.authors.data(), kAuthorCount));
         EXPECT_EQ(r.substanceCount, filled(r.substances.data(), kSubstanceCount));
         EXPECT_GT(r.year, 1900);

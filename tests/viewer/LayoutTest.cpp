@@ -56,25 +56,27 @@ TEST(DocumentLayout, AFullRecordLineForLine)
 
 TEST(DocumentLayout, NameRowsFollowTheCounts)
 {
-    DocumentRecord r = fullRecord();
-    r.authorCount = 1;
-    EXPECT_EQ(line(r, 7), "Первый автор:  Kestin ");
-    r.authorCount = 0;
-    EXPECT_EQ(line(r, 7), "Первый автор:  Kestin ");
-    r.authorCount = 2;  // a third author stored beyond the count is not shown
-    EXPECT_EQ(line(r, 7), "Первый автор:  Kestin     Второй автор: Ro");
+    const struct {
+        int authors, substances;
+        size_t line;
+        const char *text;
+    } rows[] = {
+        {1, 5, 7, "Первый автор:  Kestin "},
+        {0, 5, 7, "Первый автор:  Kestin "},
+        {2, 5, 7, "Первый автор:  Kestin     Второй автор: Ro"},  // a third author beyond the count is not shown
+        {3, 1, 12, "Первое вещество:  Ar     Второе: "},
+        {3, 3, 12, "Первое вещество:  Ar     Второе:     Третье : Xe"},
+        {3, 4, 12, "Первое вещество:  Ar     Второе:     Третье : Xe    Четвертое : He"},
+    };
+    for (const auto &row : rows) {
+        DocumentRecord r = fullRecord();
+        r.substances[1] = "";
+        r.authorCount = row.authors;
+        r.substanceCount = row.substances;
+        EXPECT_EQ(line(r, row.line), row.text);
+    }
 
-    r.substanceCount = 1;
-    r.substances[1] = "";
-    EXPECT_EQ(line(r, 12), "Первое вещество:  Ar     Второе: ");
-    r.substanceCount = 3;
-    EXPECT_EQ(line(r, 12), "Первое вещество:  Ar     Второе:     Третье : Xe");
-    r.substanceCount = 4;
-    EXPECT_EQ(line(r, 12), "Первое вещество:  Ar     Второе:     Третье : Xe    Четвертое : He");
-}
-
-TEST(DocumentLayout, AllFlagsZeroAndNegativeNumbers)
-{
+    // All flags zero, and negative numbers.
     DocumentRecord r;
     EXPECT_EQ(line(r, 3), "0/1:No/Yes     0     0    0     0    0     0    0    0    0    0    0");
     EXPECT_EQ(line(r, 10), "0/1:No/Yes     0     0    0     0    0     0    0    0    0    0    0    0    0    0    0");
