@@ -112,6 +112,13 @@ PocketEditor::PocketEditor(DocumentStore &store, QWidget *parent)
     captionButton->setFont(layoutFont(QStringLiteral("Times New Roman"), 19, true));
     captionButton->setAutoDefault(false);
     captionButton->setFocusPolicy(Qt::NoFocus);
+    // Substitute fonts run a little wider than the layout's: tighten the
+    // letters until the caption fits its button.
+    QFont caption = captionButton->font();
+    for (qreal spacing = -0.1; captionButton->sizeHint().width() > 330 && spacing > -1; spacing -= 0.1) {
+        caption.setLetterSpacing(QFont::AbsoluteSpacing, spacing);
+        captionButton->setFont(caption);
+    }
     connect(okButton, &QPushButton::clicked, this, &PocketEditor::leave);
 
     resize(kClientWidth, kClientHeight + mainMenu->sizeHint().height());
