@@ -1,8 +1,5 @@
 #include "WindowTesting.h"
-#include "app/SpinControl.h"
 #include "app/Toolkit.h"
-
-#include <QtTest/QSignalSpy>
 
 using namespace kaldex::ui;
 
@@ -27,30 +24,4 @@ TEST(CodePage, ConvertsEveryByteBothWays)
     EXPECT_EQ(bad, QStringLiteral("😀"));
     EXPECT_THROW(toCp1251OrThrow(QStringLiteral("日本")), CodePageError);
     EXPECT_EQ(toCp1251OrThrow(QStringLiteral("a?b")), "a?b");  // a typed "?" is no error
-}
-
-TEST(Spin, StepsWithinItsRangeWithoutWrappingAround)
-{
-    SpinControl spin;
-    spin.resize(16, 47);
-    spin.setMinimum(1);
-    spin.setMaximum(3);
-    spin.setPosition(1);
-    QSignalSpy clicks(&spin, &SpinControl::clicked);
-
-    spin.step(SpinControl::Direction::Down);
-    EXPECT_EQ(spin.position(), 1);
-    for (int click = 0; click < 3; ++click)
-        QTest::mouseClick(spin.upButton(), Qt::LeftButton);
-    EXPECT_EQ(spin.position(), 3);
-    QTest::keyClick(&spin, Qt::Key_Down);
-    EXPECT_EQ(spin.position(), 2);
-    EXPECT_EQ(clicks.count(), 5);  // every press is reported, at the ends too
-
-    spin.setPosition(-30000);
-    EXPECT_EQ(spin.position(), 1);
-    spin.setMaximum(INT16_MAX);
-    spin.setPosition(INT16_MAX);
-    spin.step(SpinControl::Direction::Up);
-    EXPECT_EQ(spin.position(), INT16_MAX);
 }

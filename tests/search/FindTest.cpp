@@ -1,5 +1,4 @@
 #include "WindowTesting.h"
-#include "app/Messages.h"
 #include "search/SearchWindow.h"
 
 using namespace kaldex;
@@ -55,17 +54,4 @@ TEST(Find, MessagesAndTheBanner)
     EXPECT_EQ(f.find(), QStringLiteral("kaldex::ui::ErrorBanner"));
     EXPECT_EQ(f.messages().size(), 4);
     EXPECT_EQ(f.messages().last(), QStringLiteral(" "));
-}
-
-TEST(Find, TextsTheCodePageCannotHoldAreRefused)
-{
-    SearchFixture f;
-    MessageHook hook;
-    f.window->byAuthorBox->setChecked(true);
-    f.window->authorPrefixField->setText(QStringLiteral("Κεστιν"));
-    EXPECT_EQ(f.find(), QString());
-    ASSERT_EQ(hook.shown().size(), 1);
-    EXPECT_TRUE(hook.shown()[0].contains(QStringLiteral("«Κ»")));
-    EXPECT_TRUE(f.messages().isEmpty());
-    EXPECT_EQ(f.store->query().authors[0], "");  // nothing was searched
 }
