@@ -3,7 +3,6 @@
 #include "app/InfoWindow.h"
 #include "app/Messages.h"
 #include "app/StartWindow.h"
-#include "search/SearchWindow.h"
 
 #include <QFrame>
 #include <QTabWidget>
@@ -12,7 +11,6 @@
 
 using namespace kaldex;
 using namespace kaldex::ui;
-using test::InDirectory;
 using test::onNextModal;
 
 TEST(StartWindow, CarriesTheLayoutsTextsAndPlaces)
@@ -40,29 +38,6 @@ TEST(StartWindow, CarriesTheLayoutsTextsAndPlaces)
     EXPECT_EQ(start.continueButton->font().family(), QStringLiteral("Times New Roman"));
     EXPECT_EQ(start.continueButton->nextInFocusChain(), start.infoButton);
     EXPECT_EQ(start.infoButton->nextInFocusChain(), start.quitButton);
-}
-
-TEST(StartWindow, ContLoadsTheFileAgainEachTime)
-{
-    InDirectory here;
-    DocumentStore store;
-    store.documentCount = 12;  // whatever an earlier load left
-    StartWindow start(store);
-    const std::string file = test::readBytes(test::dataFile("store/expected.ba0"));
-    QStringList shown;
-    for (const char *bytes : {"", "whole", "cut"}) {
-        if (*bytes)
-            test::writeBytes(here.dir.file("ba0"), *bytes == 'w' ? file : file.substr(0, 60));
-        onNextModal([&](QWidget *modal) {
-            auto *search = qobject_cast<SearchWindow *>(modal);
-            ASSERT_NE(search, nullptr);
-            shown << search->documentCountField->text();
-        });
-        start.continueButton->click();
-        if (!*bytes)
-            EXPECT_FALSE(test::exists(here.dir.file("ba0")));  // no database, and leaving without "OK" writes none
-    }
-    EXPECT_EQ(shown, QStringList({"0", "3", "0"}));
 }
 
 TEST(StartWindow, InfoAndBannerWindows)

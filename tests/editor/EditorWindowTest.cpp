@@ -3,7 +3,6 @@
 #include "app/Messages.h"
 #include "editor/HelpWindow.h"
 #include "editor/PocketEditor.h"
-#include "search/SearchWindow.h"
 
 #include <QAction>
 #include <QMenu>
@@ -76,19 +75,7 @@ TEST(EditorWindow, OpensWithTheReportOfThePocket)
     EXPECT_EQ(nothing.textEdit->document()->blockCount(), 1);
     EXPECT_EQ(nothing.textEdit->toPlainText(), QString());
     EXPECT_EQ(nothing.windowTitle(), title("Untitled"));
-
-    // "View " in the search window opens it on the pocket.
-    auto one = pocketOf({3});
-    SearchWindow search(*one);
-    QString shown;
-    test::onNextModal([&shown](QWidget *modal) {
-        auto *opened = qobject_cast<PocketEditor *>(modal);
-        ASSERT_NE(opened, nullptr);
-        shown = blockNumbers(opened->textEdit);
-    });
-    search.viewButton->click();
-    EXPECT_EQ(shown, QStringLiteral("3"));
-    EXPECT_EQ(one->pocketCount, 1);
+    // "View " in the search window opens it on the pocket: tests/e2e/run-e2e.
 }
 
 TEST(EditorWindow, SaveAsNamesTheFileAndSaveThenWritesWithoutAsking)
@@ -252,35 +239,15 @@ TEST(EditorWindow, HintsAndHelp)
     EXPECT_EQ(help->shownKey(), QStringLiteral("102"));
     QTest::keyClick(editor.textEdit, Qt::Key_F1);
     EXPECT_EQ(help->shownKey(), QStringLiteral("400"));
-    editor.showHelpOnHelp();
-    EXPECT_EQ(help->shownKey(), QStringLiteral("help-on-help"));
-    editor.searchHelp();
-    help->searchField->setText(QStringLiteral("пустой"));
-    EXPECT_GE(help->topicList->count(), 1);
-    EXPECT_LT(help->topicList->count(), 5);
-    editor.showHelpContents();
-    EXPECT_EQ(help->shownKey(), QStringLiteral("contents"));
-}
 
-TEST(HelpFile, TheShippedFileHasATopicForEveryContext)
-{
+    // The shipped file has a topic for every context (its format: fuzz/HelpFuzz.cpp).
     HelpFile file;
     std::string error;
     ASSERT_TRUE(file.parse(test::readBytes(std::string(KALDEX_SOURCE_DIR) + "/editor/RICHEDIT.HLP"), &error))
         << error;
     for (const char *key : {"contents", "help-on-help", "100", "101", "102", "103", "104", "105", "106", "200",
-                            "201", "202", "203", "204", "205", "300", "400"}) {
-        const HelpTopic *topic = file.find(key);
-        ASSERT_NE(topic, nullptr) << key;
-        EXPECT_FALSE(topic->text.empty()) << key;
-    }
-
-    EXPECT_FALSE(file.parse("just text\n", &error));
-    EXPECT_FALSE(file.parse("== 1 A\n== 1 again\n", &error));
-    ASSERT_TRUE(file.parse("# note\r\n== 7 Title here\r\nline\r\n\r\n\r\n== 8\n", &error));
-    EXPECT_EQ(file.find("7")->title, "Title here");
-    EXPECT_EQ(file.find("7")->text, "line\n");
-    EXPECT_EQ(file.find("8")->title, "8");
+                            "201", "202", "203", "204", "205", "300", "400"})
+        EXPECT_TRUE(file.find(key) && !file.find(key)->text.empty()) << key;
 }
 
 TEST(EditorWindow, AFullPocketShowsAtOnceAndItsTextFollows)

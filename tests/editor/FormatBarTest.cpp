@@ -1,8 +1,6 @@
 #include "WindowTesting.h"
 #include "app/Messages.h"
 #include "app/SpinControl.h"
-#include "editor/RtfReader.h"
-#include "editor/RtfWriter.h"
 #include "editor/RulerMarker.h"
 #include "editor/PocketEditor.h"
 
@@ -174,27 +172,4 @@ TEST(FormatBar, RulerMarkersShowAndSetTheIndents)
     QTest::mouseRelease(editor->firstIndentMarker, Qt::LeftButton, {}, QPoint(5, 4));
     EXPECT_EQ(editor->leftIndentMarker->x(), 2);
     EXPECT_FALSE(editor->draggingMarker);
-}
-
-TEST(FormatBar, FormattingSurvivesSavingAndOpening)
-{
-    Editor editor(QStringLiteral("Вязкость смесей\nвторой абзац"));
-    editor.select(0, 8);
-    editor->boldButton->click();
-    editor->alignCenterButton->click();
-    editor->fontSizeField->setText(QStringLiteral("14"));
-    editor.select(20, 20);
-    editor->bulletsButton->click();
-
-    QTextDocument reopened;
-    QString error;
-    ASSERT_TRUE(readRtf(writeRtf(*editor->textEdit->document()), reopened, &error)) << error.toStdString();
-    QTextCursor cursor(&reopened);
-    cursor.setPosition(3);
-    EXPECT_EQ(cursor.charFormat().fontWeight(), QFont::Bold);
-    EXPECT_EQ(cursor.charFormat().fontPointSize(), 14);
-    EXPECT_EQ(cursor.blockFormat().alignment() & Qt::AlignHorizontal_Mask, Qt::AlignHCenter);
-    cursor.setPosition(12);
-    EXPECT_NE(cursor.charFormat().fontWeight(), QFont::Bold);
-    EXPECT_NE(reopened.lastBlock().textList(), nullptr);
 }

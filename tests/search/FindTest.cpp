@@ -1,7 +1,5 @@
 #include "WindowTesting.h"
-#include "app/Messages.h"
 #include "search/SearchWindow.h"
-#include "viewer/ResultViewer.h"
 
 using namespace kaldex;
 using namespace kaldex::ui;
@@ -56,46 +54,4 @@ TEST(Find, MessagesAndTheBanner)
     EXPECT_EQ(f.find(), QStringLiteral("kaldex::ui::ErrorBanner"));
     EXPECT_EQ(f.messages().size(), 4);
     EXPECT_EQ(f.messages().last(), QStringLiteral(" "));
-}
-
-TEST(Find, HitsOpenTheViewerAndThePocketCountFollows)
-{
-    SearchFixture f;
-    f.window->viscosityKey->setChecked(true);  // "Visc"
-    QString shownCount;
-    onNextModal([&shownCount](QWidget *modal) {
-        auto *viewer = qobject_cast<ResultViewer *>(modal);
-        ASSERT_NE(viewer, nullptr);
-        shownCount = viewer->foundCountField->text();
-        viewer->addButton->click();
-        viewer->addButton->click();
-    });
-    f.window->findButton->click();
-    EXPECT_EQ(shownCount, QStringLiteral("3"));
-    EXPECT_EQ(f.store->foundCount, 3);
-    EXPECT_EQ(f.store->pocketCount, 2);
-    EXPECT_EQ(f.window->pocketCountField->text(), QStringLiteral("2"));
-    EXPECT_TRUE(f.messages().isEmpty());
-
-    // "N" opens the viewer on that document whatever else is ticked.
-    f.window->byNumberBox->setChecked(true);
-    f.window->numberField->setText(QStringLiteral("8"));
-    QString position;
-    onNextModal([&position](QWidget *modal) { position = qobject_cast<ResultViewer *>(modal)->positionField->text(); });
-    f.window->findButton->click();
-    EXPECT_EQ(position, QStringLiteral("8-8"));
-    EXPECT_EQ(f.messages(), QStringList{QStringLiteral(" ")});
-}
-
-TEST(Find, TextsTheCodePageCannotHoldAreRefused)
-{
-    SearchFixture f;
-    MessageHook hook;
-    f.window->byAuthorBox->setChecked(true);
-    f.window->authorPrefixField->setText(QStringLiteral("Κεστιν"));
-    EXPECT_EQ(f.find(), QString());
-    ASSERT_EQ(hook.shown().size(), 1);
-    EXPECT_TRUE(hook.shown()[0].contains(QStringLiteral("«Κ»")));
-    EXPECT_TRUE(f.messages().isEmpty());
-    EXPECT_EQ(f.store->query().authors[0], "");  // nothing was searched
 }

@@ -1,13 +1,8 @@
 #include "WindowTesting.h"
-#include "app/Messages.h"
 #include "search/SearchWindow.h"
-#include "store/DatabaseWriter.h"
-
-#include <sys/stat.h>
 
 using namespace kaldex;
 using namespace kaldex::ui;
-using test::InDirectory;
 using test::items;
 
 TEST(SearchWindow, CarriesTheLayoutsTextsAndPlaces)
@@ -87,68 +82,4 @@ TEST(SearchWindow, ClearEmptiesThePocketCount)
     EXPECT_EQ(store.pocketCount, 0);
     EXPECT_EQ(search.pocketCountField->text(), QStringLiteral("0"));
     EXPECT_EQ(store.pocket[1], 7);  // entries stay; later additions overwrite them
-}
-
-TEST(SearchWindow, OkWithoutChangesWritesNothing)
-{
-    InDirectory here;
-    test::writeBytes(here.dir.file("ba0"), "untouched");
-    DocumentStore store;
-    store.documentCount = 1;
-    SearchWindow search(store);
-    search.show();
-    search.okButton->click();
-    EXPECT_EQ(search.result(), QDialog::Accepted);
-    EXPECT_EQ(test::readBytes(here.dir.file("ba0")), "untouched");
-    EXPECT_EQ(std::distance(std::filesystem::directory_iterator(here.dir.path()), {}), 1);
-}
-
-TEST(SearchWindow, OkSavesChangesAndAFailedSaveKeepsTheWindowOpen)
-{
-    InDirectory here;
-    DocumentStore store;
-    store.documentCount = 1;
-    store.record(1).citation = "text\n";
-    store.modified = 1;
-    MessageHook hook;
-
-    mkdir(here.dir.file("ba0").c_str(), 0755);  // a folder where the file should be
-    SearchWindow search(store);
-    search.show();
-    search.okButton->click();
-    EXPECT_TRUE(search.isVisible());
-    ASSERT_EQ(hook.shown().size(), 1);
-    EXPECT_TRUE(hook.shown()[0].contains(QStringLiteral("не является обычным файлом")));
-    EXPECT_TRUE(hook.shown()[0].contains(QStringLiteral("Прежний файл «ba0» не изменён")));
-
-    rmdir(here.dir.file("ba0").c_str());
-    search.okButton->click();
-    EXPECT_FALSE(search.isVisible());
-    EXPECT_EQ(search.result(), QDialog::Accepted);
-    EXPECT_EQ(test::readBytes(here.dir.file("ba0")), formatDatabase(store));
-    EXPECT_EQ(hook.shown().size(), 1);
-}
-
-TEST(SearchWindow, AnOverfullFileIsAnnouncedAndNeverSavedOver)
-{
-    InDirectory here;
-    test::writeBytes(here.dir.file("ba0"), "the big file");
-    DocumentStore store;
-    store.documentCount = DocumentStore::kMaxDocuments;
-    store.loadOverflow = true;
-    store.overflowLine = 80000;
-    store.modified = 1;
-    MessageHook hook;
-
-    SearchWindow search(store);
-    search.show();
-    QApplication::processEvents();
-    ASSERT_EQ(hook.shown().size(), 1);
-    EXPECT_TRUE(hook.shown()[0].contains(QStringLiteral("больше 4999 документов")));
-    EXPECT_TRUE(hook.shown()[0].contains(QStringLiteral("80000")));
-
-    search.okButton->click();
-    EXPECT_TRUE(search.isVisible());
-    EXPECT_EQ(hook.shown().size(), 2);
-    EXPECT_EQ(test::readBytes(here.dir.file("ba0")), "the big file");
 }

@@ -30,17 +30,12 @@ TEST(ToolFind, AgreesWithTheSearchCode)
         const char *out;
         int status;
     } cases[] = {
-        {{"--key", "Visc"}, "1\n4\n5\n", 0},
         {{"--key", "vis", "--key", "Cond"}, "5\n", 0},
-        {{"--sub", "Ar", "7"}, "1\n2\n3\n5\n6\n9\n", 0},
         {{"--sub", "Аргон", "Ксенон"}, "4\n", 0},
         {{"--aut", "Kes"}, "1\n", 0},
-        {{"--aut", "Го"}, "4\n", 0},
         {{"--ymax", "1959"}, "4\n7\n", 0},
-        {{"--text", "колб"}, "2\n", 0},
         {{"--text", "аргона,\nточность"}, "5\n", 0},
         {{"--key", "Exp", "--number", "3"}, "3\n", 0},
-        {{"--aut", ""}, "Ошибки в задании\n", 1},
         {{}, "Ошибки в задании\n", 1},
         {{"--ymax", "1970", "--ymin", "1980"}, "Год <=>= Противор.\n", 1},
         {{"--aut", "Zz"}, "Док.не найд.\n", 3},
@@ -58,21 +53,16 @@ TEST(ToolFind, AgreesWithTheSearchCode)
     EXPECT_EQ(runTool({"--cp1251", "find", "--number", "0", kQuery}).out, cp1251("Ном.док.не найд.\n"));
 }
 
+// The texts themselves: DocumentLayout and PocketReport tests.
 TEST(ToolShowReport, EqualTheWindowTexts)
 {
     ToolRun show = runTool({"show", "5", kQuery});
     EXPECT_EQ(show.out.substr(0, show.out.find('\n')), "Номер документа= 5");
-    for (const char *line : {"\nПервый автор:  Vogel ", "\n Год издания =1984\n",
-                             "\nПрецизионные измерения вязкости гелия и аргона,\nточность 0.1%\n", "Конец документа 5\n"})
-        EXPECT_NE(show.out.find(line), std::string::npos) << line;
+    EXPECT_NE(show.out.find("\nПрецизионные измерения вязкости гелия и аргона,\nточность 0.1%\n"), std::string::npos);
     EXPECT_EQ(runTool({"show", "--cp1251", "5", kQuery}).out, cp1251(show.out));
-    for (const char *outside : {"0", "10"}) {
-        ToolRun run = runTool({"show", outside, kQuery});
-        EXPECT_EQ(run.status, 1) << outside;
-        EXPECT_NE(run.err.find("no document"), std::string::npos) << run.err;
-    }
+    EXPECT_EQ(runTool({"show", "10", kQuery}).status, 1);
 
-    // The pocket report of 3, 1, 3: three blocks in that order (the text itself: PocketReport tests).
+    // The pocket report of 3, 1, 3: three blocks in that order.
     ToolRun run = runTool({"report", "3", "1", "3", kQuery});
     EXPECT_EQ(run.status, 0);
     EXPECT_EQ(occurrences(run.out, "$$                              KALDEX\n"), 3u);
@@ -144,10 +134,7 @@ TEST(ToolUsage, WrongUseExitsTwo)
             << run.err;
         EXPECT_EQ(run.out, "") << name;
     }
-    for (const char *command : {"check", "find", "show", "report", "export"}) {
-        ToolRun run = runTool({command, "--help"});
-        EXPECT_EQ(run.status, 0) << command;
-        EXPECT_EQ(run.out.rfind(std::string("usage: kaldex-tool ") + command, 0), 0u) << run.out;
-    }
-    EXPECT_EQ(runTool({"--help"}).status, 0);
+    ToolRun help = runTool({"report", "--help"});
+    EXPECT_EQ(help.status, 0);
+    EXPECT_EQ(help.out.rfind("usage: kaldex-tool report", 0), 0u) << help.out;
 }

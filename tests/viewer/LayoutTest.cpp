@@ -75,30 +75,6 @@ TEST(DocumentLayout, NameRowsFollowTheCounts)
         r.substanceCount = row.substances;
         EXPECT_EQ(line(r, row.line), row.text);
     }
-
-    // All flags zero, and negative numbers.
-    DocumentRecord r;
-    EXPECT_EQ(line(r, 3), "0/1:No/Yes     0     0    0     0    0     0    0    0    0    0    0");
-    EXPECT_EQ(line(r, 10), "0/1:No/Yes     0     0    0     0    0     0    0    0    0    0    0    0    0    0    0");
-    r.year = -5;
-    r.categoryFlags[Oth] = -1;
-    EXPECT_EQ(line(r, 5), " Год издания =-5");
-    EXPECT_EQ(line(r, 3), "0/1:No/Yes     -1     0    0     0    0     0    0    0    0    0    0");
-}
-
-TEST(DocumentLayout, EmptyTextsGiveTheirHeadingAndTwoEmptyLines)
-{
-    DocumentRecord r;
-    r.citationLines = r.abstractLines = r.notesLines = r.provenanceLines = 1;
-    const std::vector<std::string> lines = layoutDocument(r, 3);
-    ASSERT_EQ(lines.size(), 28u);
-    for (size_t heading : {14u, 17u, 20u, 23u}) {
-        EXPECT_FALSE(lines[heading].empty());
-        EXPECT_EQ(lines[heading + 1], "");
-        EXPECT_EQ(lines[heading + 2], "");
-    }
-    EXPECT_EQ(utf8FromCp1251(lines[26]), "   Конец документа 3");
-    EXPECT_EQ(lines[27], "");
 }
 
 TEST(DocumentLayout, LineCountsThatDisagreeWithTheTextHideNothing)
@@ -118,29 +94,4 @@ TEST(DocumentLayout, LineCountsThatDisagreeWithTheTextHideNothing)
     EXPECT_EQ(lines[16], "");
     EXPECT_EQ(utf8FromCp1251(lines[17]), "    Реферат ....");
     EXPECT_EQ(utf8FromCp1251(lines[lines.size() - 2]), "   Конец документа 7");
-}
-
-TEST(LineBuffer, WritesReplaceAndInsertAndIgnorePastTheEnd)
-{
-    LineBuffer buffer;
-    buffer.write(0, "a\n");
-    buffer.write(1, "b\nc\n");
-    buffer.write(9, "ignored\n");
-    EXPECT_EQ(buffer.lines(), (std::vector<std::string>{"a", "b", "c", ""}));
-    buffer.write(1, "x\ny");  // the lines behind keep their order after the inserted ones
-    EXPECT_EQ(buffer.lines(), (std::vector<std::string>{"a", "x", "y", "c", ""}));
-    buffer.clear();
-    EXPECT_EQ(buffer.lines(), std::vector<std::string>{""});
-}
-
-TEST(CodePage, CoreConversionAgreesBothWays)
-{
-    std::string all;
-    for (int byte = 1; byte < 256; ++byte)
-        if (byte != 0x98)
-            all += static_cast<char>(byte);
-    EXPECT_EQ(cp1251FromUtf8(utf8FromCp1251(all)), all);
-    EXPECT_EQ(utf8FromCp1251("\xb9\x96\xab\xbb"), "№–«»");
-    EXPECT_THROW(cp1251FromUtf8("α"), std::invalid_argument);
-    EXPECT_THROW(cp1251FromUtf8("\xff"), std::invalid_argument);
 }

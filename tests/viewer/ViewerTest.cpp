@@ -74,20 +74,6 @@ TEST(Viewer, PagesThroughSeveralHitsByTheirSlots)
     EXPECT_EQ(shown(viewer), QStringLiteral("3-9: Номер документа= 9"));
 }
 
-TEST(Viewer, StoreBrowsingAfterANumberLookup)
-{
-    auto store = storeWithHits({});
-    store->query().wantedNumber = 7;
-    ResultViewer viewer(*store);
-    EXPECT_FALSE(viewer.listBrowsing());
-    EXPECT_EQ(viewer.foundCountField->text(), QStringLiteral("9"));
-    EXPECT_EQ(shown(viewer), QStringLiteral("7-7: Номер документа= 7"));
-    step(viewer, {Up, Up, Up});
-    EXPECT_EQ(viewer.positionField->text(), QStringLiteral("9-9"));
-    viewer.addButton->click();
-    EXPECT_EQ(store->pocket[1], 9);
-}
-
 TEST(Viewer, AddClearAndAFullPocket)
 {
     auto store = storeWithHits({3, 6});
