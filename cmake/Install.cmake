@@ -30,15 +30,13 @@ set(CPACK_PACKAGE_NAME kaldex)
 set(CPACK_PACKAGE_VENDOR "KALDEX developers")
 set(CPACK_PACKAGE_CONTACT "KALDEX developers <kaldex@example.org>")
 set(CPACK_PACKAGE_DESCRIPTION_SUMMARY "bibliographic database on transport properties of gas mixtures")
-set(CPACK_PACKAGE_DESCRIPTION
-    "KALDEX keeps the scientific literature on the transport properties of\n"
-    "rarefied gas mixtures (viscosity, thermal conductivity, diffusion, thermal\n"
-    "diffusion) and on the interaction potentials of their components in one\n"
-    "text file. Search it by subject keys, substances, author, years and notes,\n"
-    "collect documents in a pocket and lay them out as a report; kaldex-tool\n"
-    "checks, searches and exports the database (CSV, RIS, BibTeX) from the\n"
-    "command line.")
-string(REPLACE ";" "" CPACK_PACKAGE_DESCRIPTION "${CPACK_PACKAGE_DESCRIPTION}")
+set(CPACK_PACKAGE_DESCRIPTION "KALDEX keeps the scientific literature on the transport properties of
+rarefied gas mixtures (viscosity, thermal conductivity, diffusion, thermal
+diffusion) and on the interaction potentials of their components in one
+text file. Search it by subject keys, substances, author, years and notes,
+collect documents in a pocket and lay them out as a report; kaldex-tool
+checks, searches and exports the database (CSV, RIS, BibTeX) from the
+command line.")
 set(CPACK_PACKAGING_INSTALL_PREFIX /usr)
 set(CPACK_STRIP_FILES ON)
 set(CPACK_PRE_BUILD_SCRIPTS ${packaging}/DebianFiles.cmake)
