@@ -5,12 +5,17 @@
 #include <QCoreApplication>
 #include <QDir>
 #include <QFile>
+#include <QFileInfo>
 #include <QLabel>
 #include <QLineEdit>
 #include <QListWidget>
 #include <QPushButton>
 #include <QTextBrowser>
 #include <QVBoxLayout>
+
+#ifndef KALDEX_DATA_FROM_BIN
+#define KALDEX_DATA_FROM_BIN "../share/kaldex"  // the data folder from the program's folder
+#endif
 
 namespace kaldex::ui {
 
@@ -99,13 +104,21 @@ void HelpWindow::run(int command, int data)
     activateWindow();
 }
 
+QString helpFilePath(const QString &programDir, const QString &fileName)
+{
+    const QDir dir(programDir);
+    const QString beside = dir.filePath(fileName);
+    const QString installed = QDir::cleanPath(dir.filePath(QStringLiteral(KALDEX_DATA_FROM_BIN "/") + fileName));
+    return !QFileInfo(beside).isFile() && QFileInfo(installed).isFile() ? installed : beside;
+}
+
 HelpWindow *callHelp(QWidget *parent, const QString &fileName, int command, int data)
 {
     if (auto *open = parent->findChild<HelpWindow *>(QString(), Qt::FindDirectChildrenOnly)) {
         open->run(command, data);
         return open;
     }
-    const QString path = QDir(QCoreApplication::applicationDirPath()).filePath(fileName);
+    const QString path = helpFilePath(QCoreApplication::applicationDirPath(), fileName);
     QFile file(path);
     std::string error;
     HelpFile help;

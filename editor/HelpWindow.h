@@ -41,7 +41,14 @@ private:
 };
 
 /**
- * Runs a help command on the help file beside the program, opening the help
+ * Where the help file is for a program in programDir: beside it (the build
+ * tree) or in the data folder of an installed tree (bin/../share/kaldex); the
+ * first that exists, else the path beside the program.
+ */
+QString helpFilePath(const QString &programDir, const QString &fileName);
+
+/**
+ * Runs a help command on the help file found by helpFilePath(), opening the help
  * window over parent (or reusing the one already open). A missing or
  * unreadable file gives a message naming the file.
  */

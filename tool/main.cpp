@@ -9,6 +9,7 @@
 #include "store/FileBytes.h"
 #include "tool/Check.h"
 #include "tool/Csv.h"
+#include "tool/References.h"
 #include "viewer/DocumentLayout.h"
 
 #include <QGuiApplication>
@@ -45,7 +46,10 @@ const char *const kMainHelp =
     "  find [criteria] [FILE]          search as the search window does\n"
     "  show N [FILE]                   the viewer's text of document N\n"
     "  report N... [FILE] [--rtf OUT]  the pocket report of documents N...\n"
-    "  export --csv [FILE]             every document as a CSV row\n"
+    "  export --csv [N...] [FILE]      documents as CSV rows\n"
+    "  export --ris|--bibtex [N...] [FILE]\n"
+    "                                  documents as references for Zotero,\n"
+    "                                  JabRef, BibTeX\n"
     "\n"
     "Output is UTF-8 unless --cp1251 is given; arguments are read as UTF-8.\n"
     "\"kaldex-tool COMMAND --help\" describes a command.\n";
@@ -88,10 +92,18 @@ const char *const kReportHelp =
     "(write \"./12\" for a file named 12).\n";
 
 const char *const kExportHelp =
-    "usage: kaldex-tool export --csv [FILE]\n"
+    "usage: kaldex-tool export --csv|--ris|--bibtex [N...] [FILE]\n"
     "\n"
-    "Prints every document as one CSV row (RFC 4180) after a header row\n"
-    "naming every field.\n";
+    "Prints documents N... in that order, or every document:\n"
+    "  --csv     one CSV row each (RFC 4180) after a header row naming every field\n"
+    "  --ris     one RIS reference each (type GEN), lines ended by CR LF\n"
+    "  --bibtex  one BibTeX @misc entry each, special characters escaped\n"
+    "A reference holds the authors (\"Surname, I.O.\" when stored as \"Surname\n"
+    "I.O.\", else as stored), the year, the citation text whole (RIS N1, BibTeX\n"
+    "howpublished), the abstract, the notes (N1, note), the ticked subject keys\n"
+    "in words and the substances as keywords, and \"kaldexN\" as its identifier\n"
+    "(N the document number). Empty fields are left out.\n"
+    "The last argument is FILE when it is not a number.\n";
 
 /** Wrong use: the command's usage goes to stderr. */
 struct UsageError {
@@ -411,27 +423,55 @@ int report(Arguments &args)
     return kDone;
 }
 
-int exportCsv(Arguments &args)
+int exportDocuments(Arguments &args)
 {
-    std::string file;
-    bool csv = false;
+    std::vector<std::string> words;
+    std::string format;
     while (!args.done()) {
         const std::string &word = args.take();
         if (!args.isOption(word)) {
             if (word != "--")
-                addFile(args, file, word);
-        } else if (word == "--csv") {
-            csv = true;
+                words.push_back(word);
+        } else if (word == "--csv" || word == "--ris" || word == "--bibtex") {
+            if (!format.empty() && format != word)
+                args.fail("choose one of --csv, --ris, --bibtex");
+            format = word;
         } else {
             args.fail("unknown option " + word);
         }
     }
-    if (!csv)
-        args.fail("export needs --csv");
-    auto store = load(orDefault(file));
-    std::string text = tool::csvRow(tool::csvHeader());
-    for (int slot = 1; slot <= store->documentCount; ++slot)
-        text += tool::csvRow(tool::csvFields(store->record(slot)));
+    if (format.empty())
+        args.fail("export needs --csv, --ris or --bibtex");
+    std::string file;
+    long slot = 0;
+    if (!words.empty() && !parseNumber(words.back(), slot)) {
+        file = words.back();
+        words.pop_back();
+    }
+    std::vector<long> wanted;
+    for (const std::string &word : words) {
+        if (!parseNumber(word, slot))
+            args.fail("not a document number: " + word);
+        wanted.push_back(slot);
+    }
+    const std::string path = orDefault(file);
+    auto store = load(path);
+    for (long s : wanted)
+        requireDocument(*store, s, path);
+    if (wanted.empty())
+        for (int s = 1; s <= store->documentCount; ++s)
+            wanted.push_back(s);
+    std::string text = format == "--csv" ? tool::csvRow(tool::csvHeader()) : "";
+    for (long s : wanted) {
+        const bool first = text.empty();
+        const DocumentRecord &record = store->record(static_cast<int>(s));
+        if (format == "--csv")
+            text += tool::csvRow(tool::csvFields(record));
+        else if (format == "--ris")
+            text += tool::risReference(record, static_cast<int>(s));
+        else
+            text += (first ? "" : "\n") + tool::bibtexReference(record, static_cast<int>(s));
+    }
     print(text);
     return kDone;
 }
@@ -456,7 +496,7 @@ int run(int argc, char **argv)
     };
     static const Command commands[] = {
         {"check", check, kCheckHelp},     {"find", find, kFindHelp},          {"show", show, kShowHelp},
-        {"report", report, kReportHelp}, {"export", exportCsv, kExportHelp},
+        {"report", report, kReportHelp}, {"export", exportDocuments, kExportHelp},
     };
     for (const Command &c : commands) {
         if (command != c.name)
