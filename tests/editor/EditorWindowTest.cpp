@@ -23,7 +23,7 @@ std::unique_ptr<DocumentStore> pocketOf(std::initializer_list<int> entries)
     return store;
 }
 
-// Part 6.2: the file part of the name, " - " and the program file's name without its extension.
+// The caption: the file part of the name, " - " and the program file's name without its extension.
 QString title(const char *file)
 {
     return QString::fromUtf8(file) + QStringLiteral(" - kaldex_ui_tests");

@@ -36,7 +36,7 @@ struct Saving {
     std::string ba0() const { return readBytes(dir.file("ba0")); }
 };
 
-// The bytes the save must write for one document with this citation (Part 2.2, CR LF line ends).
+// The bytes the save must write for one document with this citation (CR LF line ends).
 std::string oneDocument(const std::string &citation)
 {
     return "$\r\n1\r\n$\r\n0@0@0@0@0@0@0@0@0@0@0@0@0@0@0@0@0@0@0\r\n$\r\n@@@@@@\r\n$\r\n"
