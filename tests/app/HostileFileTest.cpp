@@ -60,6 +60,15 @@ std::string cutInSection(int k)
     return bytes.substr(0, at + next / 2);
 }
 
+// 4999 whole records, then what cutInSection(k) leaves of a third: only a
+// record the loader would count (k = 9) has no room.
+std::string fullThen(int k)
+{
+    const std::string cut = cutInSection(k);
+    const size_t two = cut.find("$@$\r\n", cut.find("$@$\r\n") + 1) + 5;
+    return records(4995) + cut.substr(0, two) + cut;
+}
+
 std::map<std::string, std::string> snapshot(const std::string &dir)
 {
     std::map<std::string, std::string> files;
@@ -95,6 +104,9 @@ std::vector<Hostile> hostileFiles()
         {"no line end after the last line", [](auto &p) { file(p, sample().substr(0, sample().size() - 2)); }, 48,
          false},
         {"6000 records", [](auto &p) { file(p, records(6000)); }, DocumentStore::kMaxDocuments, true},
+        {"4999 records and a stray line", [](auto &p) { file(p, fullThen(0)); }, DocumentStore::kMaxDocuments, false},
+        {"4999 records and a partial one", [](auto &p) { file(p, fullThen(6)); }, DocumentStore::kMaxDocuments, false},
+        {"4999 records and one more", [](auto &p) { file(p, fullThen(9)); }, DocumentStore::kMaxDocuments, true},
         {"a directory", [](auto &p) { fs::create_directory(p); }, 0, true},
         {"a pipe", [](auto &p) { ASSERT_EQ(::mkfifo(p.c_str(), 0644), 0); }, 0, true},
         {"a link to itself", [](auto &p) { fs::create_symlink("ba0", p); }, 0, true},

@@ -1,6 +1,7 @@
 #include "ToolRun.h"
 
 #include "TestFiles.h"
+#include "store/DatabaseWriter.h"
 
 #include <gtest/gtest.h>
 
@@ -68,4 +69,36 @@ TEST(ToolCheck, FindsEachPlantedProblem)
     run = runTool({"check", fixture("truncated.ba0")});
     EXPECT_EQ(run.status, 1);
     expectFinds(run, {{"document 2, line 24: ", "truncated in its second number line"}});
+}
+
+TEST(ToolCheck, AgreesWithTheProgramOnWhatIsLost)
+{
+    // 4999 records: the sample 104 times, then its first 7.
+    const std::string sample = readBytes(kSample);
+    std::string full;
+    for (int i = 0; i < 104; ++i)
+        full += sample;
+    size_t seven = 0;
+    for (int k = 0; k < 7; ++k)
+        seven = sample.find("$@$\r\n", seven) + 5;
+    full += sample.substr(0, seven);
+
+    // Only a record the loader would count is beyond the table; an add left
+    // without "OK" (counts 0, texts empty) is what the program itself writes.
+    std::string abandoned;
+    kaldex::DocumentRecord fresh;
+    fresh.number = 1;
+    kaldex::appendRecord(abandoned, fresh, 1);
+    TempDir dir;
+    const std::pair<std::string, int> rows[] = {
+        {full, 0}, {full + "stray line\r\n", 0}, {full + sample.substr(0, seven), 1}, {abandoned, 0}};
+    for (const auto &[bytes, status] : rows) {
+        writeBytes(dir.file("ba0"), bytes);
+        ToolRun run = runTool({"check", dir.file("ba0")});
+        EXPECT_EQ(run.status, status) << bytes.size() << run.out;
+        if (status)
+            expectFinds(run, {{"document 5000, line ", "the program refuses to save over this file"}});
+        else
+            EXPECT_EQ(run.out, "");
+    }
 }

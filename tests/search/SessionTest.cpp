@@ -1,0 +1,119 @@
+// What a session keeps: keys that must not lose typed work, a refused save
+// that still saves the documents somewhere, a fresh record for Add.
+#include "WindowTesting.h"
+#include "app/Messages.h"
+#include "app/StartWindow.h"
+#include "entry/EntryWindow.h"
+#include "search/SearchWindow.h"
+#include "store/DatabaseLoader.h"
+
+#include <QCheckBox>
+#include <QLineEdit>
+
+using namespace kaldex;
+using namespace kaldex::ui;
+
+TEST(Session, EnterPressesAFocusedButtonAndEscapeKeepsTheEntryWindow)
+{
+    test::InDirectory here;
+    DocumentStore store;
+    StartWindow start(store);
+    start.show();
+    start.continueButton->setFocus();
+    bool searched = false;
+    test::onNextModal([&](QWidget *modal) { searched = qobject_cast<SearchWindow *>(modal) != nullptr; });
+    QTest::keyClick(start.continueButton, Qt::Key_Return);
+    EXPECT_TRUE(searched);
+
+    // Enter in a text field presses nothing: "Find" would add a line to the list.
+    SearchWindow search(store);
+    search.show();
+    search.authorPrefixField->setFocus();
+    QTest::keyClick(search.authorPrefixField, Qt::Key_Enter);
+    EXPECT_EQ(search.messageList->count(), 0);
+
+    EntryWindow entry(store);
+    entry.show();
+    entry.yearField->setText(QStringLiteral("1999"));
+    QTest::keyClick(&entry, Qt::Key_Escape);
+    EXPECT_TRUE(entry.isVisible());
+    entry.okButton->setFocus();
+    QTest::keyClick(entry.okButton, Qt::Key_Return);
+    EXPECT_FALSE(entry.isVisible());
+    EXPECT_EQ(store.record(1).year, 1999);
+}
+
+TEST(Session, AddStartsFromAnEmptyRecord)
+{
+    DocumentStore store;
+    store.documentCount = 1;
+    DocumentRecord &left = store.record(2);  // from an earlier, longer file
+    left.upperYear = left.lowerYear = left.wantedNumber = left.fileLine = 7;
+    left.citation = "old\n";
+    EntryWindow entry(store);
+    EXPECT_EQ(test::fields(store.record(2)), test::fields([] {
+                  DocumentRecord fresh;
+                  fresh.number = 2;
+                  return fresh;
+              }()));
+    entry.okButton->click();
+    EXPECT_TRUE(store.storedThisSession[2]);
+    EXPECT_FALSE(store.storedThisSession[1]);
+}
+
+TEST(Session, ARefusedSaveWritesTheSessionsDocumentsToAFileOfTheirOwn)
+{
+    test::InDirectory here;
+    test::writeBytes("ba0", "unread");
+    for (int session = 0; session < 2; ++session) {
+        DocumentStore store;
+        store.unreadFile = true;  // as after a "ba0" that could not be read
+        store.documentCount = 2;
+        store.record(2).authors[0] = "Kestin";
+        store.storedThisSession[2] = true;
+        store.modified = 1;
+        SearchWindow search(store);
+        search.show();
+        MessageHook messages;
+        messages.setNextAnswer(Answer::Yes);
+        search.okButton->click();
+        EXPECT_FALSE(search.isVisible());
+        ASSERT_EQ(messages.shown().size(), 2);
+        EXPECT_TRUE(messages.shown()[0].contains(QStringLiteral("в отдельный файл")));
+        EXPECT_TRUE(messages.shown()[1].contains(QStringLiteral("kaldex-tool append ba0.session-")));
+    }
+    // Two sessions, two files; "ba0" untouched; each file a database of the one document.
+    std::vector<std::string> names;
+    for (const auto &entry : std::filesystem::directory_iterator("."))
+        names.push_back(entry.path().filename());
+    std::sort(names.begin(), names.end());
+    ASSERT_EQ(names.size(), 3u);
+    EXPECT_EQ(test::readBytes("ba0"), "unread");
+    EXPECT_EQ(names[1].substr(0, 12), "ba0.session-");
+    EXPECT_EQ(names[1].back(), '0');
+    EXPECT_EQ(names[2].back(), '1');
+    DocumentStore loaded;
+    EXPECT_EQ(loadDatabaseFile(loaded, names[1]).documents, 1);
+    EXPECT_EQ(loaded.record(1).authors[0], "Kestin");
+    EXPECT_EQ(loaded.record(1).number, 1);
+}
+
+TEST(Session, OnlyTheFieldsASearchReadsMustBeStorable)
+{
+    DocumentStore store;
+    SearchWindow search(store);
+    MessageHook messages;
+    search.viscosityKey->setChecked(true);
+    search.authorPrefixField->setText(QStringLiteral("Κεστιν"));  // Greek, Aut not ticked
+    search.findButton->click();
+    EXPECT_TRUE(messages.shown().isEmpty());
+    search.byNumberBox->setChecked(true);
+    search.numberField->setText(QStringLiteral("1"));
+    search.byAuthorBox->setChecked(true);  // a number lookup reads the number alone
+    search.findButton->click();
+    EXPECT_TRUE(messages.shown().isEmpty());
+    search.byNumberBox->setChecked(false);
+    search.findButton->click();
+    ASSERT_EQ(messages.shown().size(), 1);
+    EXPECT_TRUE(messages.shown()[0].contains(QStringLiteral("«Κ»")));
+}
