@@ -154,22 +154,3 @@ TEST(FormatBar, AlignmentIsOneChoiceAndBulletsToggle)
     editor->bulletsButton->click();
     EXPECT_EQ(editor->textEdit->textCursor().currentList(), nullptr);
 }
-
-// The indents the markers set are checked with the ruler's display fix, not here.
-TEST(FormatBar, RulerMarkersShowAndSetTheIndents)
-{
-    Editor editor;
-    EXPECT_EQ(editor->firstIndentMarker->x(), 2);
-    EXPECT_EQ(editor->leftIndentMarker->x(), 2);
-    EXPECT_EQ(editor->rightIndentMarker->x(), editor->rulerClientWidth() - 6 - 8);
-
-    // Grabbed at its middle, dragged 40 pixels right and dropped: it follows the mouse, alone.
-    QTest::mousePress(editor->firstIndentMarker, Qt::LeftButton, {}, QPoint(5, 4));
-    QMouseEvent move(QEvent::MouseMove, QPointF(45, 4), editor->firstIndentMarker->mapToGlobal(QPointF(45, 4)),
-                     Qt::NoButton, Qt::LeftButton, Qt::NoModifier);
-    QApplication::sendEvent(editor->firstIndentMarker, &move);
-    EXPECT_EQ(editor->firstIndentMarker->x(), 42);
-    QTest::mouseRelease(editor->firstIndentMarker, Qt::LeftButton, {}, QPoint(5, 4));
-    EXPECT_EQ(editor->leftIndentMarker->x(), 2);
-    EXPECT_FALSE(editor->draggingMarker);
-}

@@ -83,8 +83,11 @@ TEST(Ruler, TextStandsWhereItsMarkerStands)
 
     // Dragged 40 pixels right, the first line moves 40 pixels and the file says so.
     s.editor.textEdit->moveCursor(QTextCursor::Start);
+    EXPECT_EQ(s.editor.rightIndentMarker->x(), s.editor.rulerClientWidth() - 6 - 8);
     const int markerBefore = s.tipX(s.editor.firstIndentMarker);
     s.drag(s.editor.firstIndentMarker, 40);
+    EXPECT_EQ(s.editor.leftIndentMarker->x(), 2);  // the other lines stay
+    EXPECT_FALSE(s.editor.draggingMarker);
     EXPECT_NEAR(s.drawnX(0) - plain, 40, 1);
     EXPECT_NEAR(s.tipX(s.editor.firstIndentMarker) - markerBefore, 40, 1);
     EXPECT_NEAR(s.drawnX(0) - plain, s.tipX(s.editor.firstIndentMarker) - markerBefore, 1);

@@ -1,5 +1,5 @@
 // What a session keeps: keys that must not lose typed work, a refused save
-// that still saves the documents somewhere, a fresh record for Add.
+// that still saves the documents somewhere, a search not blocked by unread fields.
 #include "WindowTesting.h"
 #include "app/Messages.h"
 #include "app/StartWindow.h"
@@ -41,24 +41,6 @@ TEST(Session, EnterPressesAFocusedButtonAndEscapeKeepsTheEntryWindow)
     QTest::keyClick(entry.okButton, Qt::Key_Return);
     EXPECT_FALSE(entry.isVisible());
     EXPECT_EQ(store.record(1).year, 1999);
-}
-
-TEST(Session, AddStartsFromAnEmptyRecord)
-{
-    DocumentStore store;
-    store.documentCount = 1;
-    DocumentRecord &left = store.record(2);  // from an earlier, longer file
-    left.upperYear = left.lowerYear = left.wantedNumber = left.fileLine = 7;
-    left.citation = "old\n";
-    EntryWindow entry(store);
-    EXPECT_EQ(test::fields(store.record(2)), test::fields([] {
-                  DocumentRecord fresh;
-                  fresh.number = 2;
-                  return fresh;
-              }()));
-    entry.okButton->click();
-    EXPECT_TRUE(store.storedThisSession[2]);
-    EXPECT_FALSE(store.storedThisSession[1]);
 }
 
 TEST(Session, ARefusedSaveWritesTheSessionsDocumentsToAFileOfTheirOwn)
