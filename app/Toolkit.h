@@ -1,14 +1,15 @@
 #pragma once
 
-// The toolkit adapter: the one place where Windows-1251 bytes meet QString,
-// and the few rich-text and widget operations the windows are written against.
+// The toolkit adapter: the code page (app/Encoding.h), and the few rich-text
+// and widget operations the windows are written against.
+
+#include "app/Encoding.h"
 
 #include <QColor>
 #include <QFont>
 #include <QString>
 #include <QStringList>
 
-#include <stdexcept>
 #include <string>
 #include <string_view>
 
@@ -17,25 +18,6 @@ class QTextEdit;
 class QWidget;
 
 namespace kaldex::ui {
-
-/** Thrown when a typed text holds a character Windows-1251 cannot hold. */
-class CodePageError : public std::runtime_error {
-public:
-    explicit CodePageError(const QString &character);
-    QString character;
-};
-
-QString fromCp1251(std::string_view bytes);
-
-/**
- * Converts typed text to the bytes the store holds. Returns false and leaves
- * the first character that has no Windows-1251 byte in *bad; never
- * substitutes a "?".
- */
-bool toCp1251(const QString &text, std::string &out, QString *bad = nullptr);
-
-/** As toCp1251, but throws CodePageError, for handlers that cannot go on. */
-std::string toCp1251OrThrow(const QString &text);
 
 // Rich-text lines. A line is a paragraph of the document; "displayed" lines
 // are what the control shows once paragraphs wrap at its width.

@@ -1,6 +1,6 @@
 // kaldex-tool: the database from the command line, without a display.
 
-#include "app/Toolkit.h"
+#include "app/Encoding.h"
 #include "editor/PocketReport.h"
 #include "editor/RtfWriter.h"
 #include "search/Query.h"

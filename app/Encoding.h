@@ -1,0 +1,32 @@
+#pragma once
+
+// The one place where Windows-1251 bytes, as the store holds them, meet QString.
+
+#include <QString>
+
+#include <stdexcept>
+#include <string>
+#include <string_view>
+
+namespace kaldex::ui {
+
+/** Thrown when a typed text holds a character Windows-1251 cannot hold. */
+class CodePageError : public std::runtime_error {
+public:
+    explicit CodePageError(const QString &character);
+    QString character;
+};
+
+QString fromCp1251(std::string_view bytes);
+
+/**
+ * Converts typed text to the bytes the store holds. Returns false and leaves
+ * the first character that has no Windows-1251 byte in *bad; never
+ * substitutes a "?".
+ */
+bool toCp1251(const QString &text, std::string &out, QString *bad = nullptr);
+
+/** As toCp1251, but throws CodePageError, for handlers that cannot go on. */
+std::string toCp1251OrThrow(const QString &text);
+
+}  // namespace kaldex::ui
