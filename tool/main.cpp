@@ -369,6 +369,23 @@ void writeRtfFile(const std::string &text, const std::string &out)
         throw Failure{kFailed, "kaldex-tool: cannot write " + out + ": " + file.errorString().toStdString()};
 }
 
+// Document numbers, then a database file when the last word is no number.
+std::vector<long> numbersThenFile(Arguments &args, std::vector<std::string> words, std::string &file)
+{
+    long slot = 0;
+    if (!words.empty() && !parseNumber(words.back(), slot)) {
+        file = words.back();
+        words.pop_back();
+    }
+    std::vector<long> wanted;
+    for (const std::string &word : words) {
+        if (!parseNumber(word, slot))
+            args.fail("not a document number: " + word);
+        wanted.push_back(slot);
+    }
+    return wanted;
+}
+
 int report(Arguments &args)
 {
     std::vector<std::string> words;
@@ -387,21 +404,11 @@ int report(Arguments &args)
         }
     }
     std::string file;
-    long slot = 0;
-    if (!words.empty() && !parseNumber(words.back(), slot)) {
-        file = words.back();
-        words.pop_back();
-    }
-    if (words.empty())
+    const std::vector<long> wanted = numbersThenFile(args, words, file);
+    if (wanted.empty())
         args.fail("report needs at least one document number");
-    if (words.size() > static_cast<size_t>(DocumentStore::kMaxPocket))
+    if (wanted.size() > static_cast<size_t>(DocumentStore::kMaxPocket))
         args.fail("the pocket holds at most " + std::to_string(DocumentStore::kMaxPocket) + " documents");
-    std::vector<long> wanted;
-    for (const std::string &word : words) {
-        if (!parseNumber(word, slot))
-            args.fail("not a document number: " + word);
-        wanted.push_back(slot);
-    }
     const std::string path = orDefault(file);
     if (toRtf) {
         std::error_code error;
@@ -443,17 +450,7 @@ int exportDocuments(Arguments &args)
     if (format.empty())
         args.fail("export needs --csv, --ris or --bibtex");
     std::string file;
-    long slot = 0;
-    if (!words.empty() && !parseNumber(words.back(), slot)) {
-        file = words.back();
-        words.pop_back();
-    }
-    std::vector<long> wanted;
-    for (const std::string &word : words) {
-        if (!parseNumber(word, slot))
-            args.fail("not a document number: " + word);
-        wanted.push_back(slot);
-    }
+    std::vector<long> wanted = numbersThenFile(args, words, file);
     const std::string path = orDefault(file);
     auto store = load(path);
     for (long s : wanted)
