@@ -422,10 +422,8 @@ TEST(RtfReader, LongListsReadInPartsAndSaveAsOneListProgressCanStop)
     rtf += "}";
     QTextDocument document;
     QString error;
-    int calls = 0;
-    ASSERT_TRUE(readRtf(rtf, document, &error, [&](int) { return ++calls > 0; }));
+    ASSERT_TRUE(readRtf(rtf, document, &error));
     ASSERT_EQ(document.blockCount(), 1250);
-    EXPECT_GT(calls, 0);
     for (int i : {0, 149, 150, 1249}) {
         ASSERT_NE(blockAt(document, i).textList(), nullptr) << i;
         EXPECT_EQ(blockAt(document, i).textList()->format().style(),
