@@ -377,6 +377,8 @@ void PocketEditor::openFile()
         // Nothing beyond the limit is read: a file's size is known before,
         // a device's bytes are read until they pass it.
         tooLarge = !file.isSequential() && file.size() > kMaxOpenBytes;
+        if (!tooLarge && !file.isSequential())
+            bytes.reserve(file.size());
         while (!tooLarge && file.error() == QFileDevice::NoError) {
             const QByteArray chunk = file.read(qint64(1) << 20);
             if (chunk.isEmpty())
