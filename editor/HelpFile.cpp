@@ -5,6 +5,7 @@ namespace kaldex {
 bool HelpFile::parse(std::string_view text, std::string *error)
 {
     topics_.clear();
+    index_.clear();
     HelpTopic *topic = nullptr;
     size_t lineNumber = 0;
     while (!text.empty()) {
@@ -19,10 +20,11 @@ bool HelpFile::parse(std::string_view text, std::string *error)
             std::string_view header = line.substr(3);
             size_t space = header.find(' ');
             std::string key(header.substr(0, space));
-            if (key.empty() || find(key)) {
+            if (key.empty() || !index_.emplace(key, topics_.size()).second) {
                 if (error)
                     *error = "line " + std::to_string(lineNumber) + ": a topic without a key or with a key used twice";
                 topics_.clear();
+                index_.clear();
                 return false;
             }
             topics_.push_back({key, space == std::string_view::npos ? key : std::string(header.substr(space + 1)), {}});
@@ -46,10 +48,8 @@ bool HelpFile::parse(std::string_view text, std::string *error)
 
 const HelpTopic *HelpFile::find(std::string_view key) const
 {
-    for (const HelpTopic &topic : topics_)
-        if (topic.key == key)
-            return &topic;
-    return nullptr;
+    const auto found = index_.find(std::string(key));
+    return found == index_.end() ? nullptr : &topics_[found->second];
 }
 
 }  // namespace kaldex

@@ -2,6 +2,7 @@
 
 #include <string>
 #include <string_view>
+#include <unordered_map>
 #include <vector>
 
 namespace kaldex {
@@ -20,7 +21,7 @@ struct HelpTopic {
 
 class HelpFile {
 public:
-    /** Reads the file's text; false with the reason in *error for a file without topics. */
+    /** Reads the file's text, in time linear in it; false with the reason in *error for a file without topics. */
     bool parse(std::string_view text, std::string *error);
 
     const HelpTopic *find(std::string_view key) const;
@@ -28,6 +29,7 @@ public:
 
 private:
     std::vector<HelpTopic> topics_;
+    std::unordered_map<std::string, size_t> index_;  // key → topic
 };
 
 }  // namespace kaldex

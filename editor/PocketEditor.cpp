@@ -19,6 +19,7 @@
 #include <QMenu>
 #include <QMenuBar>
 #include <QPrinter>
+#include <QProgressDialog>
 #include <QPushButton>
 #include <QSaveFile>
 #include <QStatusBar>
@@ -371,8 +372,28 @@ void PocketEditor::openFile()
     QFile file(fileName);
     errno = 0;
     QByteArray bytes;
-    if (file.open(QIODevice::ReadOnly))
-        bytes = file.readAll();
+    bool tooLarge = false;
+    if (file.open(QIODevice::ReadOnly)) {
+        // Nothing beyond the limit is read: a file's size is known before,
+        // a device's bytes are read until they pass it.
+        tooLarge = !file.isSequential() && file.size() > kMaxOpenBytes;
+        if (!tooLarge && !file.isSequential())
+            bytes.reserve(file.size());
+        while (!tooLarge && file.error() == QFileDevice::NoError) {
+            const QByteArray chunk = file.read(qint64(1) << 20);
+            if (chunk.isEmpty())
+                break;
+            bytes += chunk;
+            tooLarge = bytes.size() > kMaxOpenBytes;
+        }
+    }
+    if (tooLarge) {
+        showMessage(this, windowTitle(),
+                    QStringLiteral("Файл «%1» не открыт: он больше %2 МБ, а редактор открывает файлы не больше %2 МБ.")
+                        .arg(fileName)
+                        .arg(kMaxOpenBytes >> 20));
+        return;
+    }
     if (file.error() != QFileDevice::NoError) {
         const int error = errno;
         showMessage(this, windowTitle(),
@@ -388,9 +409,34 @@ void PocketEditor::openFile()
     document->setDocumentMargin(textEdit->document()->documentMargin());
     document->setDefaultFont(textEdit->document()->defaultFont());
     if (looksLikeRtf(bytes)) {
+        // A large file shows how far reading has come, and Cancel stops it;
+        // the shown text stays as it was.
+        std::unique_ptr<QProgressDialog> progressDialog;
+        RtfProgress progress;
+        if (bytes.size() > kProgressOpenBytes) {
+            progressDialog = std::make_unique<QProgressDialog>(
+                QStringLiteral("Открывается файл «%1»…").arg(QFileInfo(fileName).fileName()),
+                QStringLiteral("Отмена"), 0, 1000, this);
+            progressDialog->setObjectName(QStringLiteral("OpenProgress"));
+            progressDialog->setWindowTitle(windowTitle());
+            progressDialog->setWindowModality(Qt::WindowModal);
+            progressDialog->setMinimumDuration(400);
+            progressDialog->setAutoClose(false);
+            progressDialog->setAutoReset(false);
+            progressDialog->setValue(0);
+            progress = [dialog = progressDialog.get()](int permille) {
+                dialog->setValue(permille);
+                QCoreApplication::processEvents();
+                return !dialog->wasCanceled();
+            };
+        }
         QString error;
-        if (!readRtf(bytes, *document, &error)) {
-            showMessage(this, windowTitle(), QStringLiteral("Файл «%1» не прочитан: %2").arg(fileName, error));
+        if (!readRtf(bytes, *document, &error, progress)) {
+            if (error.isEmpty())
+                statusBar->showMessage(
+                    QStringLiteral("Открытие файла «%1» отменено; текст в редакторе остался прежним.").arg(fileName));
+            else
+                showMessage(this, windowTitle(), QStringLiteral("Файл «%1» не прочитан: %2").arg(fileName, error));
             return;
         }
     } else {

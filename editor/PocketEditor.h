@@ -44,6 +44,11 @@ public:
     /** Waits for the report to be in the editor (tests and benchmarks). */
     void waitForReport();
 
+    /** Open refuses files larger than this (256 MB) before reading them. */
+    static constexpr qint64 kMaxOpenBytes = qint64(256) << 20;
+    /** Opening an RTF file larger than this (2 MB) shows its progress and can be cancelled. */
+    static constexpr qint64 kProgressOpenBytes = qint64(2) << 20;
+
     static constexpr const char *kUntitled = "Untitled";
     static constexpr const char *kHelpFile = "RICHEDIT.HLP";
     static constexpr const char *kFilter = "Rich Text Files (*.RTF);;Text Files (*.TXT)";

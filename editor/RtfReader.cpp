@@ -24,6 +24,20 @@ namespace {
 constexpr int kMaxDepth = 512;
 constexpr int kMaxIndentTwips = 31680;  // 22 inches, the widest page word processors allow
 constexpr int kSymbolPage = -2;
+// Qt's work to add a block to a list grows with the list (it marks every
+// block of the list changed), so a long list is read as consecutive parts of
+// this many paragraphs, each marked as going on from the one before. Bullets
+// look the same whatever the parts; a numbered list's numbers start again
+// with each part on screen (the writer joins them), so its parts are longer.
+constexpr int kBulletListPart = 64;
+constexpr int kNumberedListPart = 1000;
+// How often reading tells its progress: bytes read, paragraphs built.
+constexpr qsizetype kProgressBytes = 256 * 1024;
+constexpr size_t kProgressParagraphs = 4096;
+constexpr int kReadPermille = 300;  // reading the bytes; building the document takes the rest
+// Qt tells character formats apart by a hash that sees no font family (a
+// list of names): a property holding the name as one string lets it.
+constexpr int kFamilyKeyProperty = 0x100000 + 2;  // QTextFormat::UserProperty + 2
 
 const char *const kNotRtf = "Файл не похож на документ RTF: в начале нет «{\\rtf».";
 const char *const kTooDeep = "Файл повреждён: группы вложены глубже %1 уровней.";
@@ -221,6 +235,11 @@ struct CharState {
                std::tie(o.font, o.halfPoints, o.bold, o.italic, o.underline);
     }
     bool operator!=(const CharState &o) const { return !(*this == o); }
+    bool operator<(const CharState &o) const
+    {
+        return std::tie(font, halfPoints, bold, italic, underline) <
+               std::tie(o.font, o.halfPoints, o.bold, o.italic, o.underline);
+    }
 };
 
 enum class Dest { Body, Fallback, Skip, FontTable, ListTable, List, ListLevel, OverrideTable, Override, Pn };
@@ -269,8 +288,8 @@ using Levels = std::array<ListKind, 9>;
 
 class Reader {
 public:
-    bool read(QByteArrayView bytes, QString *error);
-    void build(QTextDocument &document) const;
+    bool read(QByteArrayView bytes, QString *error, const RtfProgress &progress);
+    bool build(QTextDocument &document, const RtfProgress &progress) const;
 
 private:
     GroupState &top() { return stack_.back(); }
@@ -289,7 +308,7 @@ private:
     bool isDingbats(int font) const;
     QStringDecoder *decoder(int page);
     ListKind listKind(const ParaState &props) const;
-    QTextCharFormat charFormat(const CharState &chr) const;
+    const QTextCharFormat &charFormat(const CharState &chr) const;
 
     std::vector<GroupState> stack_;
     std::vector<Paragraph> paragraphs_;
@@ -305,6 +324,7 @@ private:
     std::map<int, FontEntry> fonts_;
     int fontEntry_ = -1;
     std::map<int, std::unique_ptr<QStringDecoder>> decoders_;
+    mutable std::map<CharState, QTextCharFormat> formats_;  // one format per character state
 
     std::map<int, Levels> lists_;   // \listid → kind per level
     std::map<int, int> overrides_;  // \ls → \listid
@@ -315,7 +335,7 @@ private:
     int overrideLs_ = 0;
 };
 
-bool Reader::read(QByteArrayView bytes, QString *error)
+bool Reader::read(QByteArrayView bytes, QString *error, const RtfProgress &progress)
 {
     qsizetype start = 0;
     while (start < bytes.size() && isWhiteSpace(bytes[start]))
@@ -331,7 +351,15 @@ bool Reader::read(QByteArrayView bytes, QString *error)
     top().ownsDest = true;
 
     bool closed = false;
+    qsizetype nextReport = kProgressBytes;
     while (!closed) {
+        if (progress && tokenizer.position() >= nextReport) {
+            nextReport = tokenizer.position() + kProgressBytes;
+            if (!progress(int(kReadPermille * double(tokenizer.position()) / double(bytes.size())))) {
+                error->clear();
+                return false;
+            }
+        }
         const RtfToken token = tokenizer.next();
         if (token.type == RtfToken::End)
             break;
@@ -726,13 +754,18 @@ ListKind Reader::listKind(const ParaState &props) const
     return list->second[size_t(props.level)];
 }
 
-QTextCharFormat Reader::charFormat(const CharState &chr) const
+const QTextCharFormat &Reader::charFormat(const CharState &chr) const
 {
-    QTextCharFormat format;
+    const auto cached = formats_.find(chr);
+    if (cached != formats_.end())
+        return cached->second;
+    QTextCharFormat &format = formats_[chr];
     const auto font = fonts_.find(chr.font < 0 ? deff_ : chr.font);
     // Symbol fonts were decoded to Unicode, so their text needs an ordinary font.
-    if (font != fonts_.end() && !font->second.name.isEmpty() && codePageOfCharset(font->second.charset) != kSymbolPage)
+    if (font != fonts_.end() && !font->second.name.isEmpty() && codePageOfCharset(font->second.charset) != kSymbolPage) {
         format.setFontFamilies({font->second.name});
+        format.setProperty(kFamilyKeyProperty, font->second.name);
+    }
     format.setFontPointSize(chr.halfPoints / 2.0);
     format.setFontWeight(chr.bold ? QFont::Bold : QFont::Normal);
     format.setFontItalic(chr.italic);
@@ -766,16 +799,26 @@ QString cleaned(const QString &text)
     return out;
 }
 
-void Reader::build(QTextDocument &document) const
+bool Reader::build(QTextDocument &document, const RtfProgress &progress) const
 {
     document.clear();
     document.setIndentWidth(kListLevelPixels);
     QTextCursor cursor(&document);
     cursor.beginEditBlock();
-    // Consecutive paragraphs of one list and level share a QTextList.
-    std::map<std::tuple<int, int, int>, QTextList *> open;
+    // Consecutive paragraphs of one list and level share a QTextList (or its parts).
+    struct OpenList {
+        QTextList *list;
+        int count;
+    };
+    std::map<std::tuple<int, int, int>, OpenList> open;
     bool first = true;
+    size_t built = 0;
     for (const Paragraph &paragraph : paragraphs_) {
+        if (progress && ++built % kProgressParagraphs == 0 &&
+            !progress(kReadPermille + int((1000 - kReadPermille) * double(built) / double(paragraphs_.size())))) {
+            cursor.endEditBlock();
+            return false;
+        }
         const ParaState &props = paragraph.props;
         const ListKind kind = listKind(props);
         const bool listed = kind == ListKind::Bullet || kind == ListKind::Decimal;
@@ -794,7 +837,7 @@ void Reader::build(QTextDocument &document) const
         if (paragraph.pageBreakBefore)
             block.setPageBreakPolicy(QTextFormat::PageBreak_AlwaysBefore);
 
-        const QTextCharFormat blockChars =
+        const QTextCharFormat &blockChars =
             charFormat(paragraph.runs.empty() ? paragraph.endChr : paragraph.runs.front().chr);
         if (first) {
             cursor.setBlockFormat(block);
@@ -807,13 +850,17 @@ void Reader::build(QTextDocument &document) const
         if (listed) {
             const auto key = std::make_tuple(props.pn != ListKind::None ? -1 : props.ls, int(kind), props.level);
             const auto found = open.find(key);
-            if (found != open.end()) {
-                found->second->add(cursor.block());
+            const int part = kind == ListKind::Bullet ? kBulletListPart : kNumberedListPart;
+            if (found != open.end() && found->second.count < part) {
+                found->second.list->add(cursor.block());
+                ++found->second.count;
             } else {
                 QTextListFormat format;
                 format.setStyle(kind == ListKind::Bullet ? QTextListFormat::ListDisc : QTextListFormat::ListDecimal);
                 format.setIndent(props.level + 1);
-                open[key] = cursor.createList(format);
+                if (found != open.end())
+                    format.setProperty(kContinuedListProperty, true);
+                open[key] = OpenList{cursor.createList(format), 1};
             }
         } else {
             open.clear();
@@ -823,6 +870,7 @@ void Reader::build(QTextDocument &document) const
                 cursor.insertText(cleaned(run.text), charFormat(run.chr));
     }
     cursor.endEditBlock();
+    return true;
 }
 
 }  // namespace
@@ -835,16 +883,15 @@ bool looksLikeRtf(const QByteArray &bytes)
     return QByteArrayView(bytes).sliced(start).startsWith("{\\rtf");
 }
 
-bool readRtf(const QByteArray &bytes, QTextDocument &document, QString *error)
+bool readRtf(const QByteArray &bytes, QTextDocument &document, QString *error, const RtfProgress &progress)
 {
     QString message;
     Reader reader;
-    if (!reader.read(bytes, &message)) {
+    if (!reader.read(bytes, &message, progress) || !reader.build(document, progress)) {
         if (error)
             *error = message;
         return false;
     }
-    reader.build(document);
     if (error)
         error->clear();
     return true;

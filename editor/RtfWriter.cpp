@@ -1,6 +1,7 @@
 #include "editor/RtfWriter.h"
 
 #include "editor/Indents.h"
+#include "editor/RtfReader.h"
 
 #include <QHash>
 #include <algorithm>
@@ -152,6 +153,7 @@ QByteArray writeRtf(const QTextDocument &document)
     QStringList fonts{base.family()};
     QList<const QTextList *> lists;  // in order of first use
     QHash<const QTextList *, int> listNumbers;  // the \ls of each list
+    QHash<const QTextList *, int> listStarts;   // items of the same \ls before the list
     bool anyNumbered = false;
 
     auto familyOf = [&base](const QTextCharFormat &chars) {
@@ -194,12 +196,23 @@ QByteArray writeRtf(const QTextDocument &document)
                 fonts.append(family);
         }
     }
+    const QTextList *previous = nullptr;  // the list of the block before
     for (QTextBlock block = document.begin(); block.isValid(); block = block.next()) {
-        if (const QTextList *list = block.textList(); list && !listNumbers.contains(list)) {
-            lists.append(list);
-            listNumbers.insert(list, int(lists.size()));
-            anyNumbered = anyNumbered || list->format().style() == QTextListFormat::ListDecimal;
+        const QTextList *list = block.textList();
+        if (list && !listNumbers.contains(list)) {
+            // A part that the reader cut from a longer list goes on in its \ls.
+            if (previous && list->format().boolProperty(kContinuedListProperty) &&
+                previous->format().style() == list->format().style() &&
+                previous->format().indent() == list->format().indent()) {
+                listNumbers.insert(list, listNumbers.value(previous));
+                listStarts.insert(list, listStarts.value(previous) + previous->count());
+            } else {
+                lists.append(list);
+                listNumbers.insert(list, int(lists.size()));
+                anyNumbered = anyNumbered || list->format().style() == QTextListFormat::ListDecimal;
+            }
         }
+        previous = list;
     }
 
     QByteArray out;
@@ -275,7 +288,7 @@ QByteArray writeRtf(const QTextDocument &document)
         if (list) {
             const bool numbered = list->format().style() == QTextListFormat::ListDecimal;
             // Text for readers that know no lists; readers that do drop it.
-            body += numbered ? "{\\listtext " + QByteArray::number(list->itemNumber(block) + 1) + ".\\tab}"
+            body += numbered ? "{\\listtext " + QByteArray::number(listStarts.value(list) + list->itemNumber(block) + 1) + ".\\tab}"
                              : QByteArray("{\\listtext\\'95\\tab}");
             afterWord = false;
         }

@@ -8,6 +8,8 @@
 #include <QMenu>
 #include <QMenuBar>
 #include <QProcess>
+#include <QProgressDialog>
+#include <QTimer>
 #include <QStatusBar>
 
 using namespace kaldex;
@@ -270,4 +272,38 @@ TEST(EditorWindow, AFullPocketShowsAtOnceAndItsTextFollows)
     EXPECT_EQ(numbers.count(u' ') + 1, DocumentStore::kMaxPocket);
     EXPECT_TRUE(numbers.startsWith(QStringLiteral("2 3 4 5 6 7 8 9 1 2 ")));
     EXPECT_TRUE(numbers.endsWith(QStringLiteral(" 3 4 5")));
+}
+
+TEST(EditorWindow, OpenRefusesAFileBeyondTheLimitAndCancelKeepsTheText)
+{
+    test::TempDir dir;
+    auto store = pocketOf({});
+    PocketEditor editor(*store);
+    editor.textEdit->setPlainText(QStringLiteral("прежний текст"));
+    editor.textEdit->document()->setModified(false);
+    DialogHook dialogs;
+    MessageHook messages;
+
+    // A sparse file one byte beyond the limit: refused before it is read.
+    dialogs.openName = QString::fromStdString(dir.file("huge.rtf"));
+    QFile huge(dialogs.openName);
+    ASSERT_TRUE(huge.open(QIODevice::WriteOnly) && huge.resize(PocketEditor::kMaxOpenBytes + 1));
+    huge.close();
+    editor.openFile();
+    ASSERT_EQ(messages.shown().size(), 1);
+    EXPECT_TRUE(messages.shown().last().contains(QStringLiteral("«%1»").arg(dialogs.openName)));
+    EXPECT_TRUE(messages.shown().last().contains(QStringLiteral("256 МБ")));
+
+    // A large RTF shows its progress; Cancel leaves the text and the file name.
+    test::writeBytes(dir.file("large.rtf"), "{\\rtf1 " + std::string(3 << 20, 'x') + "\\par}");
+    dialogs.openName = QString::fromStdString(dir.file("large.rtf"));
+    QTimer::singleShot(0, &editor, [&] {
+        if (auto *progress = editor.findChild<QProgressDialog *>(QStringLiteral("OpenProgress")))
+            progress->cancel();
+    });
+    editor.openFile();
+    EXPECT_EQ(messages.shown().size(), 1);
+    EXPECT_EQ(editor.textEdit->toPlainText(), QStringLiteral("прежний текст"));
+    EXPECT_EQ(editor.currentFile, QString::fromLatin1(PocketEditor::kUntitled));
+    EXPECT_TRUE(editor.statusBar->currentMessage().contains(QStringLiteral("отменено")));
 }

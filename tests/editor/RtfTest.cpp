@@ -408,3 +408,41 @@ TEST(RtfReader, RecognisesRtfAndReadsPlainText)
         EXPECT_EQ(blocks(document), row.lines);
     }
 }
+
+TEST(RtfReader, LongListsReadInPartsAndSaveAsOneListProgressCanStop)
+{
+    // 150 bullets and 1100 numbers: more than one part of a QTextList each.
+    QByteArray rtf = "{\\rtf1\\ansi{\\fonttbl{\\f0 Arial;}{\\f1 Courier New;}}{\\*\\listtable"
+                     "{\\list{\\listlevel\\levelnfc23}\\listid1}{\\list{\\listlevel\\levelnfc0}\\listid2}}"
+                     "{\\listoverridetable{\\listoverride\\listid1\\ls1}{\\listoverride\\listid2\\ls2}}";
+    for (int i = 0; i < 150; ++i)
+        rtf += "\\pard\\ls1\\li1440\\fi-360 b" + QByteArray::number(i) + "\\par ";
+    for (int i = 0; i < 1100; ++i)
+        rtf += "\\pard\\ls2 {\\f" + QByteArray::number(i % 2) + " n" + QByteArray::number(i) + "}\\par ";
+    rtf += "}";
+    QTextDocument document;
+    QString error;
+    ASSERT_TRUE(readRtf(rtf, document, &error));
+    ASSERT_EQ(document.blockCount(), 1250);
+    for (int i : {0, 149, 150, 1249}) {
+        ASSERT_NE(blockAt(document, i).textList(), nullptr) << i;
+        EXPECT_EQ(blockAt(document, i).textList()->format().style(),
+                  i < 150 ? QTextListFormat::ListDisc : QTextListFormat::ListDecimal);
+    }
+    EXPECT_EQ(blockAt(document, 149).blockFormat().leftMargin(), 720 / 15);  // its own indent beyond the list's
+    EXPECT_EQ(formats(document, {"n1098", "n1099"}), QStringLiteral("Arial 12pt | Courier New 12pt"));
+
+    // Saved, the parts are one list again, numbered on.
+    const QByteArray saved = writeRtf(document);
+    EXPECT_EQ(saved.count("\\listoverride\\"), 2);
+    EXPECT_TRUE(saved.contains("{\\listtext 1100.\\tab}"));
+    QTextDocument again;
+    ASSERT_TRUE(readRtf(saved, again, &error));
+    EXPECT_EQ(blocks(again), blocks(document));
+
+    // Progress that says stop: false, with no message.
+    error = QStringLiteral("x");
+    EXPECT_FALSE(readRtf("{\\rtf1 " + QByteArray("x\\par ").repeated(5000) + "}", again, &error,
+                         [](int) { return false; }));
+    EXPECT_TRUE(error.isEmpty());
+}
