@@ -67,7 +67,8 @@ const char *const kCheckHelp =
     "truncated last record, sections cut short by a line that looks like a marker,\n"
     "numbers that are not numbers, names after a gap, line counts that disagree\n"
     "with their texts, bytes that are not Windows-1251 text.\n"
-    "Exit status: 0 sound, 1 problems, 2 unreadable.\n";
+    "Exit status: 0 sound, 1 problems, 2 unreadable or no database (a pipe, a\n"
+    "device, binary data, over 1 GiB, or text without a document).\n";
 
 const char *const kFindHelp =
     "usage: kaldex-tool find [criteria] [FILE]\n"
