@@ -11,4 +11,5 @@ set(KALDEX_CORE_SOURCES
   ${CMAKE_CURRENT_LIST_DIR}/../store/DocumentStore.cpp
   ${CMAKE_CURRENT_LIST_DIR}/../store/DatabaseLoader.cpp
   ${CMAKE_CURRENT_LIST_DIR}/../store/DatabaseWriter.cpp
+  ${CMAKE_CURRENT_LIST_DIR}/../store/DatabaseFile.cpp
 )

@@ -10,6 +10,7 @@
 #include "viewer/ResultViewer.h"
 
 #include <QCheckBox>
+#include <QDateTime>
 #include <QFrame>
 #include <QKeyEvent>
 #include <QLabel>
@@ -55,18 +56,55 @@ const QStringList kLegend = {
     QStringLiteral("Y<=,Y>= - поиск по году издания"),
 };
 
-QString reason(int error)
+QString reason(int error, const QString &folder = QStringLiteral("рабочую папку"))
 {
     switch (error) {
     case ENOSPC: return QStringLiteral("на диске нет места");
     case EDQUOT: return QStringLiteral("исчерпана дисковая квота");
-    case EACCES:
-    case EPERM: return QStringLiteral("нет прав на запись в рабочую папку");
+    case EACCES: return QStringLiteral("нет прав на запись в %1").arg(folder);
+    case EPERM: return QStringLiteral("запись запрещена (нет прав на %1 или файл защищён от изменений)").arg(folder);
     case EROFS: return QStringLiteral("диск доступен только для чтения");
     case EFBIG: return QStringLiteral("превышен допустимый размер файла");
     case EIO: return QStringLiteral("ошибка ввода-вывода");
+    case ENOENT: return QStringLiteral("папки нет");
+    case EEXIST: return QStringLiteral("файл с таким именем уже есть");
     default: return QStringLiteral("ошибка системы (%1)").arg(QString::fromLocal8Bit(std::strerror(error)));
     }
+}
+
+QString folderOf(const std::string &file)
+{
+    const size_t slash = file.rfind('/');
+    return slash == std::string::npos ? QStringLiteral("рабочую папку")
+                                      : QStringLiteral("папку «%1»").arg(QString::fromStdString(file.substr(0, slash)));
+}
+
+QString moment(const FileIdentity &file)
+{
+    return QDateTime::fromSecsSinceEpoch(file.modifiedSeconds).toString(QStringLiteral("dd.MM.yyyy HH:mm:ss"));
+}
+
+QString changeText(const SaveResult &result)
+{
+    switch (result.change) {
+    case FileChange::Appeared:
+        return QStringLiteral("при «CONT» его не было, а теперь он есть (%1 байт, записан %2)")
+            .arg(result.found.size)
+            .arg(moment(result.found));
+    case FileChange::Removed: return QStringLiteral("его удалили или переименовали");
+    case FileChange::Replaced:
+        return QStringLiteral("его заменили другим файлом — так сохраняет базу другая программа KALDEX "
+                              "(при загрузке %1 байт, теперь %2 байт, записан %3)")
+            .arg(result.loaded.size)
+            .arg(result.found.size)
+            .arg(moment(result.found));
+    case FileChange::Modified:
+    case FileChange::None: break;
+    }
+    return QStringLiteral("его содержимое изменено (при загрузке %1 байт, теперь %2 байт, изменён %3)")
+        .arg(result.loaded.size)
+        .arg(result.found.size)
+        .arg(moment(result.found));
 }
 
 }  // namespace
@@ -206,6 +244,7 @@ QString SearchWindow::overflowText(long line)
 
 QString SearchWindow::saveFailureText(const SaveResult &result)
 {
+    const QString file = QString::fromStdString(result.fileName.empty() ? kDatabaseName : result.fileName);
     const QString intact = QStringLiteral("Прежний файл «ba0» не изменён. Окно поиска остаётся открытым, "
                                           "введённые документы не потеряны.");
     QString what;
@@ -218,11 +257,43 @@ QString SearchWindow::saveFailureText(const SaveResult &result)
                    .arg(DocumentStore::kMaxDocuments);
         break;
     case SaveStatus::NotRead:
-        what = QStringLiteral("База не сохранена: файл «ba0» не удалось прочитать при загрузке, и запись "
-                              "заменила бы его документы документами этого сеанса.");
+        what = QStringLiteral("База не сохранена: файл «ba0» не удалось прочитать при загрузке (или в нём не "
+                              "оказалось базы), и запись заменила бы его документами этого сеанса.");
         break;
     case SaveStatus::NotAFile:
         what = QStringLiteral("База не сохранена: «ba0» в рабочей папке не является обычным файлом.");
+        break;
+    case SaveStatus::Changed:
+        what = QStringLiteral("База не сохранена: файл «ba0» изменился после загрузки — %1. Запись потеряла бы "
+                              "эти изменения, поэтому файл на диске оставлен как есть.")
+                   .arg(changeText(result));
+        break;
+    case SaveStatus::LockedElsewhere:
+        what = QStringLiteral("База не сохранена: файл «ba0» открыт для изменений другой программой KALDEX%1. "
+                              "Файл на диске оставлен как есть.")
+                   .arg(result.holder.pid > 0 ? QStringLiteral(" (процесс %1%2)")
+                                                    .arg(result.holder.pid)
+                                                    .arg(result.holder.host.empty()
+                                                             ? QString()
+                                                             : QStringLiteral(" на компьютере ") +
+                                                                   QString::fromStdString(result.holder.host))
+                                              : QString());
+        break;
+    case SaveStatus::NotWritable:
+        what = result.errorNumber == EPERM
+                   ? QStringLiteral("База не сохранена: файл «%1» защищён от любых изменений (неизменяемый файл); "
+                                    "он оставлен как есть.")
+                         .arg(file)
+                   : QStringLiteral("База не сохранена: у файла «%1» нет разрешения на запись; он оставлен как "
+                                    "есть. Чтобы сохранять в него, разрешите запись (chmod u+w) и нажмите «OK» "
+                                    "ещё раз.")
+                         .arg(file);
+        break;
+    case SaveStatus::TemporaryBlocked:
+        what = QStringLiteral("База не сохранена: новый файл базы пишется под именем «%1», но это имя занято %2. "
+                              "Переименуйте или удалите «%1» и нажмите «OK» ещё раз.")
+                   .arg(file, result.errorNumber == EISDIR ? QStringLiteral("папкой")
+                                                            : QStringLiteral("чем-то, что не является файлом"));
         break;
     case SaveStatus::NoBackupName:
     {
@@ -233,14 +304,16 @@ QString SearchWindow::saveFailureText(const SaveResult &result)
     }
         break;
     case SaveStatus::WriteFailed:
-        what = QStringLiteral("Не удалось записать новый файл базы: %1.").arg(reason(result.errorNumber));
+        what = QStringLiteral("Не удалось записать новый файл базы «%1»: %2.")
+                   .arg(file, reason(result.errorNumber, folderOf(result.fileName)));
         break;
     case SaveStatus::BackupFailed:
         what = QStringLiteral("Не удалось сохранить резервную копию «%1»: %2.")
                    .arg(QString::fromStdString(result.backupName), reason(result.errorNumber));
         break;
     case SaveStatus::ReplaceFailed:
-        what = QStringLiteral("Не удалось заменить файл «ba0» новым: %1.").arg(reason(result.errorNumber));
+        what = QStringLiteral("Не удалось заменить файл «%1» новым: %2.")
+                   .arg(file, reason(result.errorNumber, folderOf(result.fileName)));
         break;
     }
     return what + QLatin1Char('\n') + intact;
@@ -411,10 +484,10 @@ void SearchWindow::saveAndClose()
         accept();
         return;
     }
-    // Over a file that was not read whole no save can ever succeed: the
-    // session's documents can only go to a file of their own.
-    const bool never = result.status == SaveStatus::Overflow || result.status == SaveStatus::NotRead;
-    if (!never) {
+    // Over a file that was not read whole, that changed since the load, that
+    // another program holds or that is write-protected no save can succeed
+    // now: the session's documents can go to a file of their own.
+    if (!result.never()) {
         showMessage(this, QStringLiteral("KALDEX"), saveFailureText(result));
         return;
     }

@@ -228,6 +228,7 @@ done:
     store.documentCount = slot - 1;
     store.loadOverflow = result.overflow;
     store.unreadFile = false;
+    store.loadedFile = {};
     store.overflowLine = result.overflowLine;
     result.documents = store.documentCount;
     result.lines = counter;
@@ -242,51 +243,35 @@ LoadResult loadDatabase(DocumentStore &store, std::istream &in)
 
 LoadResult loadDatabaseFile(DocumentStore &store, const std::string &path)
 {
-    LoadResult failed;
-    // Non-blocking so that a pipe named "ba0" cannot hang the open; only a
-    // plain file is read, never a pipe, a device or a directory.
-    int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC | O_NONBLOCK);
-    struct stat info {};
-    if (fd < 0) {
-        failed.errorNumber = errno;
-    } else if (::fstat(fd, &info) != 0) {
-        failed.errorNumber = errno;
-    } else if (!S_ISREG(info.st_mode)) {
-        failed.errorNumber = S_ISDIR(info.st_mode) ? EISDIR : EINVAL;
+    DatabaseBytes file = readDatabaseBytes(path);
+    LoadResult result;
+    if (file.problem == FileProblem::None) {
+        result = loadDatabase(store, file.bytes());
+        if (result.documents == 0 && hasContent(file.bytes()))
+            result.problem = FileProblem::NoDocuments;
     } else {
-        // Read straight into one buffer of the file's size; grow if it grew meanwhile.
-        size_t capacity = static_cast<size_t>(info.st_size);
-        size_t size = capacity + 1;
-        std::unique_ptr<char[]> bytes(new char[size]);  // not zero-filled: it is read over at once
-        size_t used = 0;
-        for (;;) {
-            if (used == size) {
-                std::unique_ptr<char[]> larger(new char[size * 2 + 4096]);
-                std::memcpy(larger.get(), bytes.get(), used);
-                bytes = std::move(larger);
-                size = size * 2 + 4096;
-            }
-            ssize_t n = ::read(fd, bytes.get() + used, size - used);
-            if (n > 0) {
-                used += static_cast<size_t>(n);
-            } else if (n == 0) {
-                ::close(fd);
-                return loadDatabase(store, std::string_view(bytes.get(), used));
-            } else if (errno != EINTR) {
-                failed.errorNumber = errno;
-                break;
-            }
-        }
+        result.opened = false;
+        result.problem = file.problem;
+        result.errorNumber = file.errorNumber;
+        if (file.problem == FileProblem::NotText || file.problem == FileProblem::TooLarge)
+            result.opened = true;
     }
-    if (fd >= 0)
-        ::close(fd);
-    store.documentCount = 0;
-    store.storedThisSession.assign(DocumentStore::kSlots, false);
-    store.loadOverflow = false;
-    store.overflowLine = 0;
-    // A file that is there but could not be read must not be saved over.
-    store.unreadFile = failed.errorNumber != ENOENT;
-    return failed;
+    result.fileType = file.fileType;
+    result.fileSize = file.size;
+    if (result.problem != FileProblem::None) {
+        store.documentCount = 0;
+        store.storedThisSession.assign(DocumentStore::kSlots, false);
+        store.loadOverflow = false;
+        store.overflowLine = 0;
+        result.documents = 0;
+        result.overflow = false;
+        // A file that is there but could not be read must not be saved over.
+        store.unreadFile = result.problem != FileProblem::Missing;
+        if (result.problem == FileProblem::Missing)
+            result.problem = FileProblem::None;
+    }
+    store.loadedFile = file.identity;
+    return result;
 }
 
 }  // namespace kaldex

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "store/DatabaseFile.h"
 #include "store/DocumentStore.h"
 
 #include <iosfwd>
@@ -16,6 +17,9 @@ struct LoadResult {
     long lines = 0;          // lines read
     bool overflow = false;   // more records than the store holds; see DocumentStore
     long overflowLine = 0;
+    FileProblem problem = FileProblem::None;  // why a file gave no documents (loadDatabaseFile)
+    unsigned fileType = 0;                    // st_mode & S_IFMT of what was there
+    int64_t fileSize = 0;
 };
 
 /**
@@ -26,7 +30,14 @@ struct LoadResult {
 LoadResult loadDatabase(DocumentStore &store, std::string_view bytes);
 LoadResult loadDatabase(DocumentStore &store, std::istream &in);
 
-/** As above from a file; a missing or unreadable file gives an empty store. */
+/**
+ * As above from a file, opened as readDatabaseBytes() does. A missing file
+ * gives an empty store, free to save. A file that is there but gives no
+ * documents it could hold (unreadable, not a plain file, over
+ * kMaxDatabaseBytes, no text, or text without a document) gives an empty
+ * store with unreadFile set, so that no save replaces it; problem says why.
+ * Notes the file's identity in loadedFile.
+ */
 LoadResult loadDatabaseFile(DocumentStore &store, const std::string &path);
 
 }  // namespace kaldex

@@ -218,7 +218,33 @@ std::string saveSessionDocuments(const DocumentStore &store, const std::string &
     return {};
 }
 
+namespace {
+
+SaveResult save(const DocumentStore &store, const std::string &dir, const std::string &name, const LocalDate &date,
+                FileIdentity *written);
+
+}  // namespace
+
+SaveResult saveDatabase(DocumentStore &store, const std::string &dir, const LocalDate &date)
+{
+    return save(store, dir, kDatabaseName, date, &store.loadedFile);
+}
+
 SaveResult saveDatabase(const DocumentStore &store, const std::string &dir, const LocalDate &date)
+{
+    return save(store, dir, kDatabaseName, date, nullptr);
+}
+
+SaveResult saveDatabaseAs(DocumentStore &store, const std::string &dir, const std::string &name,
+                          const LocalDate &date)
+{
+    return save(store, dir, name, date, &store.loadedFile);
+}
+
+namespace {
+
+SaveResult save(const DocumentStore &store, const std::string &dir, const std::string &name, const LocalDate &date,
+                FileIdentity *written)
 {
     if (!store.modified)
         return {};
@@ -227,19 +253,74 @@ SaveResult saveDatabase(const DocumentStore &store, const std::string &dir, cons
     if (store.unreadFile)
         return failure(SaveStatus::NotRead);
 
-    const std::string path = dir + "/" + kDatabaseName;
-    const std::string temporary = dir + "/" + kTemporaryName;
+    // Files in dir are named as the user knows them; a link's target by its whole path.
+    auto shown = [&](const std::string &path) {
+        return path.compare(0, dir.size() + 1, dir + "/") == 0 && path.find('/', dir.size() + 1) == std::string::npos
+                   ? path.substr(dir.size() + 1)
+                   : path;
+    };
+    auto failed = [&](SaveStatus status, int error, const std::string &path) {
+        SaveResult result = failure(status, error);
+        result.fileName = shown(path);
+        return result;
+    };
+
+    // A program that did not get the lock at "CONT" takes it for the save.
+    DatabaseLock lock;
+    if (store.lockedElsewhere) {
+        lock = DatabaseLock::acquire(dir, name);
+        if (lock.state() == DatabaseLock::State::HeldElsewhere) {
+            SaveResult result = failed(SaveStatus::LockedElsewhere, 0, dir + "/" + name);
+            result.holder = lock.holder();
+            return result;
+        }
+    }
+
+    const std::string path = dir + "/" + name;
+    std::string target;
+    if (!resolveLinks(path, target))
+        return failed(SaveStatus::NotAFile, errno, path);
+    const std::string targetDir = target.substr(0, target.rfind('/'));
+    const std::string temporary = target + ".new";
 
     struct stat old {};
     bool haveOld = false;
     mode_t mode = 0666;
-    if (::stat(path.c_str(), &old) == 0) {
+    if (::stat(target.c_str(), &old) == 0) {
         if (!S_ISREG(old.st_mode))
-            return failure(SaveStatus::NotAFile);
+            return failed(SaveStatus::NotAFile, 0, path);
         haveOld = true;
         mode = old.st_mode & 07777;
     } else if (errno != ENOENT) {
-        return failure(SaveStatus::WriteFailed, errno);
+        return failed(SaveStatus::WriteFailed, errno, target);
+    }
+
+    if (store.loadedFile.known) {
+        SaveResult changed = failed(SaveStatus::Changed, 0, path);
+        changed.change = compareWithLoaded(store.loadedFile, target, changed.found);
+        if (changed.change != FileChange::None) {
+            changed.loaded = store.loadedFile;
+            return changed;
+        }
+    }
+
+    // A write-protected file is not replaced, even where rename could (root
+    // passes access(), so the mode bits count too).
+    if (haveOld) {
+        if (::access(target.c_str(), W_OK) != 0)
+            return failed(SaveStatus::NotWritable, errno, target);
+        if ((old.st_mode & 0222) == 0)
+            return failed(SaveStatus::NotWritable, EACCES, target);
+    }
+
+    // A leftover of an interrupted save goes first, whatever its permissions;
+    // anything else of that name stays and stops the save.
+    struct stat leftover {};
+    if (::lstat(temporary.c_str(), &leftover) == 0) {
+        if (!S_ISREG(leftover.st_mode) && !S_ISLNK(leftover.st_mode))
+            return failed(SaveStatus::TemporaryBlocked, S_ISDIR(leftover.st_mode) ? EISDIR : EEXIST, temporary);
+        if (::unlink(temporary.c_str()) != 0)
+            return failed(SaveStatus::WriteFailed, errno, temporary);
     }
 
     std::string backup;
@@ -247,37 +328,56 @@ SaveResult saveDatabase(const DocumentStore &store, const std::string &dir, cons
         const std::string stem = dir + "/" + backupStem(date);
         struct stat taken {};
         for (int counter = 0; counter <= 10 && backup.empty(); ++counter) {
-            std::string name = stem + std::to_string(counter);
-            if (::lstat(name.c_str(), &taken) != 0 && errno == ENOENT)
-                backup = name;
+            std::string candidate = stem + std::to_string(counter);
+            if (::lstat(candidate.c_str(), &taken) != 0 && errno == ENOENT)
+                backup = candidate;
         }
         if (backup.empty())
             return failure(SaveStatus::NoBackupName);
     }
 
-    // A leftover of an interrupted save goes first, whatever its permissions.
-    ::unlink(temporary.c_str());
-    if (!writeFileSynced(temporary, formatDatabase(store), mode, O_EXCL))
-        return failure(SaveStatus::WriteFailed, errno);
+    const std::string bytes = formatDatabase(store);
+    if (!writeFileSynced(temporary, bytes, mode, O_EXCL))
+        return failed(SaveStatus::WriteFailed, errno, temporary);
 
-    if (haveOld && !keepBackup(path, backup, mode)) {
-        SaveResult failed = failure(SaveStatus::BackupFailed, errno);
-        failed.backupName = backup.substr(dir.size() + 1);
+    if (haveOld && !keepBackup(target, backup, mode)) {
+        SaveResult result = failed(SaveStatus::BackupFailed, errno, backup);
+        result.backupName = shown(backup);
         ::unlink(temporary.c_str());
-        return failed;
+        return result;
     }
-    if (::rename(temporary.c_str(), path.c_str()) != 0) {
-        int error = errno;
+    if (::rename(temporary.c_str(), target.c_str()) != 0) {
+        SaveResult result = failed(SaveStatus::ReplaceFailed, errno, target);
         ::unlink(temporary.c_str());
-        return failure(SaveStatus::ReplaceFailed, error);
+        if (haveOld)
+            ::unlink(backup.c_str());  // the name is free again for the next try
+        return result;
     }
-    syncDirectory(dir);
+    syncDirectory(targetDir);
+    if (targetDir != dir)
+        syncDirectory(dir);
+
+    struct stat now {};
+    FileIdentity identity;
+    if (::stat(target.c_str(), &now) == 0) {
+        identity.known = identity.exists = true;
+        identity.device = static_cast<uint64_t>(now.st_dev);
+        identity.inode = static_cast<uint64_t>(now.st_ino);
+        identity.size = static_cast<int64_t>(bytes.size());
+        identity.modifiedSeconds = static_cast<int64_t>(now.st_mtim.tv_sec);
+        identity.modifiedNanoseconds = now.st_mtim.tv_nsec;
+        identity.hash = hashBytes(bytes);
+    }
+    if (written)
+        *written = identity;
 
     SaveResult result;
     result.status = SaveStatus::Saved;
     if (haveOld)
-        result.backupName = backup.substr(dir.size() + 1);
+        result.backupName = shown(backup);
     return result;
 }
+
+}  // namespace
 
 }  // namespace kaldex

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "store/DatabaseFile.h"
 #include "store/DocumentRecord.h"
 
 #include <array>
@@ -48,6 +49,19 @@ public:
      * save would put the session's documents in place of the unread ones.
      */
     bool unreadFile = false;
+
+    /**
+     * What the last load from a file saw of it (a load from bytes clears
+     * it). The save writes only over the very file that was loaded: one
+     * another program changed meanwhile is kept.
+     */
+    FileIdentity loadedFile;
+
+    /**
+     * Set at "CONT" when another program held "ba0" for changes: this one may
+     * search and read, and its save must first take the lock itself.
+     */
+    bool lockedElsewhere = false;
 
     /** Slots whose document the entry window stored since the last load. */
     std::vector<bool> storedThisSession = std::vector<bool>(kSlots, false);

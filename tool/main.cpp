@@ -5,8 +5,9 @@
 #include "editor/RtfWriter.h"
 #include "search/Query.h"
 #include "store/CodePage.h"
+#include "store/DatabaseFile.h"
 #include "store/DatabaseLoader.h"
-#include "store/FileBytes.h"
+#include "store/DatabaseWriter.h"
 #include "tool/Check.h"
 #include "tool/Csv.h"
 #include "tool/References.h"
@@ -24,6 +25,8 @@
 #include <memory>
 #include <stdexcept>
 #include <string>
+#include <sys/stat.h>
+#include <unordered_set>
 #include <vector>
 
 namespace {
@@ -38,8 +41,8 @@ constexpr int kNoHits = 3;
 const char *const kMainHelp =
     "usage: kaldex-tool [--cp1251] COMMAND [options] [FILE]\n"
     "\n"
-    "Reads a database file as the program loads it; never writes it.\n"
-    "FILE defaults to \"ba0\" in the working directory.\n"
+    "Reads a database file as the program loads it; only append writes one.\n"
+    "FILE and INTO default to \"ba0\" in the working directory.\n"
     "\n"
     "commands:\n"
     "  check [FILE]                    list what a load would lose or misread\n"
@@ -50,6 +53,9 @@ const char *const kMainHelp =
     "  export --ris|--bibtex [N...] [FILE]\n"
     "                                  documents as references for Zotero,\n"
     "                                  JabRef, BibTeX\n"
+    "  append FROM [INTO]              add FROM's documents to INTO (a side file\n"
+    "                                  of a refused save), saved as the program\n"
+    "                                  saves\n"
     "\n"
     "Output is UTF-8 unless --cp1251 is given; arguments are read as UTF-8.\n"
     "\"kaldex-tool COMMAND --help\" describes a command.\n";
@@ -61,7 +67,8 @@ const char *const kCheckHelp =
     "truncated last record, sections cut short by a line that looks like a marker,\n"
     "numbers that are not numbers, names after a gap, line counts that disagree\n"
     "with their texts, bytes that are not Windows-1251 text.\n"
-    "Exit status: 0 sound, 1 problems, 2 unreadable.\n";
+    "Exit status: 0 sound, 1 problems, 2 unreadable or no database (a pipe, a\n"
+    "device, binary data, over 1 GiB, or text without a document).\n";
 
 const char *const kFindHelp =
     "usage: kaldex-tool find [criteria] [FILE]\n"
@@ -105,6 +112,22 @@ const char *const kExportHelp =
     "(N the document number). Empty fields are left out.\n"
     "The last argument is FILE when it is not a number.\n";
 
+const char *const kAppendHelp =
+    "usage: kaldex-tool append FROM [INTO]\n"
+    "\n"
+    "Adds the documents of FROM after those of INTO (default \"ba0\"), skipping\n"
+    "each that equals one already there in every stored field, and numbers them\n"
+    "by their place. INTO is saved as the program saves it: under the same lock,\n"
+    "the old file kept under the day's backup name (b + day + month + year\n"
+    "modulo 100 + _ + 0..10) beside INTO, the new one written beside it and\n"
+    "renamed over it; a link INTO is saved through to its target.\n"
+    "Nothing is written when INTO cannot be read or is no database, when\n"
+    "another program holds INTO for changes, or when the result would hold\n"
+    "more than 4999 documents.\n"
+    "Prints how many documents were added and how many skipped.\n"
+    "Exit status: 0 done (also when nothing was new), 1 refused, 2 unreadable\n"
+    "input or a failed save.\n";
+
 /** Wrong use: the command's usage goes to stderr. */
 struct UsageError {
     std::string message;
@@ -139,19 +162,51 @@ std::string fromArgument(const std::string &utf8)
     }
 }
 
-// The whole file, or a Failure naming why not.
-std::string readFile(const std::string &path)
+// Why the program would not take the file as a database, for stderr; empty when it would.
+std::string problemText(const std::string &path, FileProblem problem, int error, unsigned type, int64_t size)
 {
-    std::string bytes;
-    if (!readWholeFile(path, bytes))
-        throw Failure{kFailed, "kaldex-tool: cannot read " + path + ": " + std::strerror(errno)};
-    return bytes;
+    switch (problem) {
+    case FileProblem::None: return {};
+    case FileProblem::Missing:
+    case FileProblem::Unreadable: return "kaldex-tool: cannot read " + path + ": " + std::strerror(error);
+    case FileProblem::NotAFile:
+        return "kaldex-tool: " + path + " is not a plain file but " +
+               (type == S_IFDIR                      ? "a directory"
+                : type == S_IFIFO                    ? "a named pipe"
+                : type == S_IFCHR || type == S_IFBLK ? "a device"
+                : type == S_IFSOCK                   ? "a socket"
+                                                     : "something else") +
+               "; the program does not read it either";
+    case FileProblem::TooLarge:
+        return "kaldex-tool: " + path + " holds " + std::to_string(size) +
+               " bytes, more than any database can (the limit is " + std::to_string(kMaxDatabaseBytes) +
+               " bytes); not read";
+    case FileProblem::NotText:
+        return "kaldex-tool: " + path + " is not a database: it holds binary data (runs of NUL bytes or control "
+                                        "bytes), not text";
+    case FileProblem::NoDocuments:
+        return "kaldex-tool: " + path + " is not a database: it is not empty but holds no document";
+    }
+    return {};
+}
+
+// The whole file, opened as the program opens "ba0", or a Failure naming why not.
+DatabaseBytes readFile(const std::string &path)
+{
+    DatabaseBytes file = readDatabaseBytes(path);
+    if (file.problem != FileProblem::None && file.problem != FileProblem::NotText)
+        throw Failure{kFailed, problemText(path, file.problem, file.errorNumber, file.fileType, file.size)};
+    return file;
 }
 
 std::unique_ptr<DocumentStore> load(const std::string &path)
 {
     auto store = std::make_unique<DocumentStore>();
-    LoadResult result = loadDatabase(*store, readFile(path));
+    LoadResult result = loadDatabaseFile(*store, path);
+    if (result.problem != FileProblem::None || !result.opened)
+        throw Failure{kFailed, problemText(path, result.problem == FileProblem::None ? FileProblem::Unreadable
+                                                                                      : result.problem,
+                                           result.errorNumber, result.fileType, result.fileSize)};
     if (result.overflow)
         std::fprintf(stderr, "kaldex-tool: %s: only the first %d records are loaded (line %ld on is not)\n",
                      path.c_str(), DocumentStore::kMaxDocuments, result.overflowLine);
@@ -224,7 +279,11 @@ int check(Arguments &args)
             addFile(args, file, word);
     }
     const std::string path = orDefault(file);
-    std::string bytes = readFile(path);
+    DatabaseBytes opened = readFile(path);
+    // Binary data is named, not listed line by line.
+    if (opened.problem == FileProblem::NotText)
+        throw Failure{kFailed, problemText(path, opened.problem, 0, opened.fileType, opened.size)};
+    const std::string_view bytes = opened.bytes();
     std::vector<tool::Problem> problems = tool::checkDatabase(bytes);
     for (const tool::Problem &problem : problems)
         printLine("document " + std::to_string(problem.document) + ", line " + std::to_string(problem.line) + ": " +
@@ -232,6 +291,11 @@ int check(Arguments &args)
     DocumentStore store;
     int documents = loadDatabase(store, bytes).documents;
     std::fprintf(stderr, "%s: %d documents, %zu problems\n", path.c_str(), documents, problems.size());
+    // A file the program would refuse as no database says so, after what check found in it.
+    if (documents == 0 && hasContent(bytes)) {
+        std::fprintf(stderr, "%s\n", problemText(path, FileProblem::NoDocuments, 0, 0, 0).c_str());
+        return kFailed;
+    }
     return problems.empty() ? kDone : kRefused;
 }
 
@@ -473,6 +537,115 @@ int exportDocuments(Arguments &args)
     return kDone;
 }
 
+// Every field the file keeps but the number (the place) and the file line (recounted on load).
+std::string storedFields(const DocumentRecord &record)
+{
+    DocumentRecord copy = record;
+    copy.fileLine = 0;
+    std::string out;
+    appendRecord(out, copy, 0);
+    return out;
+}
+
+int append(Arguments &args)
+{
+    std::vector<std::string> words;
+    while (!args.done()) {
+        const std::string &word = args.take();
+        if (args.isOption(word))
+            args.fail("unknown option " + word);
+        if (word != "--")
+            words.push_back(word);
+    }
+    if (words.empty() || words.size() > 2)
+        args.fail("append takes FROM and at most one INTO");
+    const std::string from = words[0];
+    const std::string into = orDefault(words.size() == 2 ? words[1] : "");
+    const size_t slash = into.rfind('/');
+    const std::string dir = slash == std::string::npos ? "." : slash == 0 ? "/" : into.substr(0, slash);
+    const std::string name = slash == std::string::npos ? into : into.substr(slash + 1);
+    std::error_code same;
+    if (std::filesystem::equivalent(from, into, same))
+        throw Failure{kRefused, "kaldex-tool: " + from + " and " + into + " are the same file"};
+
+    // The lock first, as the program takes it at "CONT": nobody saves INTO between the load and the save.
+    DatabaseLock lock = DatabaseLock::acquire(dir, name);
+    if (lock.state() == DatabaseLock::State::HeldElsewhere) {
+        std::string who;
+        if (lock.holder().pid > 0)
+            who = " (process " + std::to_string(lock.holder().pid) +
+                  (lock.holder().host.empty() ? "" : " on " + lock.holder().host) + ")";
+        throw Failure{kRefused, "kaldex-tool: " + into + " is open for changes in another KALDEX program" + who +
+                                    "; nothing written, try again when its search window is closed"};
+    }
+
+    auto source = load(from);
+    if (source->loadOverflow)
+        throw Failure{kRefused, "kaldex-tool: " + from + " holds more than " +
+                                    std::to_string(DocumentStore::kMaxDocuments) +
+                                    " documents; nothing written"};
+    {
+        struct stat info {};
+        if (::stat(into.c_str(), &info) != 0 && errno == ENOENT)
+            throw Failure{kFailed, "kaldex-tool: cannot read " + into + ": " + std::strerror(ENOENT) +
+                                       "; nothing written (to start a database from " + from + ", copy it)"};
+    }
+    auto store = load(into);
+    if (store->loadOverflow)
+        throw Failure{kRefused, "kaldex-tool: " + into + " holds more than " +
+                                    std::to_string(DocumentStore::kMaxDocuments) +
+                                    " documents, which a save would drop; nothing written"};
+
+    std::unordered_set<std::string> there;
+    for (int slot = 1; slot <= store->documentCount; ++slot)
+        there.insert(storedFields(store->record(slot)));
+    std::vector<int> added;
+    int skipped = 0;
+    for (int slot = 1; slot <= source->documentCount; ++slot) {
+        if (there.insert(storedFields(source->record(slot))).second)
+            added.push_back(slot);
+        else
+            ++skipped;
+    }
+    const int before = store->documentCount;
+    if (before + static_cast<int>(added.size()) > DocumentStore::kMaxDocuments)
+        throw Failure{kRefused, "kaldex-tool: " + into + " holds " + std::to_string(before) + " documents and " +
+                                    from + " adds " + std::to_string(added.size()) + ": more than " +
+                                    std::to_string(DocumentStore::kMaxDocuments) + "; nothing written"};
+    if (added.empty()) {
+        printLine("added 0 documents to " + into + ", skipped " + std::to_string(skipped) +
+                  " already there; nothing written");
+        return kDone;
+    }
+    for (int slot : added) {
+        DocumentRecord &record = store->record(++store->documentCount);
+        record = source->record(slot);
+        record.number = store->documentCount;
+    }
+    store->modified = 1;
+    const SaveResult saved = saveDatabaseAs(*store, dir, name, LocalDate::today());
+    if (!saved.ok()) {
+        std::string why;
+        switch (saved.status) {
+        case SaveStatus::Changed: why = "it changed while it was read"; break;
+        case SaveStatus::LockedElsewhere: why = "another KALDEX program holds it for changes"; break;
+        case SaveStatus::NotWritable: why = "it is write-protected"; break;
+        case SaveStatus::NotAFile: why = "it is not a plain file"; break;
+        case SaveStatus::TemporaryBlocked: why = saved.fileName + " is in the way (not a file)"; break;
+        case SaveStatus::NoBackupName: why = "all eleven backup names of the day are taken"; break;
+        default:
+            why = (saved.fileName.empty() ? std::string() : saved.fileName + ": ") +
+                  std::strerror(saved.errorNumber);
+            break;
+        }
+        throw Failure{kFailed, "kaldex-tool: " + into + " not saved: " + why + "; it is left as it was"};
+    }
+    printLine("added " + std::to_string(added.size()) + " documents to " + into + " (now " +
+              std::to_string(store->documentCount) + "), skipped " + std::to_string(skipped) +
+              " already there; the old file is kept as " + saved.backupName);
+    return kDone;
+}
+
 int run(int argc, char **argv)
 {
     std::vector<std::string> words(argv + 1, argv + argc);
@@ -494,6 +667,7 @@ int run(int argc, char **argv)
     static const Command commands[] = {
         {"check", check, kCheckHelp},     {"find", find, kFindHelp},          {"show", show, kShowHelp},
         {"report", report, kReportHelp}, {"export", exportDocuments, kExportHelp},
+        {"append", append, kAppendHelp},
     };
     for (const Command &c : commands) {
         if (command != c.name)

@@ -7,6 +7,7 @@
 #include "store/CodePage.h"
 
 #include <map>
+#include <fcntl.h>
 #include <random>
 #include <sys/stat.h>
 #include <unistd.h>
@@ -86,7 +87,7 @@ std::vector<Hostile> hostileFiles()
 {
     std::vector<Hostile> rows = {
         {"empty", [](auto &p) { file(p, ""); }, 0, false},
-        {"one byte", [](auto &p) { file(p, "$"); }, 0, false},
+        {"one byte", [](auto &p) { file(p, "$"); }, 0, true},  // not empty, no document: no database
         {"binary garbage",
          [](auto &p) {
              std::mt19937 random(7);
@@ -95,12 +96,23 @@ std::vector<Hostile> hostileFiles()
                  c = static_cast<char>(random());
              file(p, bytes);
          },
-         -1, false},
+         0, true},
         {"UTF-8 text", [](auto &p) { file(p, utf8FromCp1251(sample())); }, 48, false},
-        {"100 MB in one line", [](auto &p) { file(p, std::string(100u << 20, 'x')); }, 0, false},
-        {"no line ends at all", [](auto &p) { file(p, replaced(sample(), "\r\n", "")); }, 0, false},
+        {"100 MB in one line", [](auto &p) { file(p, std::string(100u << 20, 'x')); }, 0, true},
+        {"no line ends at all", [](auto &p) { file(p, replaced(sample(), "\r\n", "")); }, 0, true},
         {"bare LF line ends", [](auto &p) { file(p, replaced(sample(), "\r\n", "\n")); }, 48, false},
-        {"CR line ends", [](auto &p) { file(p, replaced(sample(), "\r\n", "\r")); }, 0, false},
+        {"CR line ends", [](auto &p) { file(p, replaced(sample(), "\r\n", "\r")); }, 0, true},
+        {"4 MB of zeros", [](auto &p) { file(p, std::string(4u << 20, '\0')); }, 0, true},
+        {"a text file (a password list)",
+         [](auto &p) { file(p, "root:x:0:0:root:/root:/bin/bash\nalice:x:1000:1000:Alice:/home/alice:/bin/sh\n"); }, 0,
+         true},
+        {"over the size bound (sparse, must not be read)",
+         [](auto &p) {
+             int fd = ::open(p.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0644);
+             ASSERT_EQ(::ftruncate(fd, kMaxDatabaseBytes + 1), 0);
+             ::close(fd);
+         },
+         0, true},
         {"no line end after the last line", [](auto &p) { file(p, sample().substr(0, sample().size() - 2)); }, 48,
          false},
         {"6000 records", [](auto &p) { file(p, records(6000)); }, DocumentStore::kMaxDocuments, true},

@@ -151,7 +151,8 @@ TEST(Backup, FailedWritesLeaveTheOldFileByteIdentical)
     EXPECT_FALSE(exists(dir.file(kTemporaryName)));
 
     // A directory the user may not write to. Root writes anywhere, so the
-    // child gives up its identity first.
+    // child gives up its identity first; the file itself it may write.
+    chmod(dir.file("ba0").c_str(), 0666);
     chmod(dir.path().c_str(), 0555);
     status = saveInChild(dir.path(), [] {
         if (geteuid() == 0 && (setgid(65534) != 0 || setuid(65534) != 0))
