@@ -14,7 +14,6 @@
 
 #include <algorithm>
 #include <cerrno>
-#include <cstring>
 #include <sys/stat.h>
 
 namespace kaldex::ui {
@@ -157,7 +156,7 @@ QString StartWindow::unreadText(int error)
     case EISDIR:
     case EINVAL: why = QStringLiteral("«ba0» в рабочей папке не является обычным файлом"); break;
     case EIO: why = QStringLiteral("ошибка ввода-вывода"); break;
-    default: why = QStringLiteral("ошибка системы (%1)").arg(QString::fromLocal8Bit(std::strerror(error))); break;
+    default: why = systemErrorText(error); break;
     }
     return QStringLiteral("Файл базы «ba0» не удалось прочитать: %1.\nПоиск откроется без документов; "
                           "сохранение в этот файл отключено, чтобы не заменить непрочитанные документы.")

@@ -13,6 +13,8 @@
 #include <QTextBrowser>
 #include <QVBoxLayout>
 
+#include <cerrno>
+
 #ifndef KALDEX_DATA_FROM_BIN
 #define KALDEX_DATA_FROM_BIN "../share/kaldex"  // the data folder from the program's folder
 #endif
@@ -122,11 +124,14 @@ HelpWindow *callHelp(QWidget *parent, const QString &fileName, int command, int 
     QFile file(path);
     std::string error;
     HelpFile help;
-    if (!file.open(QIODevice::ReadOnly) || !help.parse(file.readAll().toStdString(), &error)) {
+    errno = 0;
+    const bool opened = file.open(QIODevice::ReadOnly);
+    const int openError = errno;
+    if (!opened || !help.parse(file.readAll().toStdString(), &error)) {
         showMessage(parent, QStringLiteral("Help"),
                     QStringLiteral("Файл справки «%1» не найден или повреждён (%2).")
                         .arg(QDir::toNativeSeparators(path),
-                             error.empty() ? file.errorString() : QString::fromStdString(error)));
+                             !opened ? systemErrorText(openError) : QString::fromStdString(error)));
         return nullptr;
     }
     auto *window = new HelpWindow(std::move(help), parent);

@@ -43,6 +43,11 @@ const char *const kNotRtf = "Файл не похож на документ RTF:
 const char *const kTooDeep = "Файл повреждён: группы вложены глубже %1 уровней.";
 const char *const kLongWord = "Файл повреждён: управляющее слово длиннее %1 букв (позиция %2).";
 const char *const kCutEarly = "Файл повреждён: он обрывается, не дойдя до текста.";
+// Each paragraph costs the text control some hundreds of bytes: beyond this a
+// file of short lines would take gigabytes. The full pocket's report has some
+// 200,000.
+constexpr size_t kMaxParagraphs = 2000000;
+const char *const kTooManyParagraphs = "В файле больше %1 абзацев: редактор открывает файлы поменьше.";
 
 enum class Kw {
     Unknown,
@@ -359,6 +364,10 @@ bool Reader::read(QByteArrayView bytes, QString *error, const RtfProgress &progr
                 error->clear();
                 return false;
             }
+        }
+        if (paragraphs_.size() > kMaxParagraphs) {
+            *error = QString::fromUtf8(kTooManyParagraphs).arg(kMaxParagraphs);
+            return false;
         }
         const RtfToken token = tokenizer.next();
         if (token.type == RtfToken::End)

@@ -21,7 +21,6 @@
 
 #include <array>
 #include <cerrno>
-#include <cstring>
 
 namespace kaldex::ui {
 namespace {
@@ -68,7 +67,7 @@ QString reason(int error, const QString &folder = QStringLiteral("рабочую
     case EIO: return QStringLiteral("ошибка ввода-вывода");
     case ENOENT: return QStringLiteral("папки нет");
     case EEXIST: return QStringLiteral("файл с таким именем уже есть");
-    default: return QStringLiteral("ошибка системы (%1)").arg(QString::fromLocal8Bit(std::strerror(error)));
+    default: return systemErrorText(error);
     }
 }
 
