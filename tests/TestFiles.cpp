@@ -7,6 +7,7 @@
 #include <filesystem>
 #include <fstream>
 #include <iterator>
+#include <set>
 #include <stdexcept>
 
 namespace kaldex::test {
@@ -57,6 +58,30 @@ std::string dataFile(const std::string &name)
 std::string cp1251(const std::string &utf8)
 {
     return cp1251FromUtf8(utf8);
+}
+
+std::string threeDocuments() { return readBytes(dataFile("store/expected.ba0")); }
+
+std::string listing(const std::string &dir)
+{
+    std::set<std::string> names;
+    for (const auto &entry : std::filesystem::directory_iterator(dir))
+        names.insert(entry.path().filename());
+    std::string joined;
+    for (const std::string &name : names)
+        joined += name + " ";
+    return joined;
+}
+
+void addDocument(DocumentStore &store, const std::string &author)
+{
+    DocumentRecord &record = store.record(++store.documentCount);
+    record = DocumentRecord{};
+    record.number = store.documentCount;
+    record.authors[0] = author;
+    record.authorCount = 1;
+    store.storedThisSession[static_cast<size_t>(store.documentCount)] = true;
+    store.modified = 1;
 }
 
 std::unique_ptr<DocumentStore> queryStore()

@@ -33,6 +33,15 @@ std::string cp1251(const std::string &utf8);
 /** The nine documents of tests/data/search/query.ba0, loaded. */
 std::unique_ptr<DocumentStore> queryStore();
 
+/** The three documents of tests/data/store/expected.ba0, as bytes. */
+std::string threeDocuments();
+
+/** The names in a directory, sorted, each followed by a space. */
+std::string listing(const std::string &dir);
+
+/** What the entry window leaves after "Add" and "OK": a document by author, stored this session. */
+void addDocument(DocumentStore &store, const std::string &author);
+
 /** Every stored field of a record but fileLine, one per line, for comparing records. */
 std::string fields(const DocumentRecord &record);
 

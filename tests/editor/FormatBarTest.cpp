@@ -120,13 +120,6 @@ TEST(FormatBar, FontSizeTakesOnlyWhatFitsAndSaysSoOnce)
     EXPECT_EQ(editor.formatAt(3).fontPointSize(), 1637);
     EXPECT_EQ(messages.shown().size(), 2);
 
-    // A font name that is no list entry is left alone.
-    editor->fontNameBox->setEditText(QStringLiteral("No Such Font"));
-    editor->applyFontName(-1);
-    EXPECT_NE(editor.formatAt(3).fontFamilies().toStringList().value(0), QStringLiteral("No Such Font"));
-    editor->fontNameBox->setCurrentIndex(0);
-    editor->applyFontName(0);
-    EXPECT_EQ(editor.formatAt(3).fontFamilies().toStringList().value(0), editor->fontNameBox->itemText(0));
 }
 
 TEST(FormatBar, AlignmentIsOneChoiceAndBulletsToggle)

@@ -7,6 +7,8 @@
 #include <QTextCursor>
 #include <QTextList>
 
+#include <cstring>
+
 using namespace kaldex::ui;
 
 namespace {
@@ -73,17 +75,17 @@ QString paragraphs(const QTextDocument &document)
     return out;
 }
 
-QTextCharFormat chars(const QString &family, qreal points, bool bold = false, bool italic = false,
-                      bool underline = false)
+// style: any of "biu" for bold, italic, underline.
+QTextCharFormat chars(const QString &family, qreal points, const char *style = "")
 {
     QTextCharFormat f;
     if (!family.isEmpty())
         f.setFontFamilies({family});
     if (points > 0)
         f.setFontPointSize(points);
-    f.setFontWeight(bold ? QFont::Bold : QFont::Normal);
-    f.setFontItalic(italic);
-    f.setFontUnderline(underline);
+    f.setFontWeight(strchr(style, 'b') ? QFont::Bold : QFont::Normal);
+    f.setFontItalic(strchr(style, 'i'));
+    f.setFontUnderline(strchr(style, 'u'));
     return f;
 }
 
@@ -107,10 +109,10 @@ TEST(Rtf, RoundTripKeepsTextAndCharacterFormats)
     source.setDefaultFont(base);
     QTextCursor cursor(&source);
     cursor.insertText(QStringLiteral("Вязкость "), chars("Times New Roman", 12));
-    cursor.insertText(QStringLiteral("жирно"), chars("Times New Roman", 12, true));
-    cursor.insertText(QStringLiteral(" курсив"), chars("Times New Roman", 12, false, true));
-    cursor.insertText(QStringLiteral(" черта"), chars("Times New Roman", 12, false, false, true));
-    cursor.insertText(QStringLiteral(" всё сразу"), chars("Arial", 14.5, true, true, true));
+    cursor.insertText(QStringLiteral("жирно"), chars("Times New Roman", 12, "b"));
+    cursor.insertText(QStringLiteral(" курсив"), chars("Times New Roman", 12, "i"));
+    cursor.insertText(QStringLiteral(" черта"), chars("Times New Roman", 12, "u"));
+    cursor.insertText(QStringLiteral(" всё сразу"), chars("Arial", 14.5, "biu"));
     cursor.insertBlock();
     cursor.insertText(QStringLiteral("α-σ ") + kEmoji + QStringLiteral(" \\{x}\tтаб") + QChar(QChar::LineSeparator) +
                           QStringLiteral("строка") + QChar(0x00A0) + QStringLiteral("№ €"),
@@ -141,7 +143,7 @@ TEST(Rtf, RoundTripKeepsTextAndCharacterFormats)
     // Control characters are dropped without taking the space that ends a control word.
     QTextDocument controls;
     QTextCursor(&controls).insertText(QChar(0x7F) + QStringLiteral("f3") + QChar(0x01) + QChar(0x85) + "x",
-                                      chars("Arial", 8, true));
+                                      chars("Arial", 8, "b"));
     ASSERT_TRUE(readsBack(writeRtf(controls), target));
     EXPECT_EQ(blocks(target), QStringList({"f3x"}));
 }
@@ -209,13 +211,10 @@ TEST(Rtf, PeerReaderExtractsTheSameText)
                    QStringLiteral("</p><ul><li>Первый</li><li>Второй</li></ul><p>Ёлка\tи ёж</p>"));
 
     kaldex::test::TempDir dir;
-    const std::string path = dir.file("peer.rtf");
-    kaldex::test::writeBytes(path, writeRtf(source).toStdString());
-
-    // Its plain-text mode writes the low byte of each character, so Cyrillic is
-    // compared through its HTML mode, which writes character references.
+    kaldex::test::writeBytes(dir.file("peer.rtf"), writeRtf(source).toStdString());
+    // Its plain-text mode writes the low byte of each character; its HTML mode, character references.
     QProcess process;
-    process.start(unrtf, {QStringLiteral("--html"), QString::fromStdString(path)});
+    process.start(unrtf, {QStringLiteral("--html"), QString::fromStdString(dir.file("peer.rtf"))});
     ASSERT_TRUE(process.waitForFinished(20000));
     ASSERT_EQ(process.exitCode(), 0) << process.readAllStandardError().toStdString();
     QTextDocument seen;
@@ -227,7 +226,6 @@ TEST(Rtf, PeerReaderExtractsTheSameText)
 
 TEST(RtfReader, ReadsFilesWrittenByAnOfficeSuite)
 {
-    // A margin check of this file (72 points for one inch) went with the ruler's display fix.
     QTextDocument document;
     ASSERT_TRUE(readsBack(fixture("office-formatting.rtf"), document));
     EXPECT_EQ(blocks(document),
@@ -378,13 +376,6 @@ TEST(RtfReader, MalformedInputGivesAnErrorOrBestEffortNeverACrash)
         ASSERT_TRUE(readsBack(row.rtf, document));
         EXPECT_EQ(document.toPlainText(), QString::fromUtf8(row.text));
     }
-
-    // A file cut short gives the text up to the cut (cuts anywhere, random bytes: fuzz/RtfFuzz.cpp).
-    const QByteArray whole = fixture("office-formatting.rtf");
-    QTextDocument half;
-    ASSERT_TRUE(readsBack(whole.left(whole.indexOf("\\qr")), half));
-    EXPECT_EQ(blocks(half).mid(0, 2),
-              QStringList({"Перенос вязкость и теплопроводность газовых смесей; α-частицы.", "Заголовок по центру"}));
 }
 
 TEST(RtfReader, RecognisesRtfAndReadsPlainText)
@@ -420,9 +411,8 @@ TEST(RtfReader, LongListsReadInPartsAndSaveAsOneListProgressCanStop)
     for (int i = 0; i < 1100; ++i)
         rtf += "\\pard\\ls2 {\\f" + QByteArray::number(i % 2) + " n" + QByteArray::number(i) + "}\\par ";
     rtf += "}";
-    QTextDocument document;
-    QString error;
-    ASSERT_TRUE(readRtf(rtf, document, &error));
+    QTextDocument document, again;
+    ASSERT_TRUE(readsBack(rtf, document));
     ASSERT_EQ(document.blockCount(), 1250);
     for (int i : {0, 149, 150, 1249}) {
         ASSERT_NE(blockAt(document, i).textList(), nullptr) << i;
@@ -436,12 +426,11 @@ TEST(RtfReader, LongListsReadInPartsAndSaveAsOneListProgressCanStop)
     const QByteArray saved = writeRtf(document);
     EXPECT_EQ(saved.count("\\listoverride\\"), 2);
     EXPECT_TRUE(saved.contains("{\\listtext 1100.\\tab}"));
-    QTextDocument again;
-    ASSERT_TRUE(readRtf(saved, again, &error));
+    ASSERT_TRUE(readsBack(saved, again));
     EXPECT_EQ(blocks(again), blocks(document));
 
     // Progress that says stop: false, with no message.
-    error = QStringLiteral("x");
+    QString error = QStringLiteral("x");
     EXPECT_FALSE(readRtf("{\\rtf1 " + QByteArray("x\\par ").repeated(5000) + "}", again, &error,
                          [](int) { return false; }));
     EXPECT_TRUE(error.isEmpty());

@@ -1,5 +1,5 @@
 // Where the editor draws text against its ruler, and what the user meets in
-// the editor in the first hour: keys, hints, the margin, messages.
+// the editor in the first hour: keys, hints, the margin.
 #include "WindowTesting.h"
 #include "app/Dialogs.h"
 #include "app/Messages.h"
@@ -10,13 +10,9 @@
 
 #include <QAbstractTextDocumentLayout>
 #include <QMenu>
-#include <QMenuBar>
 #include <QStatusBar>
-#include <QTextBlock>
 #include <QTextLayout>
 #include <QTextList>
-
-#include <fstream>
 
 using namespace kaldex;
 using namespace kaldex::ui;
@@ -47,10 +43,9 @@ struct Shown {
     void open(const QByteArray &rtf, bool readOnly = false)
     {
         test::TempDir dir;
-        const std::string name = dir.path() + "/opened.rtf";
-        std::ofstream(name, std::ios::binary) << rtf.toStdString();
+        test::writeBytes(dir.file("opened.rtf"), rtf.toStdString());
         DialogHook dialogs;
-        dialogs.openName = QString::fromStdString(name);
+        dialogs.openName = QString::fromStdString(dir.file("opened.rtf"));
         dialogs.openReadOnly = readOnly;
         editor.openFile();
     }
@@ -90,7 +85,6 @@ TEST(Ruler, TextStandsWhereItsMarkerStands)
     EXPECT_FALSE(s.editor.draggingMarker);
     EXPECT_NEAR(s.drawnX(0) - plain, 40, 1);
     EXPECT_NEAR(s.tipX(s.editor.firstIndentMarker) - markerBefore, 40, 1);
-    EXPECT_NEAR(s.drawnX(0) - plain, s.tipX(s.editor.firstIndentMarker) - markerBefore, 1);
     EXPECT_TRUE(writeRtf(*s.editor.textEdit->document()).contains("\\fi600\\li0"));
 
     // Dragged far past the left end, it stays on the ruler and the text in the text area.
@@ -124,8 +118,8 @@ TEST(Ruler, BulletedParagraphsShowAndKeepTheirIndents)
     QTextDocument back;
     ASSERT_TRUE(readRtf(rtf, back, nullptr));
     EXPECT_NE(back.firstBlock().textList(), nullptr);
-    EXPECT_NEAR(back.firstBlock().blockFormat().leftMargin(), block.blockFormat().leftMargin(), 0.1);
-    EXPECT_NEAR(back.firstBlock().blockFormat().textIndent(), block.blockFormat().textIndent(), 0.1);
+    for (auto margin : {&QTextBlockFormat::leftMargin, &QTextBlockFormat::textIndent})
+        EXPECT_NEAR((back.firstBlock().blockFormat().*margin)(), (block.blockFormat().*margin)(), 0.1);
 }
 
 TEST(Ruler, TheBarFollowsOpenNewAndUndo)
@@ -158,7 +152,6 @@ TEST(Ruler, TheBarFollowsOpenNewAndUndo)
 TEST(EditorKeys, DeleteNeverClosesAndTheLookIsRight)
 {
     Shown s;
-    MessageHook messages;
     s.open(kIndented, true);
     QTest::keyClick(s.editor.textEdit, Qt::Key_Delete);
     s.editor.fileMenu->popup(QPoint());
@@ -176,12 +169,4 @@ TEST(EditorKeys, DeleteNeverClosesAndTheLookIsRight)
     const QImage picture = s.editor.textEdit->grab().toImage();
     EXPECT_EQ(picture.pixelColor(4, picture.height() / 2), QColor(Qt::white));
     EXPECT_LE(s.editor.captionButton->sizeHint().width(), s.editor.captionButton->width());
-
-    // A failed save says what failed in Russian.
-    DialogHook dialogs;
-    dialogs.saveName = QStringLiteral("/nonexistent-folder/report.rtf");
-    s.editor.saveAs();
-    ASSERT_EQ(messages.shown().size(), 1);
-    EXPECT_EQ(messages.shown()[0],
-              QStringLiteral("Не удалось сохранить файл «/nonexistent-folder/report.rtf»: файл или папка не найдены."));
 }

@@ -71,15 +71,3 @@ TEST(SearchWindow, TabWalksTheControlsInTheLayoutsOrder)
                              "CheckBox11 CheckBox12 ListBox4 CheckBox13 CheckBox14 CheckBox15 CheckBox16 Button9 "
                              "Edit7 Edit8 Edit9 Edit10 Button2 ListBox2 Button4 Edit11 ListBox1"));
 }
-
-TEST(SearchWindow, ClearEmptiesThePocketCount)
-{
-    DocumentStore store;
-    store.pocketCount = 2;
-    store.pocket[1] = store.pocket[2] = 7;
-    SearchWindow search(store);
-    search.clearButton->click();
-    EXPECT_EQ(store.pocketCount, 0);
-    EXPECT_EQ(search.pocketCountField->text(), QStringLiteral("0"));
-    EXPECT_EQ(store.pocket[1], 7);  // entries stay; later additions overwrite them
-}

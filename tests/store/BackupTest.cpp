@@ -121,17 +121,6 @@ TEST(Backup, RefusalsLeaveTheOldFileAsItWas)
     EXPECT_EQ(readBytes(s.dir.file("b61226_0")), "taken");
     EXPECT_FALSE(exists(s.dir.file(kTemporaryName)));
     EXPECT_EQ(s.save({7, 12, 2026}).backupName, "b71226_0");  // the next day has names free again
-
-    // A file the store could not hold whole is never saved over.
-    writeBytes(s.dir.file("ba0"), kOldBytes);
-    s.store.loadOverflow = true;
-    EXPECT_EQ(s.save({8, 12, 2026}).status, SaveStatus::Overflow);
-    EXPECT_EQ(s.ba0(), kOldBytes);
-
-    Saving folder("new\n", false);
-    mkdir(folder.dir.file("ba0").c_str(), 0755);
-    EXPECT_EQ(folder.save().status, SaveStatus::NotAFile);
-    EXPECT_FALSE(exists(folder.dir.file(kTemporaryName)));
 }
 
 TEST(Backup, FailedWritesLeaveTheOldFileByteIdentical)

@@ -1,7 +1,6 @@
 #include "ToolRun.h"
 
 #include "TestFiles.h"
-#include "store/DatabaseWriter.h"
 
 #include <gtest/gtest.h>
 
@@ -88,35 +87,6 @@ TEST(ToolShowReport, RtfIsWrittenWholeAndNeverOverTheDatabase)
     EXPECT_EQ(runTool({"report", "99", "--rtf", "late.rtf"}, dir.path()).status, 1);
     EXPECT_FALSE(exists(dir.file("late.rtf"))) << "nothing written for a failed report";
     EXPECT_EQ(readBytes(dir.file("ba0")), readBytes(kQuery));
-}
-
-TEST(ToolExport, CsvRoundTrips)
-{
-    // A document whose fields need quoting, beside the fixture's own.
-    auto store = queryStore();
-    DocumentRecord &odd = store->record(++store->documentCount);
-    odd = store->record(1);
-    odd.authors[0] = cp1251("Smith, \"Jr\"");
-    odd.citation = cp1251("Первая, строка\n\"вторая\"\n");
-    odd.notes = "a\rb\n";
-    TempDir dir;
-    writeBytes(dir.file("db"), formatDatabase(*store));
-
-    ToolRun run = runTool({"export", "--csv", dir.file("db")});
-    ASSERT_EQ(run.status, 0) << run.err;
-    EXPECT_EQ(occurrences(run.out, "\r\n"), 11u);  // a header and ten rows; line feeds inside quotes stay
-    EXPECT_EQ(run.out.substr(0, run.out.find("\r\n")),
-              "number,author1,author2,author3,substance1,substance2,substance3,substance4,substance5,pair11,pair12,"
-              "pair22,pair13,pair23,pair33,pair14,pair24,pair34,pair44,pair15,pair25,pair35,pair45,pair55,year,"
-              "upperYear,lowerYear,wantedNumber,Oth,Vis,Con,Tdi,Dif,Pot,Vir,Bea,Spe,The,Exp,authorCount,"
-              "substanceCount,citationLines,abstractLines,notesLines,provenanceLines,fileLine,citation,abstract,notes,"
-              "provenance");
-    EXPECT_NE(run.out.find("\r\n1,Kestin,Ro,Wakeham,Ar,Kr,,,,0,1,0,0,0,0,0,0,0,0,0,0,0,0,0,1972,0,0,0,0,1,0,0,0,0,0,0,"
-                           "0,0,1,3,2,2,1,2,1,5,\"Kestin J., Ro S.T., Wakeham W.A. Viscosity of the noble gases\n\","),
-              std::string::npos);
-    EXPECT_NE(run.out.find("\r\n10,\"Smith, \"\"Jr\"\"\","), std::string::npos);
-    EXPECT_NE(run.out.find(",\"Первая, строка\n\"\"вторая\"\"\n\","), std::string::npos);
-    EXPECT_NE(run.out.find(",\"a\rb\n\","), std::string::npos);
 }
 
 TEST(ToolUsage, WrongUseExitsTwo)
