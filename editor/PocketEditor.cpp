@@ -300,6 +300,8 @@ void PocketEditor::adoptDocument(QTextDocument *document)
     document->setParent(textEdit);
     document->setIndentWidth(kListLevelPixels);
     textEdit->setDocument(document);  // deletes the old one, a child of the editor too
+    // A fresh caret: the control would carry the old text's typing format over.
+    textEdit->setTextCursor(QTextCursor(document));
     // Undo, redo and format changes move no caret: the bar follows the document itself.
     connect(document, &QTextDocument::contentsChanged, this, &PocketEditor::syncToolbar);
     syncToolbar();
