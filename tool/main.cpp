@@ -392,7 +392,8 @@ void requireDocument(const DocumentStore &store, long slot, const std::string &p
                                     std::to_string(store.documentCount) + ")"};
 }
 
-int show(Arguments &args)
+// The rest of the arguments, none of which may be an option.
+std::vector<std::string> plainWords(Arguments &args)
 {
     std::vector<std::string> words;
     while (!args.done()) {
@@ -402,6 +403,12 @@ int show(Arguments &args)
         if (word != "--")
             words.push_back(word);
     }
+    return words;
+}
+
+int show(Arguments &args)
+{
+    std::vector<std::string> words = plainWords(args);
     long slot = 0;
     if (words.empty() || words.size() > 2)
         args.fail("show takes N and at most one FILE");
@@ -549,14 +556,7 @@ std::string storedFields(const DocumentRecord &record)
 
 int append(Arguments &args)
 {
-    std::vector<std::string> words;
-    while (!args.done()) {
-        const std::string &word = args.take();
-        if (args.isOption(word))
-            args.fail("unknown option " + word);
-        if (word != "--")
-            words.push_back(word);
-    }
+    std::vector<std::string> words = plainWords(args);
     if (words.empty() || words.size() > 2)
         args.fail("append takes FROM and at most one INTO");
     const std::string from = words[0];
