@@ -38,8 +38,7 @@ TEST(EntryWindow, CarriesTheLayoutsPlacesAndTabOrder)
         SCOPED_TRACE(p.name);
         EXPECT_EQ(p.widget->objectName(), QString::fromLatin1(p.name));
         EXPECT_EQ(p.rect.width() ? p.widget->geometry() : QRect(p.widget->pos(), QSize(0, 0)), p.rect);
-        auto *button = qobject_cast<QAbstractButton *>(p.widget);
-        EXPECT_EQ(button ? button->text() : QString(), QString::fromUtf8(p.text));
+        EXPECT_EQ(p.widget->property("text").toString(), QString::fromUtf8(p.text));
     }
 
     const QString order = test::tabOrder(&entry, entry.author2Field, 47);
