@@ -16,8 +16,8 @@ QString findWith(SearchWindow &search, const std::function<void(SearchWindow &)>
 {
     for (QCheckBox *box : search.findChildren<QCheckBox *>())
         box->setChecked(false);
-    for (QLineEdit *edit : {search.authorPrefixField, search.upperYearField, search.lowerYearField, search.firstSubstanceField, search.secondSubstanceField, search.numberField,
-                            search.textFragmentField})
+    for (QLineEdit *edit : {search.authorPrefixField, search.upperYearField, search.lowerYearField, search.numberField,
+                            search.firstSubstanceField, search.secondSubstanceField, search.textFragmentField})
         edit->clear();
     criteria(search);
     QString shown;
