@@ -50,15 +50,9 @@ bool exists(const std::string &path)
     return std::filesystem::exists(std::filesystem::symlink_status(path, ignored));
 }
 
-std::string dataFile(const std::string &name)
-{
-    return std::string(KALDEX_TEST_DATA) + "/" + name;
-}
+std::string dataFile(const std::string &name) { return std::string(KALDEX_TEST_DATA) + "/" + name; }
 
-std::string cp1251(const std::string &utf8)
-{
-    return cp1251FromUtf8(utf8);
-}
+std::string cp1251(const std::string &utf8) { return cp1251FromUtf8(utf8); }
 
 std::string threeDocuments() { return readBytes(dataFile("store/expected.ba0")); }
 

@@ -6,7 +6,7 @@
 #include "search/SearchWindow.h"
 #include "store/CodePage.h"
 
-#include <map>
+#include <algorithm>
 #include <fcntl.h>
 #include <random>
 #include <sys/stat.h>
@@ -25,8 +25,6 @@ struct Hostile {
     bool message;  // a message must be shown (and a save refused)
 };
 
-void file(const std::string &path, const std::string &bytes) { test::writeBytes(path, bytes); }
-
 std::string sample() { return test::readBytes(KALDEX_SOURCE_DIR "/sample/ba0"); }
 
 std::string replaced(std::string text, const std::string &from, const std::string &to)
@@ -38,55 +36,48 @@ std::string replaced(std::string text, const std::string &from, const std::strin
 
 std::string records(int count)
 {
-    std::string out, three = test::readBytes(test::dataFile("store/expected.ba0"));
-    for (; count >= 3; count -= 3)
+    std::string out;
+    for (const std::string three = test::threeDocuments(); count >= 3; count -= 3)
         out += three;
     return out;
 }
 
-// The fixture's three records with the third cut inside section k: the file
-// ends after the marker of section k-1 and half of the next line.
+// The three documents with the third cut inside section k: the file ends after
+// the marker of section k-1 and half of the next line.
 std::string cutInSection(int k)
 {
-    std::string bytes = test::readBytes(test::dataFile("store/expected.ba0"));
-    size_t start = bytes.find("$@$\r\n", bytes.find("$@$\r\n") + 1) + 5;
-    size_t at = start;
-    for (int markers = 0; markers < k;) {
-        size_t end = bytes.find("\r\n", at) + 2;
-        if (bytes[at] == '$')
-            ++markers;
-        at = end;
-    }
-    size_t next = bytes.find("\r\n", at) - at;
-    return bytes.substr(0, at + next / 2);
+    const std::string bytes = test::threeDocuments();
+    size_t at = bytes.find("$@$\r\n", bytes.find("$@$\r\n") + 1) + 5;
+    for (int markers = 0; markers < k; at = bytes.find("\r\n", at) + 2)
+        markers += bytes[at] == '$';
+    return bytes.substr(0, at + (bytes.find("\r\n", at) - at) / 2);
 }
 
-// 4999 whole records, then what cutInSection(k) leaves of a third: only a
-// record the loader would count (k = 9) has no room.
+// 4999 whole documents, then what cutInSection(k) leaves of a third: only a
+// document the loader would count (k = 9) has no room.
 std::string fullThen(int k)
 {
     const std::string cut = cutInSection(k);
-    const size_t two = cut.find("$@$\r\n", cut.find("$@$\r\n") + 1) + 5;
-    return records(4995) + cut.substr(0, two) + cut;
+    return records(4995) + cut.substr(0, cut.find("$@$\r\n", cut.find("$@$\r\n") + 1) + 5) + cut;
 }
 
-std::map<std::string, std::string> snapshot(const std::string &dir)
+// Name, mode, size and time of every entry: any write shows.
+std::string snapshot(const std::string &dir)
 {
-    std::map<std::string, std::string> files;
+    std::string out;
     for (const auto &entry : fs::directory_iterator(dir)) {
-        struct stat info {};
-        ::lstat(entry.path().c_str(), &info);
-        files[entry.path().filename()] = std::to_string(info.st_mode) + "/" + std::to_string(info.st_size) + "/" +
-                                         std::to_string(info.st_mtim.tv_sec) + "." +
-                                         std::to_string(info.st_mtim.tv_nsec);
+        struct stat s {};
+        ::lstat(entry.path().c_str(), &s);
+        out += entry.path().filename().string() + " " + std::to_string(s.st_mode) + "/" + std::to_string(s.st_size) +
+               "/" + std::to_string(s.st_mtim.tv_sec) + "." + std::to_string(s.st_mtim.tv_nsec) + "\n";
     }
-    return files;
+    return out;
 }
 
 // A row whose file is these bytes.
 Hostile bytes(std::string name, std::function<std::string()> make, int documents, bool message)
 {
-    return {std::move(name), [make](const std::string &p) { file(p, make()); }, documents, message};
+    return {std::move(name), [make](const std::string &p) { test::writeBytes(p, make()); }, documents, message};
 }
 
 std::vector<Hostile> hostileFiles()
@@ -97,10 +88,8 @@ std::vector<Hostile> hostileFiles()
         bytes("blank lines only (an empty database)", [] { return "\r\n  \r\n"; }, 0, false),
         bytes("one byte", [] { return "$"; }, 0, true),  // not empty, no document: no database
         bytes("binary garbage", [] {
-            std::mt19937 random(7);
             std::string out(1 << 20, '\0');
-            for (char &c : out)
-                c = static_cast<char>(random());
+            std::generate(out.begin(), out.end(), std::mt19937(7));
             return out;
         }, 0, true),
         bytes("UTF-8 text", [] { return utf8FromCp1251(sample()); }, 48, false),
@@ -130,7 +119,7 @@ std::vector<Hostile> hostileFiles()
         rows.push_back(bytes("cut in section " + std::to_string(k), [k] { return cutInSection(k); }, k < 9 ? 2 : 3, false));
     if (::geteuid() != 0)  // root reads any file
         rows.push_back({"no read permission", [](auto &p) {
-                            file(p, sample());
+                            test::writeBytes(p, sample());
                             fs::permissions(p, fs::perms::none);
                         }, 0, true});
     return rows;

@@ -24,10 +24,7 @@ std::unique_ptr<DocumentStore> pocketOf(std::initializer_list<int> entries)
 }
 
 // The caption: the file part of the name, " - " and the program file's name without its extension.
-QString title(const char *file)
-{
-    return QString::fromUtf8(file) + QStringLiteral(" - kaldex_ui_tests");
-}
+QString title(const char *file) { return QString::fromUtf8(file) + QStringLiteral(" - kaldex_ui_tests"); }
 
 // The slots of the report's blocks, from their "Номер документа= N" lines, in order.
 QString blockNumbers(const QTextEdit *text)
@@ -45,8 +42,7 @@ TEST(EditorWindow, OpensWithTheReportOfThePocket)
 {
     auto store = pocketOf({5, 2, 5});
     PocketEditor editor(*store);
-    EXPECT_EQ(editor.currentFile, QStringLiteral("Untitled"));
-    EXPECT_EQ(editor.windowTitle(), title("Untitled"));
+    EXPECT_EQ(editor.currentFile + "|" + editor.windowTitle(), "Untitled|" + title("Untitled"));
     // The report's text line for line is tests/data/editor/report.txt (PocketReport tests).
     EXPECT_EQ(editor.textEdit->document()->firstBlock().text(), QStringLiteral("$$                              KALDEX"));
     EXPECT_EQ(blockNumbers(editor.textEdit), QStringLiteral("5 2 5"));
@@ -61,8 +57,7 @@ TEST(EditorWindow, OpensWithTheReportOfThePocket)
 
     auto empty = pocketOf({});
     PocketEditor nothing(*empty);
-    EXPECT_EQ(nothing.textEdit->document()->blockCount(), 1);
-    EXPECT_EQ(nothing.textEdit->toPlainText(), QString());
+    EXPECT_EQ(nothing.textEdit->document()->blockCount() + nothing.textEdit->toPlainText().size(), 1);
     // "View " in the search window opens it on the pocket: tests/e2e/run-e2e.
 }
 
@@ -117,16 +112,13 @@ TEST(EditorWindow, TheSavePromptsThreeAnswers)
     editor.show();
     editor.textEdit->insertPlainText(QStringLiteral("x"));
 
-    messages.setNextAnswer(Answer::Cancel);
-    editor.newFile();
-    EXPECT_FALSE(editor.textEdit->toPlainText().isEmpty());
-    EXPECT_EQ(messages.shown().last(), QStringLiteral("Save Changes?"));
-
-    messages.setNextAnswer(Answer::Yes);  // saves, and New does not go on
-    editor.newFile();
-    EXPECT_TRUE(test::exists(dir.file("kept.rtf")));
-    EXPECT_FALSE(editor.textEdit->toPlainText().isEmpty());
-    EXPECT_FALSE(editor.textEdit->document()->isModified());
+    for (Answer answer : {Answer::Cancel, Answer::Yes}) {  // Yes saves, and New does not go on
+        messages.setNextAnswer(answer);
+        editor.newFile();
+        EXPECT_FALSE(editor.textEdit->toPlainText().isEmpty());
+        EXPECT_EQ(messages.shown().last(), QStringLiteral("Save Changes?"));
+    }
+    EXPECT_TRUE(test::exists(dir.file("kept.rtf")) && !editor.textEdit->document()->isModified());
     editor.newFile();  // nothing to ask now
     EXPECT_TRUE(editor.textEdit->toPlainText().isEmpty());
     EXPECT_EQ(editor.currentFile, QStringLiteral("Untitled"));
@@ -163,8 +155,7 @@ TEST(EditorWindow, OpenReadsRichAndPlainTextAndKeepsReadOnly)
     dialogs.openReadOnly = true;
     editor.openFile();
     EXPECT_EQ(editor.textEdit->toPlainText(), QStringLiteral("Вязкость\nвторая строка"));
-    EXPECT_TRUE(editor.textEdit->isReadOnly());
-    EXPECT_EQ(editor.windowTitle(), title("utf8.txt"));
+    EXPECT_TRUE(editor.textEdit->isReadOnly() && editor.windowTitle() == title("utf8.txt"));
     editor.newFile();
     EXPECT_TRUE(editor.textEdit->isReadOnly());  // until the next Open
 
@@ -173,9 +164,8 @@ TEST(EditorWindow, OpenReadsRichAndPlainTextAndKeepsReadOnly)
     dialogs.openReadOnly = false;
     editor.openFile();
     EXPECT_EQ(editor.textEdit->toPlainText(), QStringLiteral("Теплопроводность"));
-    EXPECT_FALSE(editor.textEdit->isReadOnly());
     // The opened file is where editing starts: undo does not bring back what was there before.
-    EXPECT_FALSE(editor.textEdit->document()->isUndoAvailable());
+    EXPECT_FALSE(editor.textEdit->isReadOnly() || editor.textEdit->document()->isUndoAvailable());
     EXPECT_EQ(editor.textEdit->document()->documentMargin(), 0);
     editor.textEdit->textCursor().insertText(QStringLiteral("x"));
     EXPECT_TRUE(editor.textEdit->document()->isModified());
@@ -225,8 +215,7 @@ TEST(EditorWindow, AFullPocketShowsAtOnceAndItsTextFollows)
     for (int entry = 1; entry <= store->pocketCount; ++entry)
         store->pocket[static_cast<size_t>(entry)] = 1 + entry % 9;
     PocketEditor editor(*store);
-    EXPECT_TRUE(editor.filling());
-    EXPECT_TRUE(editor.textEdit->isReadOnly());  // nothing typed meanwhile can be lost
+    EXPECT_TRUE(editor.filling() && editor.textEdit->isReadOnly());  // nothing typed meanwhile can be lost
     editor.show();
     editor.waitForReport();
     EXPECT_FALSE(editor.filling() || editor.textEdit->isReadOnly() || editor.textEdit->document()->isModified());

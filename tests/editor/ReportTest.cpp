@@ -33,19 +33,14 @@ std::unique_ptr<DocumentStore> twoDocuments()
     return store;
 }
 
-std::string text(const DocumentStore &store)
-{
-    return utf8FromCp1251(reportText(buildReport(store)));
-}
+std::string text(const DocumentStore &store) { return utf8FromCp1251(reportText(buildReport(store))); }
 
 }  // namespace
 
 TEST(PocketReport, BlocksInPocketOrderLineForLine)
 {
     auto store = twoDocuments();
-    store->pocketCount = 3;
-    store->pocket[1] = store->pocket[3] = 2;
-    store->pocket[2] = 1;
+    store->pocketCount = 3, store->pocket[1] = store->pocket[3] = 2, store->pocket[2] = 1;
     const std::string expected = test::readBytes(test::dataFile("editor/report.txt"));
     EXPECT_EQ(text(*store), expected);
     EXPECT_EQ(text(*store), expected);  // a second "View " builds the same text
@@ -60,13 +55,9 @@ TEST(PocketReport, BlocksInPocketOrderLineForLine)
 TEST(PocketReport, NameRowsAndLineCountsBelowOne)
 {
     auto store = twoDocuments();
-    store->pocketCount = 1;
-    store->pocket[1] = 1;
+    store->pocketCount = 1, store->pocket[1] = 1;
     DocumentRecord &d = store->record(1);
-
-    d.authorCount = 2;
-    d.substanceCount = 5;
-    d.substances = {"He", "Ne", "Ar", "Kr", "Xe"};
+    d.authorCount = 2, d.substanceCount = 5, d.substances = {"He", "Ne", "Ar", "Kr", "Xe"};
     std::vector<std::string> lines = buildReport(*store);
     EXPECT_EQ(utf8FromCp1251(lines[8]), " Kestin, Ro\n");
     EXPECT_EQ(utf8FromCp1251(lines[12]),
@@ -78,11 +69,8 @@ TEST(PocketReport, NameRowsAndLineCountsBelowOne)
     DocumentRecord shown = d;
     shown.abstractLines = shown.notesLines = shown.provenanceLines = 1;
     store->record(2) = shown;
-    d.abstractLines = 0;
-    d.notesLines = -4;
-    d.provenanceLines = 1;
-    store->pocketCount = 2;
-    store->pocket[2] = 2;
+    d.abstractLines = 0, d.notesLines = -4, d.provenanceLines = 1;
+    store->pocketCount = 2, store->pocket[2] = 2;
     auto blocks = [&] {
         lines = buildReport(*store);
         const auto half = static_cast<long>(lines.size() / 2);
@@ -92,15 +80,12 @@ TEST(PocketReport, NameRowsAndLineCountsBelowOne)
     auto [block, same] = blocks();
     ASSERT_EQ(block.size(), same.size());
     for (size_t i = 0; i < block.size(); ++i)
-        if (i != 1 && i != block.size() - 3)  // the slot number differs
-            EXPECT_EQ(block[i], same[i]) << i;
+        EXPECT_TRUE(i == 1 || i == block.size() - 3 || block[i] == same[i]) << i;  // the slot number differs
     EXPECT_EQ(utf8FromCp1251(lines[19]), " Реферат А\n\n");
 
     d.provenanceLines = 0;
     lines = buildReport(*store);
-    const size_t provenance = 25;
-    EXPECT_EQ(utf8FromCp1251(lines[provenance]), " Отдел\n\n");
-    EXPECT_EQ(utf8FromCp1251(lines[provenance + 1]), " Конец документа 1\n");
+    EXPECT_EQ(utf8FromCp1251(lines[25] + lines[26]), " Отдел\n\n Конец документа 1\n");
 
     // A count far beyond the text adds no lines beyond the text's own.
     d.provenanceLines = d.abstractLines = 30000000;

@@ -149,15 +149,11 @@ TEST(Ruler, TheBarFollowsOpenNewAndUndo)
     EXPECT_EQ(s.editor.firstIndentMarker->x(), 2);
 }
 
-TEST(EditorKeys, DeleteNeverClosesAndTheLookIsRight)
+// Delete never closing the editor: tests/e2e/run-e2e.
+TEST(EditorKeys, TheLookIsRight)
 {
     Shown s;
     s.open(kIndented, true);
-    QTest::keyClick(s.editor.textEdit, Qt::Key_Delete);
-    s.editor.fileMenu->popup(QPoint());
-    QTest::keyClick(s.editor.fileMenu, Qt::Key_Escape);
-    QTest::keyClick(&s.editor, Qt::Key_Delete);
-    EXPECT_TRUE(s.editor.isVisible());
     EXPECT_EQ(s.editor.exitAction->text(), QStringLiteral("E&xit\tDelete"));
 
     // The format buttons' hints reach the status bar, as the menus' do.

@@ -38,9 +38,7 @@ TEST(EntryWindow, CarriesTheLayoutsPlacesAndTabOrder)
         SCOPED_TRACE(p.name);
         EXPECT_EQ(p.widget->objectName(), QString::fromLatin1(p.name));
         EXPECT_EQ(p.rect.width() ? p.widget->geometry() : QRect(p.widget->pos(), QSize(0, 0)), p.rect);
-        if (auto *button = qobject_cast<QAbstractButton *>(p.widget)) {
-            EXPECT_EQ(button->text(), QString::fromUtf8(p.text));
-        }
+        EXPECT_EQ(p.widget->property("text").toString(), QString::fromUtf8(p.text));
     }
 
     const QString order = test::tabOrder(&entry, entry.author2Field, 47);
@@ -84,8 +82,7 @@ TEST(EntryWindow, AddModeTakesTheNextSlotAndStoresAnEmptyForm)
         entry.reject();
     }
     EXPECT_EQ(store->documentCount, 11);
-    EXPECT_EQ(store->record(11).number, 11);
-    EXPECT_EQ(store->record(11).authors[0], "");
+    EXPECT_EQ(std::to_string(store->record(11).number) + store->record(11).authors[0], "11");
     EXPECT_EQ(store->modified, 0);
 }
 
@@ -110,25 +107,17 @@ TEST(EntryWindow, OkStoresCountsByTheLastFilledFieldAndTextsAsShown)
     entry.okButton->click();
 
     const DocumentRecord &r = store->record(10);
-    EXPECT_EQ(r.authorCount, 2);
-    EXPECT_EQ(r.authors[1], "Kestin");
-    EXPECT_EQ(r.substanceCount, 2);
-    EXPECT_EQ(r.substances[1], cp1251("Кр"));
-    EXPECT_EQ(r.year, 1972);
-    EXPECT_EQ(r.categoryFlags[Vis], 1);
-    EXPECT_EQ(r.pairFlags[pairIndex(1, 2)], 1);
+    EXPECT_EQ(std::vector<int>({r.authorCount, r.substanceCount, r.year, r.categoryFlags[Vis], r.pairFlags[pairIndex(1, 2)]}),
+              std::vector<int>({2, 2, 1972, 1, 1}));
+    EXPECT_EQ(r.authors[1] + "/" + r.substances[1], cp1251("Kestin/Кр"));
     EXPECT_EQ(r.citation, cp1251("Первая строка\nвторая\nтретья\n"));
     EXPECT_EQ(r.citationLines, 4);
 
     // A paragraph wider than the editor is stored as the lines it shows.
     EXPECT_GT(r.abstractLines, 2);
-    std::string joined = r.abstract;
-    joined.erase(std::remove(joined.begin(), joined.end(), '\n'), joined.end());
-    joined.erase(std::remove(joined.begin(), joined.end(), ' '), joined.end());
-    std::string words;
-    for (int i = 0; i < 60; ++i)
-        words += cp1251("слово");
-    EXPECT_EQ(joined, words);
+    std::string joined;
+    std::copy_if(r.abstract.begin(), r.abstract.end(), std::back_inserter(joined), [](char c) { return c != '\n' && c != ' '; });
+    EXPECT_EQ(joined, cp1251(QStringLiteral("слово").repeated(60).toStdString()));
 
     EXPECT_EQ(r.notesLines, 31);  // no line is dropped
     EXPECT_NE(r.notes.find("line 30\n"), std::string::npos);
@@ -144,8 +133,7 @@ TEST(EntryWindow, ChangeModeShowsTheDocumentAndOkKeepsIt)
         EXPECT_EQ(store->documentCount, 9);
         EXPECT_EQ(entry.slotList->item(0)->text(), QStringLiteral("5"));
         EXPECT_EQ(entry.author1Field->text() + entry.substance3Field->text() + entry.yearField->text(), "VogelAr1984");
-        EXPECT_TRUE(entry.categoryBoxes[Con]->isChecked());
-        EXPECT_TRUE(entry.pairBoxes[pairIndex(1, 3)]->isChecked());
+        EXPECT_TRUE(entry.categoryBoxes[Con]->isChecked() && entry.pairBoxes[pairIndex(1, 3)]->isChecked());
         EXPECT_FALSE(entry.pairBoxes[pairIndex(1, 2)]->isChecked());
         EXPECT_EQ(entry.notesText->toPlainText(),
                   QStringLiteral("Прецизионные измерения вязкости гелия и аргона,\nточность 0.1%"));
@@ -157,15 +145,9 @@ TEST(EntryWindow, ChangeModeShowsTheDocumentAndOkKeepsIt)
 
 namespace {
 
-QWidget *set(QLineEdit *field, const char *text)
+QWidget *set(QWidget *field, const char *text)
 {
-    field->setText(QString::fromUtf8(text));
-    return field;
-}
-
-QWidget *set(QTextEdit *field, const char *text)
-{
-    field->setPlainText(QString::fromUtf8(text));
+    field->setProperty(qobject_cast<QTextEdit *>(field) ? "plainText" : "text", QString::fromUtf8(text));
     return field;
 }
 
@@ -249,9 +231,8 @@ TEST(EntryWindow, AddAndChangeFromTheirWindows)
         entry->okButton->click();
     });
     viewer.changeButton->click();
-    EXPECT_EQ(store->documentCount, 9);
-    EXPECT_EQ(store->record(4).year, 1960);
-    EXPECT_EQ(store->record(4).number, 4);
+    EXPECT_EQ(std::vector<int>({store->documentCount, store->record(4).year, store->record(4).number}),
+              std::vector<int>({9, 1960, 4}));
     EXPECT_TRUE(viewer.documentText->toPlainText().contains(QStringLiteral(" Год издания =1960")));
 
     // A full store opens no entry window.

@@ -15,44 +15,25 @@ namespace {
 // The query fixture is tests/data/search/query.ba0: nine documents chosen for the cases below.
 QueryInput categories(std::initializer_list<Category> keys)
 {
-    QueryInput input;
+    QueryInput q;
     for (Category key : keys)
-        input.categories[key] = true;
-    return input;
-}
-
-QueryInput substances(const char *first, const char *second)
-{
-    QueryInput q;
-    q.bySubstances = true, q.substance1 = cp1251(first), q.substance2 = cp1251(second);
+        q.categories[key] = true;
     return q;
 }
-
-QueryInput author(const char *prefix)
+QueryInput substances(const char *a, const char *b)
 {
     QueryInput q;
-    q.byAuthor = true, q.author = cp1251(prefix);
+    q.bySubstances = true, q.substance1 = cp1251(a), q.substance2 = cp1251(b);
     return q;
 }
-
+QueryInput author(const char *prefix) { QueryInput q; q.byAuthor = true, q.author = cp1251(prefix); return q; }
+QueryInput text(const char *fragment) { QueryInput q; q.text = cp1251(fragment); return q; }
+QueryInput number(const char *typed, QueryInput q = {}) { q.byNumber = true, q.number = typed; return q; }
 QueryInput years(const char *upper, const char *lower)
 {
     QueryInput q;
-    q.byUpperYear = upper != nullptr, q.upperYear = upper ? upper : "";
-    q.byLowerYear = lower != nullptr, q.lowerYear = lower ? lower : "";
-    return q;
-}
-
-QueryInput text(const char *fragment)
-{
-    QueryInput q;
-    q.text = cp1251(fragment);
-    return q;
-}
-
-QueryInput number(const char *typed, QueryInput q = {})
-{
-    q.byNumber = true, q.number = typed;
+    q.byUpperYear = upper, q.upperYear = upper ? upper : "";
+    q.byLowerYear = lower, q.lowerYear = lower ? lower : "";
     return q;
 }
 
@@ -63,10 +44,7 @@ struct Case {
     std::vector<int> slots;  // the found list, or the wanted number after "N"
 };
 
-std::vector<int> found(const DocumentStore &store)
-{
-    return std::vector<int>(store.foundList.begin() + 1, store.foundList.begin() + 1 + store.foundCount);
-}
+std::vector<int> found(const DocumentStore &s) { return {s.foundList.begin() + 1, s.foundList.begin() + 1 + s.foundCount}; }
 
 }  // namespace
 

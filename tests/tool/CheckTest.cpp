@@ -13,10 +13,7 @@ namespace {
 
 const std::string kSample = KALDEX_SAMPLE;
 
-std::string fixture(const std::string &name)
-{
-    return dataFile("tool/" + name);
-}
+std::string fixture(const std::string &name) { return dataFile("tool/" + name); }
 
 struct Planted {
     const char *prefix;  // "document D, line L: "
@@ -25,13 +22,10 @@ struct Planted {
 
 void expectFinds(const ToolRun &run, std::initializer_list<Planted> planted)
 {
-    std::istringstream lines(run.out);
-    std::vector<std::string> reported;
-    for (std::string line; std::getline(lines, line);)
-        reported.push_back(line);
     for (const Planted &p : planted) {
+        std::istringstream lines(run.out);
         bool found = false;
-        for (const std::string &line : reported)
+        for (std::string line; std::getline(lines, line);)
             found = found || (line.rfind(p.prefix, 0) == 0 && line.find(p.words) != std::string::npos);
         EXPECT_TRUE(found) << p.prefix << p.words << "\nin:\n" << run.out;
     }

@@ -16,18 +16,13 @@ DocumentRecord fullRecord()
     for (Category key : {Oth, Vis, Dif, The, Exp})
         r.categoryFlags[key] = 1;
     r.year = 1972;
-    r.authors = {"Kestin", "Ro", "Wakeham"};
-    r.authorCount = 3;
+    r.authors = {"Kestin", "Ro", "Wakeham"}, r.authorCount = 3;
     r.pairFlags[pairIndex(1, 1)] = r.pairFlags[pairIndex(1, 2)] = r.pairFlags[pairIndex(5, 5)] = 1;
-    r.substances = {"Ar", "Kr", "Xe", "He", "Ne"};
-    r.substanceCount = 5;
+    r.substances = {"Ar", "Kr", "Xe", "He", "Ne"}, r.substanceCount = 5;
     r.citation = "Kestin J., Ro S.T., Wakeham W.A. Viscosity of the noble gases\nJ. Chem. Phys. 56 (1972).\n";
     r.abstract = cp1251("Измерена вязкость пяти благородных газов.\n");
     r.provenance = cp1251("Отдел баз данных\n");
-    r.citationLines = 3;
-    r.abstractLines = 2;
-    r.notesLines = 1;
-    r.provenanceLines = 2;
+    r.citationLines = 3, r.abstractLines = 2, r.notesLines = 1, r.provenanceLines = 2;
     return r;
 }
 
@@ -39,10 +34,7 @@ std::string joined(const std::vector<std::string> &lines)
     return text;
 }
 
-std::string line(const DocumentRecord &r, size_t index)
-{
-    return utf8FromCp1251(layoutDocument(r, 1).at(index));
-}
+std::string line(const DocumentRecord &r, size_t index) { return utf8FromCp1251(layoutDocument(r, 1).at(index)); }
 
 }  // namespace
 
@@ -90,8 +82,7 @@ TEST(DocumentLayout, LineCountsThatDisagreeWithTheTextHideNothing)
     DocumentRecord unterminated = right;
     unterminated.citation = "no line end";
     const std::vector<std::string> lines = layoutDocument(unterminated, 7);
-    EXPECT_EQ(lines[15], "no line end");
-    EXPECT_EQ(lines[16], "");
-    EXPECT_EQ(utf8FromCp1251(lines[17]), "    Реферат ....");
+    EXPECT_EQ(std::vector<std::string>(lines.begin() + 15, lines.begin() + 18),
+              std::vector<std::string>({"no line end", "", cp1251("    Реферат ....")}));
     EXPECT_EQ(utf8FromCp1251(lines[lines.size() - 2]), "   Конец документа 7");
 }

@@ -17,10 +17,7 @@ std::unique_ptr<DocumentStore> storeWithHits(std::initializer_list<int> hits)
 }
 
 // What the viewer shows: "position field: first line of the text".
-QString shown(const ResultViewer &viewer)
-{
-    return viewer.positionField->text() + ": " + viewer.documentText->document()->firstBlock().text();
-}
+QString shown(const ResultViewer &v) { return v.positionField->text() + ": " + v.documentText->document()->firstBlock().text(); }
 
 void step(ResultViewer &viewer, std::initializer_list<SpinControl::Direction> steps)
 {
@@ -77,12 +74,10 @@ TEST(Viewer, PagesThroughSeveralHitsByTheirSlots)
 TEST(Viewer, AddClearAndAFullPocket)
 {
     auto store = storeWithHits({3, 6});
-    store->pocketCount = 1;
-    store->pocket[1] = 1;
+    store->pocketCount = 1, store->pocket[1] = 1;
     ResultViewer viewer(*store);
     EXPECT_EQ(viewer.pocketCountField->text(), QStringLiteral("1"));
-    viewer.addButton->click();
-    viewer.addButton->click();
+    viewer.addButton->click(), viewer.addButton->click();
     EXPECT_EQ(std::vector<int>(store->pocket.begin() + 1, store->pocket.begin() + 1 + store->pocketCount),
               std::vector<int>({1, 3, 3}));
     EXPECT_EQ(viewer.pocketCountField->text(), QStringLiteral("3"));
@@ -91,8 +86,7 @@ TEST(Viewer, AddClearAndAFullPocket)
     EXPECT_EQ(viewer.pocketCountField->text(), QStringLiteral("0"));
     step(viewer, {Up});
     viewer.addButton->click();
-    EXPECT_EQ(store->pocketCount, 1);
-    EXPECT_EQ(store->pocket[1], 6);
+    EXPECT_TRUE(store->pocketCount == 1 && store->pocket[1] == 6);
 
     MessageHook hook;
     store->pocketCount = DocumentStore::kMaxPocket;
