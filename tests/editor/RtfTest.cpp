@@ -399,4 +399,7 @@ TEST(RtfReader, LongListsReadInPartsAndSaveAsOneListProgressCanStop)
     EXPECT_FALSE(readRtf("{\\rtf1 " + QByteArray("x\\par ").repeated(5000) + "}", again, &error,
                          [](int) { return false; }));
     EXPECT_TRUE(error.isEmpty());
+    // More paragraphs than a text control holds in reason: refused, with a message.
+    EXPECT_FALSE(readRtf("{\\rtf1 " + QByteArray("\\par ").repeated(2000002) + "}", again, &error));
+    EXPECT_TRUE(error.contains(QStringLiteral("2000000"))) << error.toStdString();
 }

@@ -142,6 +142,7 @@ TEST(Ruler, TheBarFollowsOpenNewAndUndo)
     s.open(kIndented);  // the caret stays at the start, in the plain paragraph
     EXPECT_EQ(s.editor.firstIndentMarker->x(), 2);
     EXPECT_FALSE(s.editor.boldButton->isChecked());
+    EXPECT_EQ(s.editor.fontSizeField->text(), QStringLiteral("12"));
     s.editor.textEdit->moveCursor(QTextCursor::End);
     EXPECT_EQ(s.editor.firstIndentMarker->x(), 98);
 

@@ -184,10 +184,13 @@ TEST(SharedFile, AWriteProtectedDatabaseIsNotReplacedAndRefusalsSpendNoBackupNam
     EXPECT_EQ(s.save().backupName, "b61226_0");  // the first name of the day: none was spent
 }
 
-// Whole files that are no database: HostileFiles.LoadAsDocumentedOrSaySoAndWriteNothing.
-TEST(SharedFile, AFewNulBytesAreStillText)
+// Refused for good, the session's documents go to files of their own, never over one.
+TEST(SharedFile, SideFilesAreNewFilesOfTheSessionsDocumentsRenumbered)
 {
-    EXPECT_EQ(classifyBytes(std::string(200, 'x') + '\0' + "one NUL\r\n"), FileProblem::None);
-    EXPECT_EQ(classifyBytes(std::string(7, '\0') + std::string(700, 'x')), FileProblem::None);
-    EXPECT_EQ(classifyBytes(std::string(8, '\0') + std::string(700, 'x')), FileProblem::NotText);
+    Session s;  // documents 1-3 loaded, 4 stored in this session
+    const std::string first = saveSessionDocuments(*s.store, s.dir.path(), kDay);
+    EXPECT_EQ(first + " " + saveSessionDocuments(*s.store, s.dir.path(), kDay), "ba0.session-61226-0 ba0.session-61226-1");
+    DocumentStore side;
+    EXPECT_EQ(loadDatabaseFile(side, s.dir.file(first)).documents, 1);
+    EXPECT_EQ(side.record(1).authors[0] + std::to_string(side.record(1).number), "Session1");
 }
