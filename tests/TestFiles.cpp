@@ -4,7 +4,6 @@
 #include "store/DatabaseLoader.h"
 
 #include <cstdlib>
-#include <filesystem>
 #include <fstream>
 #include <iterator>
 #include <set>

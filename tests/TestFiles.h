@@ -2,8 +2,14 @@
 
 #include "store/DocumentStore.h"
 
+// Every test file includes this: the headers they all use come with it.
+#include <gtest/gtest.h>
+
+#include <filesystem>
+#include <functional>
 #include <memory>
 #include <string>
+#include <vector>
 
 namespace kaldex::test {
 

@@ -2,10 +2,6 @@
 #include "editor/PocketReport.h"
 #include "store/CodePage.h"
 
-#include <gtest/gtest.h>
-
-#include <memory>
-
 using namespace kaldex;
 using test::cp1251;
 

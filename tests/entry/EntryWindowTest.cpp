@@ -9,10 +9,7 @@
 
 using namespace kaldex;
 using namespace kaldex::ui;
-using test::cp1251;
-using test::fields;
-using test::onNextModal;
-using test::queryStore;
+using namespace kaldex::test;
 
 TEST(EntryWindow, CarriesTheLayoutsPlacesAndTabOrder)
 {

@@ -2,7 +2,6 @@
 #include "editor/HelpWindow.h"
 
 #include <QDir>
-#include <gtest/gtest.h>
 
 using namespace kaldex;
 

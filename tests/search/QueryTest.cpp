@@ -1,12 +1,6 @@
 #include "TestFiles.h"
 #include "search/Query.h"
 
-#include <gtest/gtest.h>
-
-#include <functional>
-#include <memory>
-#include <vector>
-
 using namespace kaldex;
 using test::cp1251;
 

@@ -2,8 +2,6 @@
 #include "store/DatabaseLoader.h"
 #include "store/DatabaseWriter.h"
 
-#include <gtest/gtest.h>
-
 #include <csignal>
 #include <sys/resource.h>
 #include <sys/stat.h>
@@ -11,9 +9,7 @@
 #include <unistd.h>
 
 using namespace kaldex;
-using test::exists;
-using test::readBytes;
-using test::writeBytes;
+using namespace kaldex::test;
 
 namespace {
 

@@ -5,14 +5,10 @@
 #include "store/DatabaseLoader.h"
 #include "store/DatabaseWriter.h"
 
-#include <gtest/gtest.h>
-
 #include <algorithm>
 #include <chrono>
 #include <csignal>
 #include <ctime>
-#include <filesystem>
-#include <memory>
 #include <random>
 #include <utility>
 #include <sys/wait.h>

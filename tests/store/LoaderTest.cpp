@@ -2,10 +2,7 @@
 #include "store/DatabaseLoader.h"
 #include "store/DatabaseWriter.h"
 
-#include <gtest/gtest.h>
-
 #include <array>
-#include <memory>
 
 using namespace kaldex;
 

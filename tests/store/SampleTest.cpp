@@ -2,8 +2,6 @@
 #include "store/DatabaseLoader.h"
 #include "store/DatabaseWriter.h"
 
-#include <gtest/gtest.h>
-
 using namespace kaldex;
 
 namespace {

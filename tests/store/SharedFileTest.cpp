@@ -1,25 +1,18 @@
-// A "ba0" in a shared folder: the save writes only over the file it loaded,
-// the lock dies with its holder, links are saved through, a write-protected
-// file is never replaced, and a refused save spends no backup name.
+// A shared "ba0": saves only over the file loaded, a lock that dies with its holder, links saved
+// through, write-protected files kept, no backup name spent on a refusal, side files.
 #include "TestFiles.h"
 #include "store/DatabaseFile.h"
 #include "store/DatabaseLoader.h"
 #include "store/DatabaseWriter.h"
 
-#include <gtest/gtest.h>
-
 #include <csignal>
-#include <filesystem>
 #include <fcntl.h>
 #include <sys/stat.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
 using namespace kaldex;
-using test::exists;
-using test::threeDocuments;
-using test::readBytes;
-using test::writeBytes;
+using namespace kaldex::test;
 namespace fs = std::filesystem;
 
 namespace {
@@ -114,8 +107,7 @@ TEST(SharedFile, TheLockIsRefusedWhileHeldAndFreedWhenItsHolderIsKilled)
     }
     char state = 0;
     ASSERT_EQ(::read(ready[0], &state, 1), 1);
-    ::close(ready[0]);
-    ::close(ready[1]);
+    ::close(ready[0]), ::close(ready[1]);
     ASSERT_EQ(state, 'y');
 
     DatabaseLock refused = DatabaseLock::acquire(s.dir.path(), "ba0");

@@ -2,8 +2,6 @@
 #include "store/DatabaseLoader.h"
 #include "store/DatabaseWriter.h"
 
-#include <gtest/gtest.h>
-
 #include <sstream>
 
 using namespace kaldex;

@@ -5,8 +5,6 @@
 #include "store/DatabaseLoader.h"
 #include "store/DatabaseWriter.h"
 
-#include <gtest/gtest.h>
-
 #include <sys/stat.h>
 
 using namespace kaldex;

@@ -2,8 +2,6 @@
 
 #include "TestFiles.h"
 
-#include <gtest/gtest.h>
-
 using namespace kaldex;
 using namespace kaldex::test;
 

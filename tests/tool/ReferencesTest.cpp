@@ -3,8 +3,6 @@
 #include "TestFiles.h"
 #include "tool/References.h"
 
-#include <gtest/gtest.h>
-
 using namespace kaldex;
 using namespace kaldex::test;
 

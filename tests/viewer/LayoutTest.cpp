@@ -2,8 +2,6 @@
 #include "store/CodePage.h"
 #include "viewer/DocumentLayout.h"
 
-#include <gtest/gtest.h>
-
 using namespace kaldex;
 using test::cp1251;
 
