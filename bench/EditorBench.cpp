@@ -102,16 +102,7 @@ BENCHMARK(BM_ViewEmptyPocketShown)->Unit(benchmark::kMillisecond)->Iterations(3)
 // that belongs to no window.
 void BM_ReportIntoBareDocument(benchmark::State &state)
 {
-    const QString text = ui::fromCp1251(reportText(buildReport(fullPocket())));
-    for (auto _ : state) {
-        auto document = std::make_unique<QTextDocument>();
-        document->setUndoRedoEnabled(false);
-        document->setPlainText(text);
-        benchmark::DoNotOptimize(document->blockCount());
-        state.PauseTiming();
-        document.reset();
-        state.ResumeTiming();
-    }
+    plainTextIntoBareDocument(state, ui::fromCp1251(reportText(buildReport(fullPocket()))));
 }
 BENCHMARK(BM_ReportIntoBareDocument)->Unit(benchmark::kMillisecond)->Iterations(3);
 

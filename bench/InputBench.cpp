@@ -88,19 +88,6 @@ void readInto(benchmark::State &state, const QByteArray &rtf)
     state.counters["KB"] = static_cast<double>(rtf.size()) / 1e3;
 }
 
-void plainInto(benchmark::State &state, const QString &text)
-{
-    for (auto _ : state) {
-        auto document = std::make_unique<QTextDocument>();
-        document->setUndoRedoEnabled(false);
-        document->setPlainText(text);
-        benchmark::DoNotOptimize(document->blockCount());
-        state.PauseTiming();
-        document.reset();
-        state.ResumeTiming();
-    }
-}
-
 void BM_RtfListParagraphs(benchmark::State &state)
 {
     readInto(state, listParagraphs(static_cast<int>(state.range(0))));
@@ -109,7 +96,7 @@ BENCHMARK(BM_RtfListParagraphs)->Arg(20000)->Arg(200000)->Unit(benchmark::kMilli
 
 void BM_RtfListParagraphsFloor(benchmark::State &state)
 {
-    plainInto(state, listText(static_cast<int>(state.range(0))));
+    plainTextIntoBareDocument(state, listText(static_cast<int>(state.range(0))));
 }
 BENCHMARK(BM_RtfListParagraphsFloor)->Arg(20000)->Arg(200000)->Unit(benchmark::kMillisecond)->Iterations(1);
 
@@ -121,7 +108,7 @@ BENCHMARK(BM_RtfFontChanges)->Arg(100000)->Unit(benchmark::kMillisecond)->Iterat
 
 void BM_RtfFontChangesFloor(benchmark::State &state)
 {
-    plainInto(state, fontText(static_cast<int>(state.range(0))));
+    plainTextIntoBareDocument(state, fontText(static_cast<int>(state.range(0))));
 }
 BENCHMARK(BM_RtfFontChangesFloor)->Arg(100000)->Unit(benchmark::kMillisecond)->Iterations(1);
 

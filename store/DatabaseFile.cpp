@@ -54,6 +54,18 @@ uint64_t hashBytes(std::string_view bytes)
     return h ^ (h >> 33);
 }
 
+FileIdentity identityOfWritten(const std::string &path, std::string_view bytes)
+{
+    FileIdentity identity;
+    struct stat info {};
+    if (::stat(path.c_str(), &info) == 0) {
+        noteIdentity(identity, info);
+        identity.size = static_cast<int64_t>(bytes.size());
+        identity.hash = hashBytes(bytes);
+    }
+    return identity;
+}
+
 FileProblem classifyBytes(std::string_view bytes)
 {
     // A database is text: a run of NUL bytes (a zero-filled or binary file)
@@ -192,7 +204,6 @@ FileChange compareWithLoaded(const FileIdentity &loaded, const std::string &path
 {
     now = {};
     now.known = true;
-    DatabaseBytes file;
     struct stat info {};
     if (::stat(path.c_str(), &info) != 0) {
         if (errno != ENOENT)
@@ -208,7 +219,7 @@ FileChange compareWithLoaded(const FileIdentity &loaded, const std::string &path
         now.modifiedNanoseconds != loaded.modifiedNanoseconds)
         return FileChange::Modified;
     // Same file, size and time: the bytes decide (time stamps can be coarse).
-    file = readDatabaseBytes(path);
+    const DatabaseBytes file = readDatabaseBytes(path);
     if (file.problem == FileProblem::Missing)
         return FileChange::Removed;
     if (file.problem == FileProblem::Unreadable || file.problem == FileProblem::NotAFile ||

@@ -29,6 +29,9 @@ struct FileIdentity {
 /** A fast 64-bit hash of the bytes (not cryptographic). */
 uint64_t hashBytes(std::string_view bytes);
 
+/** The identity of the file at path, just written with these bytes; not known when it cannot be looked at. */
+FileIdentity identityOfWritten(const std::string &path, std::string_view bytes);
+
 /** Why a file is not read as a database, or None. */
 enum class FileProblem {
     None,

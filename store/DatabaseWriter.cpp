@@ -357,19 +357,8 @@ SaveResult save(const DocumentStore &store, const std::string &dir, const std::s
     if (targetDir != dir)
         syncDirectory(dir);
 
-    struct stat now {};
-    FileIdentity identity;
-    if (::stat(target.c_str(), &now) == 0) {
-        identity.known = identity.exists = true;
-        identity.device = static_cast<uint64_t>(now.st_dev);
-        identity.inode = static_cast<uint64_t>(now.st_ino);
-        identity.size = static_cast<int64_t>(bytes.size());
-        identity.modifiedSeconds = static_cast<int64_t>(now.st_mtim.tv_sec);
-        identity.modifiedNanoseconds = now.st_mtim.tv_nsec;
-        identity.hash = hashBytes(bytes);
-    }
     if (written)
-        *written = identity;
+        *written = identityOfWritten(target, bytes);
 
     SaveResult result;
     result.status = SaveStatus::Saved;
