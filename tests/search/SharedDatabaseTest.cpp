@@ -1,6 +1,5 @@
-// Two programs on one "ba0": the second is told at "CONT", its save is
-// refused and its documents go to a side file; an outside change between
-// "CONT" and "OK" is kept. The lock after a kill: SharedFile tests.
+// Two programs on one "ba0": the second is told at "CONT", its save refused, its documents go to a
+// side file; an outside change between "CONT" and "OK" is kept. The lock after a kill: SharedFile.
 #include "WindowTesting.h"
 #include "app/Messages.h"
 #include "app/StartWindow.h"
