@@ -133,7 +133,7 @@ void BM_MemmemFloor(benchmark::State &state)
     for (auto _ : state) {
         int hits = 0;
         for (int slot = 1; slot <= store.documentCount; ++slot) {
-            const std::string &notes = store.record(slot).notes;
+            const FieldText &notes = store.record(slot).notes;
             hits += memmem(notes.data(), notes.size(), text.data(), text.size()) != nullptr;
         }
         benchmark::DoNotOptimize(hits);
@@ -162,7 +162,7 @@ void BM_LayoutLongDocument(benchmark::State &state)
 {
     DocumentRecord record = fullStore().record(1);
     for (int i = 0; i < 20; ++i)
-        record.abstract += record.abstract.substr(0, 200) + "\n";
+        record.abstract = record.abstract + std::string(record.abstract.substr(0, 200)) + "\n";
     for (auto _ : state) {
         auto lines = layoutDocument(record, 1);
         benchmark::DoNotOptimize(lines.data());

@@ -1,6 +1,7 @@
 # The sources of kaldex_core, for the main build and the fuzz build alike.
 set(KALDEX_CORE_SOURCES
   ${CMAKE_CURRENT_LIST_DIR}/../store/Number.cpp
+  ${CMAKE_CURRENT_LIST_DIR}/../store/FieldText.cpp
   ${CMAKE_CURRENT_LIST_DIR}/../store/CodePage.cpp
   ${CMAKE_CURRENT_LIST_DIR}/../store/FieldRules.cpp
   ${CMAKE_CURRENT_LIST_DIR}/../store/FileBytes.cpp

@@ -43,7 +43,7 @@ void appendFlags(std::string &line, const std::array<int32_t, N> &flags)
     }
 }
 
-size_t pieces(const std::string &text)
+size_t pieces(std::string_view text)
 {
     return static_cast<size_t>(std::count(text.begin(), text.end(), '\n')) + 1;
 }
@@ -52,7 +52,7 @@ size_t pieces(const std::string &text)
 // than `least` (below 1 the abstract's and notes' closing line feed would
 // cover the text) and never more than the text's own lines, whatever a file
 // says.
-size_t shownCount(int32_t count, const std::string &text, int32_t least)
+size_t shownCount(int32_t count, std::string_view text, int32_t least)
 {
     return static_cast<size_t>(std::clamp<int64_t>(count, least, static_cast<int64_t>(pieces(text))));
 }

@@ -201,7 +201,7 @@ void EntryWindow::fillFromRecord()
         names[kAuthorCount + i]->setText(fromCp1251(r.substances[i]));
     yearField->setText(QString::number(r.year));
     const std::array<QTextEdit *, 4> edits = {citationText, abstractText, notesText, provenanceText};
-    const std::array<const std::string *, 4> texts = {&r.citation, &r.abstract, &r.notes, &r.provenance};
+    const std::array<const FieldText *, 4> texts = {&r.citation, &r.abstract, &r.notes, &r.provenance};
     for (size_t i = 0; i < edits.size(); ++i) {
         QString text = fromCp1251(*texts[i]);
         if (text.endsWith(QLatin1Char('\n')))
@@ -299,11 +299,11 @@ void EntryWindow::storeDocument()
     r.year = readNumber(yearField->text().toStdString());
     for (size_t i = 0; i < categoryBoxes.size(); ++i)
         r.categoryFlags[i] = categoryBoxes[i]->isChecked() ? 1 : 0;
-    r.authors = form.authors;
+    std::copy(form.authors.begin(), form.authors.end(), r.authors.begin());
     r.substanceCount = lastFilled(form.substances);
     for (size_t i = 0; i < pairBoxes.size(); ++i)
         r.pairFlags[i] = pairBoxes[i]->isChecked() ? 1 : 0;
-    r.substances = form.substances;
+    std::copy(form.substances.begin(), form.substances.end(), r.substances.begin());
     r.citation = form.texts[0];
     r.abstract = form.texts[1];
     r.notes = form.texts[2];

@@ -26,7 +26,7 @@ char foldLatin(char c)
 }
 
 // Position 1..count of the first substance equal to name, 0 when none is.
-int firstPosition(const DocumentRecord &document, const std::string &name, int count)
+int firstPosition(const DocumentRecord &document, std::string_view name, int count)
 {
     for (int i = 0; i < count; ++i)
         if (sameSubstance(document.substances[static_cast<size_t>(i)], name))
@@ -56,7 +56,7 @@ bool matches(const DocumentRecord &document, const DocumentRecord &query, const 
     if (on.text) {
         if (!searcher)
             return matchesText(document, fragment);
-        const std::string &notes = document.notes;
+        const FieldText &notes = document.notes;
         if (notes.size() < fragment.size() || std::search(notes.begin(), notes.end(), *searcher) == notes.end())
             return false;
     }
@@ -75,7 +75,7 @@ bool sameSubstance(std::string_view a, std::string_view b)
     return true;
 }
 
-bool matchesSubstances(const DocumentRecord &document, const std::string &first, const std::string &second)
+bool matchesSubstances(const DocumentRecord &document, std::string_view first, std::string_view second)
 {
     const int k1 = firstPosition(document, first, kSubstanceCount);
     // One substance is asked for as that substance and a 7; the 7 must not
@@ -92,15 +92,15 @@ bool matchesSubstances(const DocumentRecord &document, const std::string &first,
 
 bool matchesAuthor(const DocumentRecord &document, std::string_view prefix)
 {
-    for (const std::string &author : document.authors)
-        if (author.size() >= prefix.size() && author.compare(0, prefix.size(), prefix) == 0)
+    for (const FieldText &author : document.authors)
+        if (author.view().substr(0, prefix.size()) == prefix)
             return true;
     return false;
 }
 
 bool matchesText(const DocumentRecord &document, std::string_view fragment)
 {
-    const std::string &notes = document.notes;
+    const FieldText &notes = document.notes;
     if (notes.empty() || notes.size() < fragment.size())
         return false;
     return ::memmem(notes.data(), notes.size(), fragment.data(), fragment.size()) != nullptr;

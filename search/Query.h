@@ -51,7 +51,7 @@ inline bool clearsMessages(const QueryInput &input) { return !input.byNumber; }
 
 // The single tests, for the benchmarks and for tools that search the same way.
 bool sameSubstance(std::string_view a, std::string_view b);
-bool matchesSubstances(const DocumentRecord &document, const std::string &first, const std::string &second);
+bool matchesSubstances(const DocumentRecord &document, std::string_view first, std::string_view second);
 bool matchesAuthor(const DocumentRecord &document, std::string_view prefix);
 bool matchesText(const DocumentRecord &document, std::string_view fragment);
 

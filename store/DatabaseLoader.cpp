@@ -11,48 +11,65 @@
 #include <iterator>
 #include <sys/stat.h>
 #include <unistd.h>
+#ifdef __SSE2__
+#include <emmintrin.h>
+#endif
 
 namespace kaldex {
 namespace {
 
+// The first line feed at or after p, or end; dollar receives the first "$"
+// before it, or null. Sixteen bytes at a time where the machine can: lines
+// are short, and a call per line and character costs more than the scan.
+const char *findLineEnd(const char *p, const char *end, const char *&dollar)
+{
+    dollar = nullptr;
+#ifdef __SSE2__
+    const __m128i lineFeed = _mm_set1_epi8('\n'), dollarSign = _mm_set1_epi8('$');
+    for (; end - p >= 16; p += 16) {
+        const __m128i block = _mm_loadu_si128(reinterpret_cast<const __m128i *>(p));
+        const unsigned feeds = static_cast<unsigned>(_mm_movemask_epi8(_mm_cmpeq_epi8(block, lineFeed)));
+        unsigned dollars = static_cast<unsigned>(_mm_movemask_epi8(_mm_cmpeq_epi8(block, dollarSign)));
+        if (feeds)
+            dollars &= (feeds & (0u - feeds)) - 1;  // only those before the first feed
+        if (dollars && !dollar)
+            dollar = p + __builtin_ctz(dollars);
+        if (feeds)
+            return p + __builtin_ctz(feeds);
+    }
+#endif
+    for (; p < end; ++p) {
+        if (*p == '\n')
+            return p;
+        if (*p == '$' && !dollar)
+            dollar = p;
+    }
+    return end;
+}
+
 class LineReader {
 public:
-    explicit LineReader(std::string_view bytes) : rest_(bytes) { findDollar(); }
+    explicit LineReader(std::string_view bytes) : next_(bytes.data()), end_(bytes.data() + bytes.size()) {}
 
     // One line without its end; CR LF and bare LF both end a line. dollar is
     // the offset of the line's first "$", npos when it has none.
     bool next(std::string_view &line, size_t &dollar)
     {
-        if (rest_.empty())
+        if (next_ == end_)
             return false;
-        size_t end = rest_.find('\n');
-        if (end == std::string_view::npos) {
-            line = rest_;
-            rest_ = {};
-        } else {
-            line = rest_.substr(0, end);
-            rest_.remove_prefix(end + 1);
-        }
+        const char *firstDollar = nullptr;
+        const char *feed = findLineEnd(next_, end_, firstDollar);
+        line = {next_, static_cast<size_t>(feed - next_)};
+        next_ = feed == end_ ? end_ : feed + 1;
         if (!line.empty() && line.back() == '\r')
             line.remove_suffix(1);
-        // "$" is rare outside markers: one search for the next one serves
-        // every line up to it.
-        dollar = std::string_view::npos;
-        if (dollar_ && dollar_ < line.data() + line.size()) {
-            dollar = static_cast<size_t>(dollar_ - line.data());
-            findDollar();
-        }
+        dollar = firstDollar ? static_cast<size_t>(firstDollar - line.data()) : std::string_view::npos;
         return true;
     }
 
 private:
-    void findDollar()
-    {
-        dollar_ = rest_.empty() ? nullptr : static_cast<const char *>(std::memchr(rest_.data(), '$', rest_.size()));
-    }
-
-    std::string_view rest_;
-    const char *dollar_ = nullptr;
+    const char *next_;
+    const char *end_;
 };
 
 // "$" after at most three spaces; dollar is the line's first "$".
@@ -83,20 +100,29 @@ template <size_t N>
 void splitNumbers(std::string_view line, std::array<int32_t, N> &items)
 {
     items.fill(0);
-    size_t index = 0;
-    while (index < N) {
-        size_t at = line.find('@');
-        items[index++] = readNumber(line.substr(0, at));
-        if (at == std::string_view::npos)
+    const char *p = line.data(), *end = p + line.size();
+    for (size_t index = 0; index < N; ++index) {
+        // Most items are one digit: read without a call.
+        if (end - p >= 2 && p[0] >= '0' && p[0] <= '9' && p[1] == '@') {
+            items[index] = p[0] - '0';
+            p += 2;
+            continue;
+        }
+        const char *at = p;
+        while (at != end && *at != '@')
+            ++at;
+        items[index] = readNumber({p, static_cast<size_t>(at - p)});
+        if (at == end)
             break;
-        line.remove_prefix(at + 1);
+        p = at + 1;
     }
 }
 
 // Name rule: "@@" ends the list, a single "@" starts the next name. Names the
-// list does not reach are left as they were.
+// list does not reach are left as they were. With own set each name gets its
+// own copy, else it refers to the line's bytes.
 template <size_t N>
-void assignNames(std::string_view line, std::array<std::string, N> &names)
+void assignNames(std::string_view line, std::array<FieldText, N> &names, bool own)
 {
     size_t index = 0;
     size_t start = 0;
@@ -104,8 +130,13 @@ void assignNames(std::string_view line, std::array<std::string, N> &names)
         bool end = i == line.size();
         bool listEnd = end || (line[i] == '@' && i + 1 < line.size() && line[i + 1] == '@');
         if (listEnd || line[i] == '@') {
-            if (index < N)
-                names[index].assign(line.substr(start, i - start));
+            if (index < N) {
+                std::string_view name = line.substr(start, i - start);
+                if (own)
+                    names[index].assign(name);
+                else
+                    names[index].refer(name);
+            }
             if (listEnd)
                 return;
             ++index;
@@ -122,7 +153,7 @@ bool isBlank(std::string_view line)
     return true;
 }
 
-std::string *textField(DocumentRecord &r, int section)
+FieldText *textField(DocumentRecord &r, int section)
 {
     switch (section) {
     case 6: return &r.citation;
@@ -133,48 +164,107 @@ std::string *textField(DocumentRecord &r, int section)
     }
 }
 
-}  // namespace
+// The file's bytes are read once into a buffer that the store keeps, and the
+// load rewrites it in place: each text's lines without their line ends and
+// anything from their "$" on, and each name list without its "$", are moved
+// down to where the fields written so far end. A field is then a run of the
+// buffer. Below "out" lies what was written, from "out" on the bytes as read;
+// what is written never passes the line being read, since every marker line
+// is dropped. lastContent always points at bytes that stay as they are.
+class BufferLoad {
+public:
+    BufferLoad(char *bytes, size_t size) : begin_(bytes), end_(bytes + size), out_(bytes), reader_({bytes, size}) {}
 
-LoadResult loadDatabase(DocumentStore &store, std::string_view bytes)
+    LoadResult run(DocumentStore &store);
+
+private:
+    void moveTextLine(std::string_view line, size_t dollar);
+    template <size_t N>
+    void setNameList(std::array<FieldText, N> &names);
+
+    char *const begin_;
+    char *const end_;
+    char *out_;
+    LineReader reader_;
+    std::string_view lastContent_;  // kept across sections and records alike
+    std::string held_;              // a moved text line that had a "$": its bytes as read
+    std::string scratch_;
+};
+
+void BufferLoad::moveTextLine(std::string_view line, size_t dollar)
+{
+    const size_t keep = std::min(dollar, line.size());
+    if (dollar != std::string_view::npos) {
+        held_.assign(line);
+        lastContent_ = held_;
+    }
+    std::memmove(out_, line.data(), keep);
+    if (dollar == std::string_view::npos)
+        lastContent_ = {out_, keep};
+    out_ += keep;
+    *out_++ = '\n';
+}
+
+template <size_t N>
+void BufferLoad::setNameList(std::array<FieldText, N> &names)
+{
+    const std::string_view line = lastContent_;
+    std::string_view list = withoutDollars(line, scratch_);
+    if (line.data() >= out_ && line.data() < end_) {
+        // Still where it was read: moved down, so that the texts after it
+        // cannot cover it. It is no longer than the line.
+        if (list.data() != line.data()) {
+            held_.assign(line);  // before the move covers it
+            lastContent_ = held_;
+        }
+        std::memmove(out_, list.data(), list.size());
+        if (list.data() == line.data())
+            lastContent_ = {out_, list.size()};
+        list = {out_, list.size()};
+        out_ += list.size();
+        assignNames(list, names, false);
+    } else {
+        // Read before and moved already (it has no "$" then), or held aside.
+        assignNames(list, names, !(line.data() >= begin_ && line.data() < out_));
+    }
+}
+
+LoadResult BufferLoad::run(DocumentStore &store)
 {
     LoadResult result;
     result.opened = true;
-    LineReader reader(bytes);
     std::string_view line;
     size_t dollar = 0;
-    std::string_view lastContent;  // kept across sections and records alike
     long counter = 0;
     int slot = 1;
     std::array<int32_t, 19> numbers;
-    std::string scratch;
 
     for (; slot <= DocumentStore::kMaxDocuments; ++slot) {
         DocumentRecord &r = store.record(slot);
         for (int section = 0; section < 10; ++section) {
-            std::string *text = textField(r, section);
-            if (text)
-                text->clear();
+            FieldText *text = textField(r, section);
+            char *const textStart = out_;
             bool readAny = false;
-            while (reader.next(line, dollar)) {
+            while (reader_.next(line, dollar)) {
                 readAny = true;
                 ++counter;
                 if (isMarker(line, dollar))
                     break;
-                lastContent = line;
-                if (text) {
-                    text->append(line.substr(0, dollar));
-                    text->push_back('\n');
-                }
+                lastContent_ = line;
+                if (text)
+                    moveTextLine(line, dollar);
             }
+            if (text)
+                text->refer({textStart, static_cast<size_t>(out_ - textStart)});
             if (!readAny)
                 goto done;
 
             switch (section) {
             case 1:
-                r.number = readNumber(withoutDollars(lastContent, scratch));
+                r.number = readNumber(withoutDollars(lastContent_, scratch_));
                 break;
             case 2:
-                splitNumbers(withoutDollars(lastContent, scratch), numbers);
+                splitNumbers(withoutDollars(lastContent_, scratch_), numbers);
                 std::copy(numbers.begin(), numbers.begin() + kCategoryCount, r.categoryFlags.begin());
                 r.authorCount = numbers[11];
                 r.substanceCount = numbers[12];
@@ -185,10 +275,10 @@ LoadResult loadDatabase(DocumentStore &store, std::string_view bytes)
                 r.fileLine = static_cast<int32_t>(counter);
                 break;
             case 3:
-                assignNames(withoutDollars(lastContent, scratch), r.authors);
+                setNameList(r.authors);
                 break;
             case 4:
-                splitNumbers(withoutDollars(lastContent, scratch), numbers);
+                splitNumbers(withoutDollars(lastContent_, scratch_), numbers);
                 std::copy(numbers.begin(), numbers.begin() + kPairCount, r.pairFlags.begin());
                 r.year = numbers[15];
                 r.upperYear = numbers[16];
@@ -196,7 +286,7 @@ LoadResult loadDatabase(DocumentStore &store, std::string_view bytes)
                 r.wantedNumber = numbers[18];
                 break;
             case 5:
-                assignNames(withoutDollars(lastContent, scratch), r.substances);
+                setNameList(r.substances);
                 break;
             default:
                 break;
@@ -209,7 +299,7 @@ LoadResult loadDatabase(DocumentStore &store, std::string_view bytes)
     {
         long firstContent = 0;
         int markers = 0;
-        while (reader.next(line, dollar)) {
+        while (reader_.next(line, dollar)) {
             ++counter;
             if (markers == 9) {
                 result.overflow = true;
@@ -235,6 +325,22 @@ done:
     return result;
 }
 
+LoadResult loadBuffer(DocumentStore &store, std::unique_ptr<char[]> bytes, size_t size)
+{
+    LoadResult result = BufferLoad(bytes.get(), size).run(store);
+    store.keepLoadedBytes(std::move(bytes), size);
+    return result;
+}
+
+}  // namespace
+
+LoadResult loadDatabase(DocumentStore &store, std::string_view bytes)
+{
+    std::unique_ptr<char[]> copy(new char[bytes.size() + 1]);
+    std::memcpy(copy.get(), bytes.data(), bytes.size());
+    return loadBuffer(store, std::move(copy), bytes.size());
+}
+
 LoadResult loadDatabase(DocumentStore &store, std::istream &in)
 {
     std::string bytes((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
@@ -246,8 +352,9 @@ LoadResult loadDatabaseFile(DocumentStore &store, const std::string &path)
     DatabaseBytes file = readDatabaseBytes(path);
     LoadResult result;
     if (file.problem == FileProblem::None) {
-        result = loadDatabase(store, file.bytes());
-        if (result.documents == 0 && hasContent(file.bytes()))
+        const bool content = hasContent(file.bytes());  // before the load rewrites the bytes
+        result = loadBuffer(store, std::move(file.data), file.used);
+        if (result.documents == 0 && content)
             result.problem = FileProblem::NoDocuments;
     } else {
         result.opened = false;

@@ -14,10 +14,10 @@ namespace kaldex {
 namespace {
 
 // The file is written in text mode: every LF goes to disk as CR LF.
-void appendText(std::string &out, const std::string &text)
+void appendText(std::string &out, std::string_view text)
 {
     size_t start = 0;
-    for (size_t lf; (lf = text.find('\n', start)) != std::string::npos; start = lf + 1) {
+    for (size_t lf; (lf = text.find('\n', start)) != std::string_view::npos; start = lf + 1) {
         out.append(text, start, lf - start);
         out += "\r\n";
     }
@@ -35,7 +35,7 @@ void appendItems(std::string &out, const std::array<int32_t, N> &items)
 }
 
 template <size_t N>
-void appendNames(std::string &out, const std::array<std::string, N> &names)
+void appendNames(std::string &out, const std::array<FieldText, N> &names)
 {
     for (size_t i = 0; i < N; ++i) {
         if (i)

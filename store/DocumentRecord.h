@@ -1,5 +1,7 @@
 #pragma once
 
+#include "store/FieldText.h"
+
 #include <array>
 #include <cstdint>
 #include <string>
@@ -18,14 +20,15 @@ enum Category { Oth, Vis, Con, Tdi, Dif, Pot, Vir, Bea, Spe, The, Exp };
 constexpr int pairIndex(int i, int j) { return j * (j - 1) / 2 + i - 1; }
 
 /**
- * One document, or the query in slot 0. Strings hold Windows-1251 bytes as the
- * file holds them. Texts are empty or lines each ending with one LF, no CR.
+ * One document, or the query in slot 0. Names and texts hold Windows-1251
+ * bytes as the file holds them. Texts are empty or lines each ending with one
+ * LF, no CR.
  */
 struct DocumentRecord {
     int32_t number = 0;
-    std::array<std::string, kAuthorCount> authors;
+    std::array<FieldText, kAuthorCount> authors;
     std::string reportLine;  // the pocket report's line store, never saved
-    std::array<std::string, kSubstanceCount> substances;
+    std::array<FieldText, kSubstanceCount> substances;
     std::array<int32_t, kPairCount> pairFlags{};
     int32_t year = 0;
     int32_t upperYear = 0;     // query record only, but saved with every document
@@ -40,10 +43,10 @@ struct DocumentRecord {
     int32_t notesLines = 0;
     int32_t provenanceLines = 0;
     int32_t fileLine = 0;
-    std::string citation;
-    std::string abstract;
-    std::string notes;
-    std::string provenance;
+    FieldText citation;
+    FieldText abstract;
+    FieldText notes;
+    FieldText provenance;
 };
 
 }  // namespace kaldex

@@ -4,6 +4,7 @@
 #include "store/DocumentRecord.h"
 
 #include <array>
+#include <memory>
 #include <vector>
 
 namespace kaldex {
@@ -66,8 +67,17 @@ public:
     /** Slots whose document the entry window stored since the last load. */
     std::vector<bool> storedThisSession = std::vector<bool>(kSlots, false);
 
+    /**
+     * Keeps the bytes that the documents just loaded refer to, in place of
+     * the last load's. Fields that still refer to the old bytes (names past a
+     * list's end, slots past the count) get their own copies first.
+     */
+    void keepLoadedBytes(std::unique_ptr<char[]> bytes, size_t size);
+
 private:
     std::vector<DocumentRecord> records_;
+    std::unique_ptr<char[]> loadedBytes_;
+    size_t loadedSize_ = 0;
 };
 
 }  // namespace kaldex

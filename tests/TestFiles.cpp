@@ -87,9 +87,9 @@ std::unique_ptr<DocumentStore> queryStore()
 std::string fields(const DocumentRecord &r)
 {
     std::string out = "number " + std::to_string(r.number) + "\nnames";
-    for (const std::string &name : r.authors)
+    for (const FieldText &name : r.authors)
         out += " [" + name + "]";
-    for (const std::string &name : r.substances)
+    for (const FieldText &name : r.substances)
         out += " [" + name + "]";
     out += "\nnumbers";
     for (int32_t value : r.categoryFlags)

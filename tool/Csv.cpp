@@ -34,8 +34,8 @@ std::vector<std::string> csvFields(const DocumentRecord &r)
     for (int32_t value : {r.authorCount, r.substanceCount, r.citationLines, r.abstractLines, r.notesLines,
                           r.provenanceLines, r.fileLine})
         fields.push_back(formatNumber(value));
-    for (const std::string *text : {&r.citation, &r.abstract, &r.notes, &r.provenance})
-        fields.push_back(*text);
+    for (const FieldText *text : {&r.citation, &r.abstract, &r.notes, &r.provenance})
+        fields.push_back(text->str());
     return fields;
 }
 

@@ -21,7 +21,7 @@ bool isSpace(char c)
 }
 
 // The lines of a text as one line: runs of white space become one space.
-std::string oneLine(const std::string &text)
+std::string oneLine(std::string_view text)
 {
     std::string line;
     for (char c : text) {
@@ -38,7 +38,7 @@ std::string oneLine(const std::string &text)
 std::vector<std::string> authors(const DocumentRecord &r)
 {
     std::vector<std::string> names;
-    for (const std::string &name : r.authors)
+    for (const FieldText &name : r.authors)
         if (!oneLine(name).empty())
             names.push_back(oneLine(name));
     return names;
@@ -50,7 +50,7 @@ std::vector<std::string> keywords(const DocumentRecord &r)
     for (int key = 0; key < kCategoryCount; ++key)
         if (r.categoryFlags[static_cast<size_t>(key)] == 1)
             words.emplace_back(kKeyWords[key]);
-    for (const std::string &substance : r.substances)
+    for (const FieldText &substance : r.substances)
         if (!oneLine(substance).empty())
             words.push_back(oneLine(substance));
     return words;

@@ -56,7 +56,7 @@ std::string flagRow(const std::array<int32_t, N> &flags, const std::array<int, G
     return row + "\n";
 }
 
-size_t pieces(const std::string &text)
+size_t pieces(std::string_view text)
 {
     return static_cast<size_t>(std::count(text.begin(), text.end(), '\n')) + 1;
 }
@@ -122,10 +122,10 @@ std::vector<std::string> layoutDocument(const DocumentRecord &r, int slot)
     // a stored line count that disagrees with the text cannot hide or
     // scramble what follows it.
     size_t k = 14;
-    const std::array<const std::string *, 4> bodies = {&r.citation, &r.abstract, &r.notes, &r.provenance};
+    const std::array<const FieldText *, 4> bodies = {&r.citation, &r.abstract, &r.notes, &r.provenance};
     for (size_t i = 0; i < bodies.size(); ++i) {
         display.write(k++, t.headings[i] + "\n");
-        display.write(k, *bodies[i] + "\n");
+        display.write(k, bodies[i]->str() + "\n");
         k += pieces(*bodies[i]);
         display.write(k++, "\n");
     }

@@ -37,7 +37,7 @@ std::unique_ptr<DocumentStore> fullStore(const std::string &edit)
     for (int slot = 1; slot <= DocumentStore::kMaxDocuments; ++slot) {
         DocumentRecord &r = store->record(slot);
         r = sample.record((slot - 1) % sample.documentCount + 1);
-        r.notes += "slot " + std::to_string(slot) + edit + "\n";
+        r.notes = r.notes + "slot " + std::to_string(slot) + edit + "\n";
         r.notesLines += 1;
     }
     store->documentCount = DocumentStore::kMaxDocuments;

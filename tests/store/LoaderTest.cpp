@@ -94,7 +94,7 @@ TEST(Loader, StrayLinesShortNumberLinesAndNumbersThatDifferFromTheSlot)
 TEST(Loader, NameListsEndAtTheFirstEmptyName)
 {
     Loaded db = load(record("1", "A@@C@@@@") + record("2", "@@@@@@@") + record("3", "A@B@C@D@@@@"));
-    const std::array<std::string, 3> a{"A", "", ""}, none{}, abc{"A", "B", "C"};  // unassigned: a fresh store's ""
+    const std::array<FieldText, 3> a{"A", "", ""}, none{}, abc{"A", "B", "C"};  // unassigned: a fresh store's ""
     EXPECT_EQ(db[1].authors, a);
     EXPECT_EQ(db[2].authors, none);
     EXPECT_EQ(db[3].authors, abc);
@@ -108,7 +108,7 @@ TEST(Loader, NameListsEndAtTheFirstEmptyName)
 
     loadDatabase(store, record("1", "P@Q@R@@@@"));
     loadDatabase(store, record("1", "S@@@@@@"));
-    EXPECT_EQ(store.record(1).authors, (std::array<std::string, 3>{"S", "Q", "R"}));
+    EXPECT_EQ(store.record(1).authors, (std::array<FieldText, 3>{"S", "Q", "R"}));
 }
 
 TEST(Loader, TruncatedFilesAndLineEnds)

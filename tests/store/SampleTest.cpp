@@ -6,7 +6,7 @@ using namespace kaldex;
 
 namespace {
 
-int filled(const std::string *names, int count)
+int filled(const FieldText *names, int count)
 {
     int last = 0;
     for (int i = 0; i < count; ++i)
