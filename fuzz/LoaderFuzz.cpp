@@ -1,8 +1,11 @@
-// Any bytes as "ba0": the load must not fail, and what a save writes of the
-// loaded documents must load back as the same documents.
+// Any bytes as "ba0": the load must give what the plain loader gives, also
+// when a shorter file is loaded over it, and what a save writes of the loaded
+// documents must load back as the same documents.
+#include "fuzz/PlainLoader.h"
 #include "store/DatabaseLoader.h"
 #include "store/DatabaseWriter.h"
 
+#include <algorithm>
 #include <cstdio>
 #include <cstdlib>
 #include <memory>
@@ -36,8 +39,35 @@ void clearUsed(DocumentStore &store)
 
 [[noreturn]] void fail(const char *what, int slot)
 {
-    std::fprintf(stderr, "round trip: %s (slot %d)\n", what, slot);
+    std::fprintf(stderr, "loader: %s (slot %d)\n", what, slot);
     std::abort();
+}
+
+bool samePlain(const DocumentRecord &a, const fuzz::PlainRecord &b)
+{
+    auto same = [](const auto &fields, const auto &strings) {
+        for (size_t i = 0; i < strings.size(); ++i)
+            if (fields[i] != strings[i])
+                return false;
+        return true;
+    };
+    const std::array<int32_t, 8> counts = {a.authorCount, a.substanceCount, a.citationLines, a.abstractLines,
+                                           a.notesLines, a.provenanceLines};
+    const std::array<int32_t, 4> years = {a.year, a.upperYear, a.lowerYear, a.wantedNumber};
+    return a.number == b.number && a.fileLine == b.fileLine && same(a.authors, b.authors) &&
+           same(a.substances, b.substances) && std::equal(a.categoryFlags.begin(), a.categoryFlags.end(), b.first.begin()) &&
+           std::equal(counts.begin(), counts.begin() + 6, b.first.begin() + kCategoryCount) &&
+           std::equal(a.pairFlags.begin(), a.pairFlags.end(), b.second.begin()) &&
+           std::equal(years.begin(), years.end(), b.second.begin() + kPairCount) &&
+           same(std::array<std::string_view, 4>{a.citation, a.abstract, a.notes, a.provenance}, b.texts);
+}
+
+// Every slot either load wrote to, and the one after.
+void checkAgainstPlain(const DocumentStore &store, const std::vector<fuzz::PlainRecord> &plain, int last)
+{
+    for (int slot = 1; slot <= std::min(last + 1, DocumentStore::kMaxDocuments); ++slot)
+        if (!samePlain(store.record(slot), plain[static_cast<size_t>(slot)]))
+            fail("differs from the plain load", slot);
 }
 
 }  // namespace
@@ -46,12 +76,14 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size)
 {
     static auto first = std::make_unique<DocumentStore>();
     static auto second = std::make_unique<DocumentStore>();
+    static std::vector<fuzz::PlainRecord> plain(DocumentStore::kSlots);
 
     std::string_view bytes(reinterpret_cast<const char *>(data), size);
     LoadResult loaded = loadDatabase(*first, bytes);
-    if (loaded.documents != first->documentCount || first->documentCount < 0 ||
-        first->documentCount > DocumentStore::kMaxDocuments)
+    const int whole = fuzz::plainLoad(plain, bytes);
+    if (loaded.documents != first->documentCount || first->documentCount != whole)
         fail("document count", first->documentCount);
+    checkAgainstPlain(*first, plain, whole);
 
     if (!first->loadOverflow) {  // an overflowing file is never saved
         std::string saved = formatDatabase(*first);
@@ -66,6 +98,17 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size)
         }
         clearUsed(*second);
     }
+
+    // Half the file over the whole one: names past a list's end and slots
+    // past the count keep what the first load gave them.
+    const int half = fuzz::plainLoad(plain, bytes.substr(0, size / 2));
+    if (loadDatabase(*first, bytes.substr(0, size / 2)).documents != half)
+        fail("document count of the half", half);
+    checkAgainstPlain(*first, plain, whole);
+
+    first->documentCount = whole;
     clearUsed(*first);
+    for (int slot = 1; slot <= std::min(whole + 1, DocumentStore::kMaxDocuments); ++slot)
+        plain[static_cast<size_t>(slot)] = fuzz::PlainRecord{};
     return 0;
 }
