@@ -8,6 +8,7 @@ set(KALDEX_CORE_SOURCES
   ${CMAKE_CURRENT_LIST_DIR}/../search/Query.cpp
   ${CMAKE_CURRENT_LIST_DIR}/../viewer/DocumentLayout.cpp
   ${CMAKE_CURRENT_LIST_DIR}/../editor/PocketReport.cpp
+  ${CMAKE_CURRENT_LIST_DIR}/../editor/PlainRtf.cpp
   ${CMAKE_CURRENT_LIST_DIR}/../editor/HelpFile.cpp
   ${CMAKE_CURRENT_LIST_DIR}/../store/DocumentStore.cpp
   ${CMAKE_CURRENT_LIST_DIR}/../store/DatabaseLoader.cpp

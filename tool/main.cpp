@@ -1,8 +1,7 @@
 // kaldex-tool: the database from the command line, without a display.
 
-#include "app/Encoding.h"
 #include "editor/PocketReport.h"
-#include "editor/RtfWriter.h"
+#include "editor/PlainRtf.h"
 #include "search/Query.h"
 #include "store/CodePage.h"
 #include "store/DatabaseFile.h"
@@ -13,10 +12,6 @@
 #include "tool/References.h"
 #include "viewer/DocumentLayout.h"
 
-#include <QGuiApplication>
-#include <QSaveFile>
-#include <QTextDocument>
-
 #include <cerrno>
 #include <cstdio>
 #include <cstdlib>
@@ -26,6 +21,7 @@
 #include <stdexcept>
 #include <string>
 #include <sys/stat.h>
+#include <unistd.h>
 #include <unordered_set>
 #include <vector>
 
@@ -424,20 +420,43 @@ int show(Arguments &args)
     return kDone;
 }
 
-// Writes OUT only once the whole report is there: a failure leaves OUT as it was.
+// Writes OUT only once the whole report is there: a failure leaves OUT as it
+// was. The report is in the font the editor shows it in.
 void writeRtfFile(const std::string &text, const std::string &out)
 {
-    if (!qEnvironmentVariableIsSet("QT_QPA_PLATFORM"))
-        qputenv("QT_QPA_PLATFORM", "offscreen");
-    int argc = 1;
-    char name[] = "kaldex-tool";
-    char *argv[] = {name, nullptr};
-    QGuiApplication application(argc, argv);
-    QTextDocument document;
-    document.setPlainText(ui::fromCp1251(text));
-    QSaveFile file(QString::fromLocal8Bit(out.c_str()));
-    if (!file.open(QIODevice::WriteOnly) || file.write(ui::writeRtf(document)) < 0 || !file.commit())
-        throw Failure{kFailed, "kaldex-tool: cannot write " + out + ": " + file.errorString().toStdString()};
+    const std::string rtf = plainTextRtf(text, "MS Sans Serif", 16);
+    const size_t slash = out.rfind('/');
+    std::string temporary = (slash == std::string::npos ? std::string() : out.substr(0, slash + 1)) + ".kaldex-XXXXXX";
+    int fd = ::mkstemp(temporary.data());
+    auto fail = [&](int error) {
+        if (fd >= 0) {
+            ::close(fd);
+            ::unlink(temporary.c_str());
+        }
+        throw Failure{kFailed, "kaldex-tool: cannot write " + out + ": " + std::strerror(error)};
+    };
+    if (fd < 0)
+        fail(errno);
+    const mode_t mask = ::umask(0);
+    ::umask(mask);
+    size_t written = 0;
+    while (written < rtf.size()) {
+        const ssize_t n = ::write(fd, rtf.data() + written, rtf.size() - written);
+        if (n < 0 && errno == EINTR)
+            continue;
+        if (n <= 0)
+            fail(n < 0 ? errno : EIO);
+        written += static_cast<size_t>(n);
+    }
+    if (::fchmod(fd, 0666 & ~mask) != 0 || ::fsync(fd) != 0)
+        fail(errno);
+    const int closed = ::close(fd);
+    fd = -1;
+    if (closed != 0 || ::rename(temporary.c_str(), out.c_str()) != 0) {
+        const int error = errno;
+        ::unlink(temporary.c_str());
+        throw Failure{kFailed, "kaldex-tool: cannot write " + out + ": " + std::strerror(error)};
+    }
 }
 
 // Document numbers, then a database file when the last word is no number.

@@ -1,4 +1,5 @@
 #include "TestFiles.h"
+#include "editor/PlainRtf.h"
 #include "editor/PocketReport.h"
 #include "store/CodePage.h"
 
@@ -98,4 +99,15 @@ TEST(PocketReport, AFullPocketGivesItsWholeReport)
     const std::vector<std::string> lines = buildReport(*store);
     EXPECT_EQ(lines.size(), 2500u * 29 + 2499u * 32 + 1);  // far past 5000 lines
     EXPECT_EQ(utf8FromCp1251(lines[lines.size() - 4]), " Конец документа 2\n");
+}
+
+// The command-line tool's report RTF: the bytes the editor's writer gives a
+// plain document, hand-written here.
+TEST(PocketReport, PlainTextRtfEscapesLikeTheEditor)
+{
+    EXPECT_EQ(plainTextRtf("a{\\}\tb\n\xcf\xa0\xad\x98\x01z\n", "MS Sans Serif", 16),
+              "{\\rtf1\\ansi\\ansicpg1251\\deff0\\deflang1049\n{\\fonttbl{\\f0\\fswiss\\fcharset204 MS Sans Serif;}}\n"
+              "\\uc1\n\\pard\\plain\\fi0\\li0\\ri0\\ql\\f0\\fs16 a\\{\\\\\\}\\tab b\\par\n"
+              "\\pard\\plain\\fi0\\li0\\ri0\\ql\\f0\\fs16\\'cf\\~\\-z\\par\n"
+              "\\pard\\plain\\fi0\\li0\\ri0\\ql\\f0\\fs16\\par\n}\n");
 }
