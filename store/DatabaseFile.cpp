@@ -6,7 +6,11 @@
 #include <cstring>
 #include <ctime>
 #include <fcntl.h>
+#include <mutex>
+#include <new>
+#include <utility>
 #include <sys/file.h>
+#include <sys/mman.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -33,6 +37,59 @@ std::string folderOf(const std::string &path)
 }
 
 }  // namespace
+
+namespace {
+
+constexpr size_t kHugePage = size_t(2) << 20;
+
+// The last large buffer let go, kept for the next one: a database read again
+// (the next "CONT") lands in memory already touched. One at most.
+std::mutex parkedLock;
+ByteBufferRelease parked;
+
+}  // namespace
+
+void ByteBufferRelease::operator()(char *bytes) const
+{
+    if (!mapping) {
+        delete[] bytes;
+        return;
+    }
+    {
+        std::lock_guard<std::mutex> hold(parkedLock);
+        if (!parked.mapping) {
+            parked = *this;
+            return;
+        }
+    }
+    ::munmap(mapping, length);
+}
+
+ByteBuffer allocateBytes(size_t size)
+{
+    if (size < 2 * kHugePage)
+        return ByteBuffer(new char[size]);
+    {
+        std::lock_guard<std::mutex> hold(parkedLock);
+        if (parked.mapping && parked.length - kHugePage >= size && parked.length - kHugePage <= 2 * size) {
+            ByteBufferRelease taken = std::exchange(parked, ByteBufferRelease{});
+            const auto start = (reinterpret_cast<uintptr_t>(taken.mapping) + kHugePage - 1) & ~uintptr_t(kHugePage - 1);
+            return ByteBuffer(reinterpret_cast<char *>(start), taken);
+        }
+    }
+    // Mapped with a huge page's room to spare, so that the bytes can start
+    // on a huge page boundary; what is never touched takes no memory.
+    const size_t length = ((size + 4095) & ~size_t(4095)) + kHugePage;
+    void *mapping = ::mmap(nullptr, length, PROT_READ | PROT_WRITE, MAP_PRIVATE | MAP_ANONYMOUS, -1, 0);
+    if (mapping == MAP_FAILED)
+        throw std::bad_alloc();
+    const auto start = (reinterpret_cast<uintptr_t>(mapping) + kHugePage - 1) & ~uintptr_t(kHugePage - 1);
+    char *bytes = reinterpret_cast<char *>(start);
+#ifdef MADV_HUGEPAGE
+    ::madvise(bytes, size & ~(kHugePage - 1), MADV_HUGEPAGE);  // only a hint: fine when refused
+#endif
+    return ByteBuffer(bytes, ByteBufferRelease{mapping, length});
+}
 
 uint64_t hashBytes(std::string_view bytes)
 {
@@ -161,7 +218,7 @@ DatabaseBytes readDatabaseBytes(const std::string &path)
     // Read straight into one buffer of the file's size; grow if it grew
     // meanwhile, but never past the bound.
     size_t size = static_cast<size_t>(info.st_size) + 1;
-    file.data.reset(new char[size]);  // not zero-filled: it is read over at once
+    file.data = allocateBytes(size);
     for (;;) {
         if (file.used == size) {
             if (static_cast<int64_t>(size) > kMaxDatabaseBytes) {
@@ -173,7 +230,7 @@ DatabaseBytes readDatabaseBytes(const std::string &path)
                 return file;
             }
             size_t larger = std::min<size_t>(size * 2 + 4096, static_cast<size_t>(kMaxDatabaseBytes) + 1);
-            std::unique_ptr<char[]> grown(new char[larger]);
+            ByteBuffer grown = allocateBytes(larger);
             std::memcpy(grown.get(), file.data.get(), file.used);
             file.data = std::move(grown);
             size = larger;

@@ -26,6 +26,21 @@ struct FileIdentity {
     uint64_t hash = 0;  // of the bytes, see hashBytes
 };
 
+/** Frees what allocateBytes() gave: a mapping of its own, or an array. */
+struct ByteBufferRelease {
+    void *mapping = nullptr;
+    size_t length = 0;
+    void operator()(char *bytes) const;
+};
+using ByteBuffer = std::unique_ptr<char[], ByteBufferRelease>;
+
+/**
+ * Room for a file's bytes, not zero-filled. A large one lies in huge pages
+ * where the system has them, so that reading a database into it costs a
+ * handful of page faults instead of thousands.
+ */
+ByteBuffer allocateBytes(size_t size);
+
 /** A fast 64-bit hash of the bytes (not cryptographic). */
 uint64_t hashBytes(std::string_view bytes);
 
@@ -54,7 +69,7 @@ struct DatabaseBytes {
     unsigned fileType = 0; // st_mode & S_IFMT of what is there
     int64_t size = 0;      // the file's size as found
     FileIdentity identity;
-    std::unique_ptr<char[]> data;
+    ByteBuffer data;
     size_t used = 0;
 
     std::string_view bytes() const { return {data.get(), used}; }

@@ -1,5 +1,6 @@
 #include "store/DatabaseLoader.h"
 
+#include "store/LineScan.h"
 #include "store/Number.h"
 
 #include <algorithm>
@@ -11,41 +12,9 @@
 #include <iterator>
 #include <sys/stat.h>
 #include <unistd.h>
-#ifdef __SSE2__
-#include <emmintrin.h>
-#endif
 
 namespace kaldex {
 namespace {
-
-// The first line feed at or after p, or end; dollar receives the first "$"
-// before it, or null. Sixteen bytes at a time where the machine can: lines
-// are short, and a call per line and character costs more than the scan.
-const char *findLineEnd(const char *p, const char *end, const char *&dollar)
-{
-    dollar = nullptr;
-#ifdef __SSE2__
-    const __m128i lineFeed = _mm_set1_epi8('\n'), dollarSign = _mm_set1_epi8('$');
-    for (; end - p >= 16; p += 16) {
-        const __m128i block = _mm_loadu_si128(reinterpret_cast<const __m128i *>(p));
-        const unsigned feeds = static_cast<unsigned>(_mm_movemask_epi8(_mm_cmpeq_epi8(block, lineFeed)));
-        unsigned dollars = static_cast<unsigned>(_mm_movemask_epi8(_mm_cmpeq_epi8(block, dollarSign)));
-        if (feeds)
-            dollars &= (feeds & (0u - feeds)) - 1;  // only those before the first feed
-        if (dollars && !dollar)
-            dollar = p + __builtin_ctz(dollars);
-        if (feeds)
-            return p + __builtin_ctz(feeds);
-    }
-#endif
-    for (; p < end; ++p) {
-        if (*p == '\n')
-            return p;
-        if (*p == '$' && !dollar)
-            dollar = p;
-    }
-    return end;
-}
 
 class LineReader {
 public:
@@ -57,13 +26,12 @@ public:
     {
         if (next_ == end_)
             return false;
-        const char *firstDollar = nullptr;
-        const char *feed = findLineEnd(next_, end_, firstDollar);
-        line = {next_, static_cast<size_t>(feed - next_)};
-        next_ = feed == end_ ? end_ : feed + 1;
+        const LineFacts facts = scanLine<false>(next_, end_);
+        line = {next_, static_cast<size_t>(facts.feed - next_)};
+        next_ = facts.feed == end_ ? end_ : facts.feed + 1;
         if (!line.empty() && line.back() == '\r')
             line.remove_suffix(1);
-        dollar = firstDollar ? static_cast<size_t>(firstDollar - line.data()) : std::string_view::npos;
+        dollar = facts.dollar ? static_cast<size_t>(facts.dollar - line.data()) : std::string_view::npos;
         return true;
     }
 
@@ -325,20 +293,20 @@ done:
     return result;
 }
 
-LoadResult loadBuffer(DocumentStore &store, std::unique_ptr<char[]> bytes, size_t size)
+}  // namespace
+
+LoadResult loadDatabase(DocumentStore &store, ByteBuffer bytes, size_t size)
 {
     LoadResult result = BufferLoad(bytes.get(), size).run(store);
     store.keepLoadedBytes(std::move(bytes), size);
     return result;
 }
 
-}  // namespace
-
 LoadResult loadDatabase(DocumentStore &store, std::string_view bytes)
 {
-    std::unique_ptr<char[]> copy(new char[bytes.size() + 1]);
+    ByteBuffer copy = allocateBytes(bytes.size() + 1);
     std::memcpy(copy.get(), bytes.data(), bytes.size());
-    return loadBuffer(store, std::move(copy), bytes.size());
+    return loadDatabase(store, std::move(copy), bytes.size());
 }
 
 LoadResult loadDatabase(DocumentStore &store, std::istream &in)
@@ -353,7 +321,7 @@ LoadResult loadDatabaseFile(DocumentStore &store, const std::string &path)
     LoadResult result;
     if (file.problem == FileProblem::None) {
         const bool content = hasContent(file.bytes());  // before the load rewrites the bytes
-        result = loadBuffer(store, std::move(file.data), file.used);
+        result = loadDatabase(store, std::move(file.data), file.used);
         if (result.documents == 0 && content)
             result.problem = FileProblem::NoDocuments;
     } else {

@@ -4,6 +4,7 @@
 #include "store/DocumentStore.h"
 
 #include <iosfwd>
+#include <memory>
 #include <string>
 #include <string_view>
 
@@ -29,6 +30,9 @@ struct LoadResult {
  */
 LoadResult loadDatabase(DocumentStore &store, std::string_view bytes);
 LoadResult loadDatabase(DocumentStore &store, std::istream &in);
+
+/** As above without a copy: the load rewrites the bytes in place, and the store keeps them. */
+LoadResult loadDatabase(DocumentStore &store, ByteBuffer bytes, size_t size);
 
 /**
  * As above from a file, opened as readDatabaseBytes() does. A missing file

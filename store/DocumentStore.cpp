@@ -4,7 +4,7 @@ namespace kaldex {
 
 DocumentStore::DocumentStore() : records_(kSlots) {}
 
-void DocumentStore::keepLoadedBytes(std::unique_ptr<char[]> bytes, size_t size)
+void DocumentStore::keepLoadedBytes(ByteBuffer bytes, size_t size)
 {
     if (loadedBytes_) {
         const char *begin = loadedBytes_.get(), *end = begin + loadedSize_;

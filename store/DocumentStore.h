@@ -72,11 +72,11 @@ public:
      * the last load's. Fields that still refer to the old bytes (names past a
      * list's end, slots past the count) get their own copies first.
      */
-    void keepLoadedBytes(std::unique_ptr<char[]> bytes, size_t size);
+    void keepLoadedBytes(ByteBuffer bytes, size_t size);
 
 private:
     std::vector<DocumentRecord> records_;
-    std::unique_ptr<char[]> loadedBytes_;
+    ByteBuffer loadedBytes_;
     size_t loadedSize_ = 0;
 };
 

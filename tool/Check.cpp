@@ -1,12 +1,14 @@
 #include "tool/Check.h"
 
 #include "store/DocumentStore.h"
+#include "store/LineScan.h"
 #include "store/Number.h"
 
 #include <algorithm>
 #include <array>
 #include <cstdint>
 #include <limits>
+#include <utility>
 
 namespace kaldex::tool {
 namespace {
@@ -14,22 +16,44 @@ namespace {
 struct Line {
     std::string_view text;  // without CR LF
     long number = 0;
+    // Offsets into text, npos for none: the first "$", the first byte that
+    // is no Windows-1251 text, the first byte from 0x80.
+    size_t dollar = std::string_view::npos;
+    size_t foreign = std::string_view::npos;
+    size_t high = std::string_view::npos;
 };
 
-std::vector<Line> splitLines(std::string_view bytes)
-{
-    std::vector<Line> lines;
-    long number = 0;
-    while (!bytes.empty()) {
-        size_t end = bytes.find('\n');
-        std::string_view line = bytes.substr(0, end);
-        bytes.remove_prefix(end == std::string_view::npos ? bytes.size() : end + 1);
-        if (!line.empty() && line.back() == '\r')
-            line.remove_suffix(1);
-        lines.push_back({line, ++number});
+// The file's lines one by one, as the loader cuts them.
+class LineCursor {
+public:
+    explicit LineCursor(std::string_view bytes) : rest_(bytes) {}
+
+    bool next(Line &line)
+    {
+        if (rest_.empty())
+            return false;
+        const LineFacts facts = scanLine<true>(rest_.data(), rest_.data() + rest_.size());
+        const size_t end = static_cast<size_t>(facts.feed - rest_.data());
+        line.text = rest_.substr(0, end);
+        rest_.remove_prefix(std::min(end + 1, rest_.size()));
+        if (!line.text.empty() && line.text.back() == '\r')
+            line.text.remove_suffix(1);
+        auto offset = [&line](const char *at) {
+            const size_t i = at ? static_cast<size_t>(at - line.text.data()) : std::string_view::npos;
+            return i < line.text.size() ? i : std::string_view::npos;  // not the CR dropped with the line end
+        };
+        line.dollar = offset(facts.dollar);
+        line.foreign = offset(facts.foreign);
+        line.high = offset(facts.high);
+        line.number = ++read_;
+        return true;
     }
-    return lines;
-}
+    long read() const { return read_; }
+
+private:
+    std::string_view rest_;
+    long read_ = 0;
+};
 
 // The loader's test: "$" after at most three spaces.
 bool isMarker(std::string_view line)
@@ -71,13 +95,16 @@ const char *const kSecondItems[19] = {
     "pair15", "pair25", "pair35", "pair45", "pair55", "year", "upperYear", "lowerYear", "wantedNumber",
 };
 
-std::string withoutDollars(std::string_view line)
+// The line without its "$"; the line itself when it has none.
+std::string_view withoutDollars(std::string_view line, std::string &scratch)
 {
-    std::string out;
+    if (line.find('$') == std::string_view::npos)
+        return line;
+    scratch.clear();
     for (char c : line)
         if (c != '$')
-            out += c;
-    return out;
+            scratch += c;
+    return scratch;
 }
 
 // Whether the number reads the same as written: blanks, sign, digits, in range.
@@ -129,7 +156,7 @@ bool looksLikeUtf8(std::string_view line)
 
 class Checker {
 public:
-    explicit Checker(std::string_view bytes) : lines_(splitLines(bytes)) {}
+    explicit Checker(std::string_view bytes) : lines_(bytes) {}
 
     std::vector<Problem> run()
     {
@@ -149,6 +176,14 @@ public:
     }
 
 private:
+    // What a record's section holds: its first and last content lines and its marker.
+    struct Section {
+        long count = 0;
+        Line first, last;
+        Line marker;
+        bool ended = false;  // by a marker line
+    };
+
     void add(int document, long line, std::string message)
     {
         problems_.push_back({document, line, std::move(message)});
@@ -160,8 +195,8 @@ private:
     {
         long firstContent = 0;
         int markers = 0;
-        for (; next_ < lines_.size(); ++next_) {
-            const Line &line = lines_[next_];
+        Line line;
+        while (lines_.next(line)) {
             if (markers == 9) {
                 add(document, firstContent ? firstContent : line.number,
                     "records beyond " + std::to_string(DocumentStore::kMaxDocuments) +
@@ -178,31 +213,33 @@ private:
     // One record; false at the end of the file.
     bool record(int document)
     {
-        struct Section {
-            std::vector<Line> content;
-            const Line *marker = nullptr;
-        };
         std::array<Section, 10> sections;
+        cutTextLines_.clear();
         bool onlyBlank = true;
         bool utf8Reported = false;
         for (int s = 0; s < 10; ++s) {
             Section &section = sections[static_cast<size_t>(s)];
-            while (next_ < lines_.size()) {
-                const Line &line = lines_[next_++];
+            Line line;
+            while (lines_.next(line)) {
                 checkBytes(document, line, utf8Reported);
                 if (isMarker(line.text)) {
-                    section.marker = &line;
+                    section.marker = line;
+                    section.ended = true;
                     break;
                 }
                 onlyBlank = onlyBlank && isBlank(line.text);
-                section.content.push_back(line);
+                if (section.count++ == 0)
+                    section.first = line;
+                section.last = line;
+                if (s >= 6 && line.dollar != std::string_view::npos)
+                    cutTextLines_.push_back({line, s});
             }
-            if (section.marker)
+            if (section.ended)
                 continue;
             if (s == 0 && onlyBlank)
                 return false;
-            long where = lines_.empty() ? 1 : lines_.back().number;
-            if (s == 9 && !section.content.empty()) {
+            const long where = lines_.read() ? lines_.read() : 1;
+            if (s == 9 && section.count > 0) {
                 add(document, where, "the last record is truncated: its end line \"$@$\" is missing");
                 break;
             }
@@ -212,56 +249,52 @@ private:
         }
 
         for (int s = 0; s < 10; ++s)
-            checkMarker(document, s, sections[static_cast<size_t>(s)].marker);
-        if (!sections[0].content.empty())
-            add(document, sections[0].content.front().number, "lines before the record's first marker are ignored");
+            if (sections[static_cast<size_t>(s)].ended)
+                checkMarker(document, s, sections[static_cast<size_t>(s)].marker);
+        if (sections[0].count > 0)
+            add(document, sections[0].first.number, "lines before the record's first marker are ignored");
         for (int s = 1; s <= 5; ++s) {
             const Section &section = sections[static_cast<size_t>(s)];
-            long at = section.marker ? section.marker->number : 0;
-            if (section.content.empty())
-                add(document, at, std::string("the ") + kSectionNames[s] + " is missing");
-            else if (section.content.size() > 1)
-                add(document, section.content.front().number,
+            if (section.count == 0)
+                add(document, section.marker.number, std::string("the ") + kSectionNames[s] + " is missing");
+            else if (section.count > 1)
+                add(document, section.first.number,
                     std::string("the ") + kSectionNames[s] + " takes more than one line; only the last is read");
         }
-        const std::vector<Line> &numberLine = sections[1].content;
-        if (!numberLine.empty()) {
+        if (sections[1].count > 0) {
+            const Line &numberLine = sections[1].last;
             int64_t value = 0;
-            if (!cleanNumber(withoutDollars(numberLine.back().text), value))
-                add(document, numberLine.back().number,
-                    "the document number " + quoted(numberLine.back().text) + " is not a number");
+            if (!cleanNumber(withoutDollars(numberLine.text, scratch_), value))
+                add(document, numberLine.number, "the document number " + quoted(numberLine.text) + " is not a number");
         }
         std::array<int64_t, 19> first{};
-        bool firstRead = numbers(document, sections[2].content, kFirstItems, first);
-        checkNames(document, sections[3].content, kAuthorCount, "author");
+        bool firstRead = numbers(document, sections[2], kFirstItems, first);
+        checkNames(document, sections[3], kAuthorCount, "author");
         std::array<int64_t, 19> second{};
-        numbers(document, sections[4].content, kSecondItems, second);
-        checkNames(document, sections[5].content, kSubstanceCount, "substance");
-        for (int s = 6; s <= 9; ++s) {
+        numbers(document, sections[4], kSecondItems, second);
+        checkNames(document, sections[5], kSubstanceCount, "substance");
+        for (const auto &[line, s] : cutTextLines_)
+            add(document, line.number,
+                std::string("the ") + kSectionNames[s] + " line is cut at its \"$\": " + quoted(line.text));
+        for (int s = 6; s <= 9 && firstRead; ++s) {
             const Section &section = sections[static_cast<size_t>(s)];
-            for (const Line &line : section.content)
-                if (line.text.find('$') != std::string_view::npos)
-                    add(document, line.number,
-                        std::string("the ") + kSectionNames[s] + " line is cut at its \"$\": " + quoted(line.text));
-            if (!firstRead)
-                continue;
             int64_t stored = first[static_cast<size_t>(13 + s - 6)];
-            auto expected = static_cast<int64_t>(section.content.size()) + 1;
+            const int64_t expected = section.count + 1;
             // An empty text with count 0 is what an add left without "OK" writes.
-            const bool abandoned = stored == 0 && section.content.empty();
+            const bool abandoned = stored == 0 && section.count == 0;
             if (stored != expected && !abandoned)
-                add(document, sections[2].content.back().number,
-                    std::string(kSectionNames[s]) + ": " + std::to_string(section.content.size()) +
+                add(document, sections[2].last.number,
+                    std::string(kSectionNames[s]) + ": " + std::to_string(section.count) +
                         " text line(s), but the line count says " + std::to_string(stored) + " (" +
                         std::to_string(expected) + " expected)");
         }
         return true;
     }
 
-    void checkMarker(int document, int section, const Line *marker)
+    void checkMarker(int document, int section, const Line &marker)
     {
         std::string_view expected = section == 9 ? "$@$" : "$";
-        std::string_view text = marker->text;
+        std::string_view text = marker.text;
         while (!text.empty() && text.back() == ' ')
             text.remove_suffix(1);
         while (!text.empty() && text.front() == ' ')
@@ -269,31 +302,30 @@ private:
         if (text == expected)
             return;
         if (text == "$@$")
-            add(document, marker->number,
+            add(document, marker.number,
                 std::string("the record ends early, in its ") + kSectionNames[section] +
                     "; the sections that follow are shifted");
         else if (section == 9)
-            add(document, marker->number,
+            add(document, marker.number,
                 std::string("the record's end line \"$@$\" is missing here; the records that follow are shifted"));
         else
-            add(document, marker->number,
+            add(document, marker.number,
                 std::string("a line that looks like a marker cuts the ") + kSectionNames[section] +
-                    " short: " + quoted(marker->text));
+                    " short: " + quoted(marker.text));
     }
 
     // Reads a number line; false when there is none to read.
-    bool numbers(int document, const std::vector<Line> &content, const char *const (&names)[19],
-                 std::array<int64_t, 19> &values)
+    bool numbers(int document, const Section &section, const char *const (&names)[19], std::array<int64_t, 19> &values)
     {
-        if (content.empty())
+        if (section.count == 0)
             return false;
-        const Line &line = content.back();
-        std::string text = withoutDollars(line.text);
+        const Line &line = section.last;
+        const std::string_view text = withoutDollars(line.text, scratch_);
         size_t count = 0;
         size_t start = 0;
         for (;;) {
             size_t at = text.find('@', start);
-            std::string_view item = std::string_view(text).substr(start, at == std::string::npos ? at : at - start);
+            std::string_view item = text.substr(start, at == std::string_view::npos ? at : at - start);
             if (count < values.size()) {
                 int64_t value = 0;
                 if (!cleanNumber(item, value))
@@ -303,7 +335,7 @@ private:
                 values[count] = readNumber(item);  // what the loader takes
             }
             ++count;
-            if (at == std::string::npos)
+            if (at == std::string_view::npos)
                 break;
             start = at + 1;
         }
@@ -313,53 +345,49 @@ private:
         return true;
     }
 
-    void checkNames(int document, const std::vector<Line> &content, size_t capacity, const std::string &what)
+    void checkNames(int document, const Section &section, size_t capacity, const std::string &what)
     {
-        if (content.empty())
+        if (section.count == 0)
             return;
-        const Line &line = content.back();
+        const Line &line = section.last;
         if (line.text.find('$') != std::string_view::npos)
             add(document, line.number, "the \"$\" in the " + what + " line is dropped on load");
-        std::string text = withoutDollars(line.text);
+        const std::string_view text = withoutDollars(line.text, scratch_);
         size_t end = text.find("@@");
-        std::string_view list = std::string_view(text).substr(0, end);
+        std::string_view list = text.substr(0, end);
         size_t names = 1;
         for (char c : list)
             names += c == '@';
         if (names > capacity)
             add(document, line.number,
                 "more than " + std::to_string(capacity) + " " + what + " names; the rest are not loaded");
-        if (end != std::string::npos && text.find_first_not_of('@', end) != std::string::npos)
+        if (end != std::string_view::npos && text.find_first_not_of('@', end) != std::string_view::npos)
             add(document, line.number,
                 "a gap in the " + what + " names: those after it are not loaded: " + quoted(text.substr(end)));
     }
 
     void checkBytes(int document, const Line &line, bool &utf8Reported)
     {
-        for (size_t i = 0; i < line.text.size(); ++i) {
-            auto c = static_cast<unsigned char>(line.text[i]);
-            if ((c < 0x20 && c != '\t') || c == 0x7F || c == 0x98) {
-                char hex[8];
-                static const char digits[] = "0123456789ABCDEF";
-                hex[0] = '0';
-                hex[1] = 'x';
-                hex[2] = digits[c >> 4];
-                hex[3] = digits[c & 15];
-                hex[4] = '\0';
-                add(document, line.number,
-                    std::string("byte ") + hex + " at column " + std::to_string(i + 1) + " is not Windows-1251 text");
-                return;
-            }
+        const size_t i = line.foreign;
+        if (i != std::string_view::npos) {
+            const auto c = static_cast<unsigned char>(line.text[i]);
+            static const char digits[] = "0123456789ABCDEF";
+            const char hex[] = {'0', 'x', digits[c >> 4], digits[c & 15], '\0'};
+            add(document, line.number,
+                std::string("byte ") + hex + " at column " + std::to_string(i + 1) + " is not Windows-1251 text");
+            return;
         }
-        if (!utf8Reported && looksLikeUtf8(line.text)) {
+        // Only bytes from 0x80 on make UTF-8 sequences.
+        if (!utf8Reported && line.high != std::string_view::npos && looksLikeUtf8(line.text.substr(line.high))) {
             utf8Reported = true;
             add(document, line.number, "the text looks like UTF-8, not Windows-1251");
         }
     }
 
-    std::vector<Line> lines_;
-    size_t next_ = 0;
+    LineCursor lines_;
     std::vector<Problem> problems_;
+    std::vector<std::pair<Line, int>> cutTextLines_;  // text lines with a "$", and their section
+    std::string scratch_;
 };
 
 }  // namespace

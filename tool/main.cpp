@@ -284,11 +284,12 @@ int check(Arguments &args)
     for (const tool::Problem &problem : problems)
         printLine("document " + std::to_string(problem.document) + ", line " + std::to_string(problem.line) + ": " +
                   problem.message);
-    DocumentStore store;
-    int documents = loadDatabase(store, bytes).documents;
+    const bool content = hasContent(bytes);
+    auto store = std::make_unique<DocumentStore>();
+    const int documents = loadDatabase(*store, std::move(opened.data), opened.used).documents;  // rewrites the bytes
     std::fprintf(stderr, "%s: %d documents, %zu problems\n", path.c_str(), documents, problems.size());
     // A file the program would refuse as no database says so, after what check found in it.
-    if (documents == 0 && hasContent(bytes)) {
+    if (documents == 0 && content) {
         std::fprintf(stderr, "%s\n", problemText(path, FileProblem::NoDocuments, 0, 0, 0).c_str());
         return kFailed;
     }

@@ -61,6 +61,15 @@ TEST(ToolCheck, FindsEachPlantedProblem)
     run = runTool({"check", fixture("truncated.ba0")});
     EXPECT_EQ(run.status, 1);
     expectFinds(run, {{"document 2, line 24: ", "truncated in its second number line"}});
+
+    // The last record's provenance runs to the end of the file: loaded, and said so.
+    const std::string first = readBytes(kSample).substr(0, readBytes(kSample).find("$@$\r\n"));
+    TempDir dir;
+    writeBytes(dir.file("ba0"), first);
+    run = runTool({"check", dir.file("ba0")});
+    EXPECT_EQ(run.status, 1);
+    expectFinds(run, {{"document 1, line ", "its end line \"$@$\" is missing"}});
+    EXPECT_NE(run.err.find("1 documents"), std::string::npos) << run.err;
 }
 
 TEST(ToolCheck, AgreesWithTheProgramOnWhatIsLost)
