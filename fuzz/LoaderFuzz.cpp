@@ -1,9 +1,11 @@
 // Any bytes as "ba0": the load must give what the plain loader gives, also
-// when a shorter file is loaded over it, and what a save writes of the loaded
-// documents must load back as the same documents.
+// when a shorter file is loaded over it, kaldex-tool check must count the
+// same documents, and what a save writes of the loaded documents must load
+// back as the same documents.
 #include "fuzz/PlainLoader.h"
 #include "store/DatabaseLoader.h"
 #include "store/DatabaseWriter.h"
+#include "tool/Check.h"
 
 #include <algorithm>
 #include <cstdio>
@@ -84,6 +86,10 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size)
     if (loaded.documents != first->documentCount || first->documentCount != whole)
         fail("document count", first->documentCount);
     checkAgainstPlain(*first, plain, whole);
+    tool::CheckSummary checked;
+    tool::checkDatabase(bytes, &checked);
+    if (checked.documents != whole)
+        fail("check counts other documents", checked.documents);
 
     if (!first->loadOverflow) {  // an overflowing file is never saved
         std::string saved = formatDatabase(*first);

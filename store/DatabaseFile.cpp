@@ -55,7 +55,7 @@ void ByteBufferRelease::operator()(char *bytes) const
         delete[] bytes;
         return;
     }
-    {
+    if (!ofFile) {
         std::lock_guard<std::mutex> hold(parkedLock);
         if (!parked.mapping) {
             parked = *this;
@@ -181,40 +181,51 @@ bool hasContent(std::string_view bytes)
     return false;
 }
 
-DatabaseBytes readDatabaseBytes(const std::string &path)
+namespace {
+
+// Opens a database file as both readers do; -1 with file's problem set when
+// it is no file to read.
+int openDatabaseFile(const std::string &path, DatabaseBytes &file, struct stat &info)
 {
-    DatabaseBytes file;
     // Non-blocking so that a pipe named "ba0" cannot hang the open; only a
     // plain file is read, never a pipe, a device or a directory.
     int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC | O_NONBLOCK);
-    struct stat info {};
     if (fd < 0) {
         file.errorNumber = errno;
         file.problem = errno == ENOENT ? FileProblem::Missing : FileProblem::Unreadable;
-        if (errno == ENOENT) {
-            file.identity.known = true;  // known to be missing
-        }
-        return file;
+        file.identity.known = errno == ENOENT;  // known to be missing
+        return -1;
     }
     if (::fstat(fd, &info) != 0) {
         file.errorNumber = errno;
         file.problem = FileProblem::Unreadable;
         ::close(fd);
-        return file;
+        return -1;
     }
     file.fileType = info.st_mode & S_IFMT;
     file.size = static_cast<int64_t>(info.st_size);
     if (!S_ISREG(info.st_mode)) {
         file.errorNumber = S_ISDIR(info.st_mode) ? EISDIR : EINVAL;
         file.problem = FileProblem::NotAFile;
-        ::close(fd);
-        return file;
-    }
-    if (file.size > kMaxDatabaseBytes) {
+    } else if (file.size > kMaxDatabaseBytes) {
         file.problem = FileProblem::TooLarge;
-        ::close(fd);
-        return file;
     }
+    if (file.problem != FileProblem::None) {
+        ::close(fd);
+        return -1;
+    }
+    return fd;
+}
+
+}  // namespace
+
+DatabaseBytes readDatabaseBytes(const std::string &path)
+{
+    DatabaseBytes file;
+    struct stat info {};
+    const int fd = openDatabaseFile(path, file, info);
+    if (fd < 0)
+        return file;
     // Read straight into one buffer of the file's size; grow if it grew
     // meanwhile, but never past the bound.
     size_t size = static_cast<size_t>(info.st_size) + 1;
@@ -256,6 +267,30 @@ DatabaseBytes readDatabaseBytes(const std::string &path)
     file.identity.size = static_cast<int64_t>(file.used);
     file.identity.hash = hashBytes(file.bytes());
     file.problem = classifyBytes(file.bytes());
+    return file;
+}
+
+DatabaseBytes mapDatabaseBytes(const std::string &path)
+{
+    DatabaseBytes file;
+    struct stat info {};
+    const int fd = openDatabaseFile(path, file, info);
+    if (fd < 0)
+        return file;
+    if (info.st_size > 0) {
+        const auto length = static_cast<size_t>(info.st_size);
+        void *mapping = ::mmap(nullptr, length, PROT_READ, MAP_PRIVATE | MAP_POPULATE, fd, 0);
+        if (mapping == MAP_FAILED) {
+            file.errorNumber = errno;
+            file.problem = FileProblem::Unreadable;
+            ::close(fd);
+            return file;
+        }
+        file.data = ByteBuffer(static_cast<char *>(mapping), ByteBufferRelease{mapping, length, true});
+        file.used = length;
+    }
+    noteIdentity(file.identity, info);
+    ::close(fd);
     return file;
 }
 

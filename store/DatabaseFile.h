@@ -30,6 +30,7 @@ struct FileIdentity {
 struct ByteBufferRelease {
     void *mapping = nullptr;
     size_t length = 0;
+    bool ofFile = false;  // a file's own pages, mapped to be read
     void operator()(char *bytes) const;
 };
 using ByteBuffer = std::unique_ptr<char[], ByteBufferRelease>;
@@ -76,6 +77,14 @@ struct DatabaseBytes {
 };
 
 DatabaseBytes readDatabaseBytes(const std::string &path);
+
+/**
+ * As readDatabaseBytes(), for a reader that only looks: the file's pages are
+ * mapped, not copied, the identity has no hash, and the bytes are not
+ * classified (see classifyBytes). A file cut short while mapped raises
+ * SIGBUS on access; the caller must expect it.
+ */
+DatabaseBytes mapDatabaseBytes(const std::string &path);
 
 /** NotText when the bytes are no text a database holds (NUL runs, mostly control bytes), else None. */
 FileProblem classifyBytes(std::string_view bytes);

@@ -21,7 +21,10 @@ struct LineFacts {
  * before the feed counts as foreign here; the caller drops it with the line end).
  */
 template <bool Bytes>
-LineFacts scanLine(const char *p, const char *end)
+#if defined(__GNUC__)
+__attribute__((always_inline))  // called once a line: the call would cost a good part of the scan
+#endif
+inline LineFacts scanLine(const char *p, const char *end)
 {
     LineFacts facts;
     auto note = [](const char *&first, const char *at) {
@@ -34,23 +37,40 @@ LineFacts scanLine(const char *p, const char *end)
                   unassigned = _mm_set1_epi8(static_cast<char>(0x98));
     for (; end - p >= 16; p += 16) {
         const __m128i block = _mm_loadu_si128(reinterpret_cast<const __m128i *>(p));
-        const unsigned feeds = static_cast<unsigned>(_mm_movemask_epi8(_mm_cmpeq_epi8(block, lineFeed)));
-        const unsigned before = feeds ? (feeds & (0u - feeds)) - 1 : 0xFFFFu;  // the bytes before the first feed
-        if (const unsigned dollars = static_cast<unsigned>(_mm_movemask_epi8(_mm_cmpeq_epi8(block, dollarSign))) & before)
-            note(facts.dollar, p + __builtin_ctz(dollars));
+        const __m128i dollars = _mm_cmpeq_epi8(block, dollarSign);
         if constexpr (Bytes) {
-            const __m128i control =
-                _mm_andnot_si128(_mm_cmpeq_epi8(block, tab), _mm_cmpeq_epi8(_mm_min_epu8(block, lowest), block));
+            if (!facts.high)
+                if (const unsigned high = static_cast<unsigned>(_mm_movemask_epi8(block)))
+                    facts.high = p + __builtin_ctz(high);  // a feed before it is looked at below
+            // Control bytes (feeds among them), "$", DEL and 0x98 are rare: most
+            // blocks of text have none and need nothing more.
+            const __m128i control = _mm_cmpeq_epi8(_mm_min_epu8(block, lowest), block);
             const __m128i odd = _mm_or_si128(_mm_cmpeq_epi8(block, del), _mm_cmpeq_epi8(block, unassigned));
-            if (const unsigned foreign =
-                    static_cast<unsigned>(_mm_movemask_epi8(_mm_or_si128(control, odd))) & before)
-                note(facts.foreign, p + __builtin_ctz(foreign));
-            if (const unsigned high = static_cast<unsigned>(_mm_movemask_epi8(block)) & before)
-                note(facts.high, p + __builtin_ctz(high));
-        }
-        if (feeds) {
-            facts.feed = p + __builtin_ctz(feeds);
-            return facts;
+            const __m128i rare = _mm_or_si128(_mm_or_si128(control, odd), dollars);
+            if (!_mm_movemask_epi8(rare))
+                continue;
+            const unsigned feeds = static_cast<unsigned>(_mm_movemask_epi8(_mm_cmpeq_epi8(block, lineFeed)));
+            const unsigned before = feeds ? (feeds & (0u - feeds)) - 1 : 0xFFFFu;  // the bytes before the first feed
+            if (const unsigned found = static_cast<unsigned>(_mm_movemask_epi8(dollars)) & before)
+                note(facts.dollar, p + __builtin_ctz(found));
+            const __m128i foreign = _mm_or_si128(_mm_andnot_si128(_mm_cmpeq_epi8(block, tab), control), odd);
+            if (const unsigned found = static_cast<unsigned>(_mm_movemask_epi8(foreign)) & before)
+                note(facts.foreign, p + __builtin_ctz(found));
+            if (feeds) {
+                facts.feed = p + __builtin_ctz(feeds);
+                if (facts.high >= facts.feed)
+                    facts.high = nullptr;
+                return facts;
+            }
+        } else {
+            const unsigned feeds = static_cast<unsigned>(_mm_movemask_epi8(_mm_cmpeq_epi8(block, lineFeed)));
+            const unsigned before = feeds ? (feeds & (0u - feeds)) - 1 : 0xFFFFu;  // the bytes before the first feed
+            if (const unsigned found = static_cast<unsigned>(_mm_movemask_epi8(dollars)) & before)
+                note(facts.dollar, p + __builtin_ctz(found));
+            if (feeds) {
+                facts.feed = p + __builtin_ctz(feeds);
+                return facts;
+            }
         }
     }
 #endif

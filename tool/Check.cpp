@@ -13,9 +13,13 @@
 namespace kaldex::tool {
 namespace {
 
-struct Line {
-    std::string_view text;  // without CR LF
+// A line's text (without CR LF) and its number in the file.
+struct NumberedText {
+    std::string_view text;
     long number = 0;
+};
+
+struct Line : NumberedText {
     // Offsets into text, npos for none: the first "$", the first byte that
     // is no Windows-1251 text, the first byte from 0x80.
     size_t dollar = std::string_view::npos;
@@ -156,32 +160,44 @@ bool looksLikeUtf8(std::string_view line)
 
 class Checker {
 public:
-    explicit Checker(std::string_view bytes) : lines_(bytes) {}
+    Checker(std::string_view bytes, const std::function<bool()> &stopFor) : lines_(bytes), stopFor_(stopFor) {}
 
-    std::vector<Problem> run()
+    void checkRecords()
     {
         for (int document = 1;; ++document) {
             if (document > DocumentStore::kMaxDocuments) {
                 checkOverflow(document);
-                break;
+                return;
             }
-            if (!record(document))
-                break;
+            if (!record(document) || stopped_)
+                return;
+            documents_ = document;
         }
-        // Byte problems are found while reading, the rest per record: file order.
+    }
+
+    // In file order: byte problems are found while reading, the rest per record.
+    std::vector<Problem> takeProblems()
+    {
         std::stable_sort(problems_.begin(), problems_.end(), [](const Problem &a, const Problem &b) {
             return a.document != b.document ? a.document < b.document : a.line < b.line;
         });
         return std::move(problems_);
     }
 
+    // The records a load counts: every record that ends, or whose provenance runs to the end.
+    int documents() const { return documents_; }
+    long foreignLines() const { return foreignLines_; }
+    bool stopped() const { return stopped_; }
+
 private:
-    // What a record's section holds: its first and last content lines and its marker.
+    // What a record's section holds: its first and last content lines and its
+    // marker. Set as they are read, not cleared first: a record has many.
     struct Section {
-        long count = 0;
-        Line first, last;
-        Line marker;
-        bool ended = false;  // by a marker line
+        long count;
+        long firstNumber;  // when count > 0
+        NumberedText last;  // likewise
+        NumberedText marker;  // when ended
+        bool ended;  // by a marker line
     };
 
     void add(int document, long line, std::string message)
@@ -219,9 +235,13 @@ private:
         bool utf8Reported = false;
         for (int s = 0; s < 10; ++s) {
             Section &section = sections[static_cast<size_t>(s)];
+            section.count = 0;
+            section.ended = false;
             Line line;
             while (lines_.next(line)) {
                 checkBytes(document, line, utf8Reported);
+                if (stopped_)
+                    return false;
                 if (isMarker(line.text)) {
                     section.marker = line;
                     section.ended = true;
@@ -229,7 +249,7 @@ private:
                 }
                 onlyBlank = onlyBlank && isBlank(line.text);
                 if (section.count++ == 0)
-                    section.first = line;
+                    section.firstNumber = line.number;
                 section.last = line;
                 if (s >= 6 && line.dollar != std::string_view::npos)
                     cutTextLines_.push_back({line, s});
@@ -252,25 +272,26 @@ private:
             if (sections[static_cast<size_t>(s)].ended)
                 checkMarker(document, s, sections[static_cast<size_t>(s)].marker);
         if (sections[0].count > 0)
-            add(document, sections[0].first.number, "lines before the record's first marker are ignored");
+            add(document, sections[0].firstNumber, "lines before the record's first marker are ignored");
         for (int s = 1; s <= 5; ++s) {
             const Section &section = sections[static_cast<size_t>(s)];
             if (section.count == 0)
                 add(document, section.marker.number, std::string("the ") + kSectionNames[s] + " is missing");
             else if (section.count > 1)
-                add(document, section.first.number,
+                add(document, section.firstNumber,
                     std::string("the ") + kSectionNames[s] + " takes more than one line; only the last is read");
         }
         if (sections[1].count > 0) {
-            const Line &numberLine = sections[1].last;
+            const NumberedText &numberLine = sections[1].last;
             int64_t value = 0;
             if (!cleanNumber(withoutDollars(numberLine.text, scratch_), value))
                 add(document, numberLine.number, "the document number " + quoted(numberLine.text) + " is not a number");
         }
-        std::array<int64_t, 19> first{};
+        std::array<int64_t, 19> first;
+        first.fill(0);
         bool firstRead = numbers(document, sections[2], kFirstItems, first);
         checkNames(document, sections[3], kAuthorCount, "author");
-        std::array<int64_t, 19> second{};
+        std::array<int64_t, 19> second;  // only checked
         numbers(document, sections[4], kSecondItems, second);
         checkNames(document, sections[5], kSubstanceCount, "substance");
         for (const auto &[line, s] : cutTextLines_)
@@ -291,7 +312,7 @@ private:
         return true;
     }
 
-    void checkMarker(int document, int section, const Line &marker)
+    void checkMarker(int document, int section, const NumberedText &marker)
     {
         std::string_view expected = section == 9 ? "$@$" : "$";
         std::string_view text = marker.text;
@@ -319,25 +340,31 @@ private:
     {
         if (section.count == 0)
             return false;
-        const Line &line = section.last;
+        const NumberedText &line = section.last;
         const std::string_view text = withoutDollars(line.text, scratch_);
         size_t count = 0;
-        size_t start = 0;
-        for (;;) {
-            size_t at = text.find('@', start);
-            std::string_view item = text.substr(start, at == std::string_view::npos ? at : at - start);
+        for (const char *p = text.data(), *end = p + text.size();; ++p) {
+            const char *at = p;
+            while (at != end && *at != '@')
+                ++at;
+            const std::string_view item(p, static_cast<size_t>(at - p));
             if (count < values.size()) {
                 int64_t value = 0;
-                if (!cleanNumber(item, value))
+                if (item.size() == 1 && item[0] >= '0' && item[0] <= '9')
+                    values[count] = item[0] - '0';  // most items: one digit
+                else if (cleanNumber(item, value))
+                    values[count] = value;  // as the loader reads it
+                else {
                     add(document, line.number,
                         std::string("item ") + std::to_string(count + 1) + " (" + names[count] + ") " +
                             quoted(item) + " is not a number");
-                values[count] = readNumber(item);  // what the loader takes
+                    values[count] = readNumber(item);  // what the loader takes
+                }
             }
             ++count;
-            if (at == std::string_view::npos)
+            if (at == end)
                 break;
-            start = at + 1;
+            p = at;
         }
         if (count != values.size())
             add(document, line.number,
@@ -349,7 +376,7 @@ private:
     {
         if (section.count == 0)
             return;
-        const Line &line = section.last;
+        const NumberedText &line = section.last;
         if (line.text.find('$') != std::string_view::npos)
             add(document, line.number, "the \"$\" in the " + what + " line is dropped on load");
         const std::string_view text = withoutDollars(line.text, scratch_);
@@ -370,6 +397,9 @@ private:
     {
         const size_t i = line.foreign;
         if (i != std::string_view::npos) {
+            constexpr long kAskAfter = 1000;
+            if (++foreignLines_ == kAskAfter && stopFor_ && stopFor_())
+                stopped_ = true;
             const auto c = static_cast<unsigned char>(line.text[i]);
             static const char digits[] = "0123456789ABCDEF";
             const char hex[] = {'0', 'x', digits[c >> 4], digits[c & 15], '\0'};
@@ -377,8 +407,13 @@ private:
                 std::string("byte ") + hex + " at column " + std::to_string(i + 1) + " is not Windows-1251 text");
             return;
         }
-        // Only bytes from 0x80 on make UTF-8 sequences.
-        if (!utf8Reported && line.high != std::string_view::npos && looksLikeUtf8(line.text.substr(line.high))) {
+        // Only bytes from 0x80 on make UTF-8 sequences, and the first of them
+        // must be followed by a continuation byte (0x80 to 0xBF): in
+        // Windows-1251 text it hardly ever is.
+        const size_t high = line.high;
+        const bool continued = high != std::string_view::npos && high + 1 < line.text.size() &&
+                               (static_cast<unsigned char>(line.text[high + 1]) & 0xC0) == 0x80;
+        if (!utf8Reported && continued && looksLikeUtf8(line.text.substr(high))) {
             utf8Reported = true;
             add(document, line.number, "the text looks like UTF-8, not Windows-1251");
         }
@@ -386,15 +421,27 @@ private:
 
     LineCursor lines_;
     std::vector<Problem> problems_;
-    std::vector<std::pair<Line, int>> cutTextLines_;  // text lines with a "$", and their section
+    int documents_ = 0;
+    long foreignLines_ = 0;
+    const std::function<bool()> &stopFor_;
+    bool stopped_ = false;
+    std::vector<std::pair<NumberedText, int>> cutTextLines_;  // text lines with a "$", and their section
     std::string scratch_;
 };
 
 }  // namespace
 
-std::vector<Problem> checkDatabase(std::string_view bytes)
+std::vector<Problem> checkDatabase(std::string_view bytes, CheckSummary *summary,
+                                   const std::function<bool()> &stopFor)
 {
-    return Checker(bytes).run();
+    Checker checker(bytes, stopFor);
+    checker.checkRecords();
+    if (summary) {
+        summary->documents = checker.documents();
+        summary->foreignBytes = checker.foreignLines() > 0;
+        summary->stopped = checker.stopped();
+    }
+    return checker.takeProblems();
 }
 
 }  // namespace kaldex::tool

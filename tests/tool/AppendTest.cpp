@@ -70,6 +70,10 @@ TEST(ToolAppend, RefusesWithoutWritingPastTheLimitOrFromAndIntoWhatIsNoDatabase)
     writeBytes(dir.file("side"), database({{2, ""}, {3, ""}}));
     writeBytes(dir.file("one"), database({{2, ""}}));
     writeBytes(dir.file("zeros"), std::string(1 << 16, '\0'));
+    std::string controls;  // binary in lines: check stops listing them and names the file binary
+    for (int i = 0; i < 3000; ++i)
+        controls += "\x01\x02x\n";
+    writeBytes(dir.file("controls"), controls);
     writeBytes(dir.file("text"), "root:x:0:0:root:/root:/bin/bash\n");
     ASSERT_EQ(::mkfifo(dir.file("pipe").c_str(), 0644), 0);
     const struct {
@@ -83,6 +87,8 @@ TEST(ToolAppend, RefusesWithoutWritingPastTheLimitOrFromAndIntoWhatIsNoDatabase)
         {{"append", "one", "text"}, 2, "text"},
         {{"append", "pipe"}, 2, "pipe is not a plain file but a named pipe"},
         {{"check", "/dev/zero"}, 2, "/dev/zero is not a plain file but a device"},
+        {{"check", "zeros"}, 2, "zeros is not a database: it holds binary data"},
+        {{"check", "controls"}, 2, "controls is not a database: it holds binary data"},
         {{"export", "--csv", "zeros"}, 2, "zeros is not a database: it holds binary data"},
     };
     const std::string before = listing(dir.path()), full = readBytes(dir.file("ba0"));
