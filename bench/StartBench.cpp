@@ -8,6 +8,7 @@
 // app/main.cpp does, then write a figure to the pipe they are handed and end.
 #include "app/KaldexApplication.h"
 #include "app/StartWindow.h"
+#include "bench/ChildProcess.h"
 #include "bench/FullStore.h"
 #include "search/SearchWindow.h"
 #include "store/DocumentStore.h"
@@ -26,18 +27,12 @@
 #include <cstdlib>
 #include <cstring>
 #include <filesystem>
-#include <fcntl.h>
 #include <fstream>
 #include <functional>
 #include <memory>
-#include <spawn.h>
 #include <string>
-#include <sys/resource.h>
-#include <sys/wait.h>
 #include <unistd.h>
 #include <vector>
-
-extern char **environ;
 
 using namespace kaldex;
 
@@ -76,11 +71,9 @@ private:
     bool seen_ = false;
 };
 
-[[noreturn]] void reportAndEnd(int fd, double seconds)
+void reportAndEnd(int fd, double seconds)
 {
-    dprintf(fd, "%.9f\n", seconds);
-    // The measurement is over: no teardown.
-    std::_Exit(0);
+    bench::reportFiguresAndEnd(fd, {seconds});
 }
 
 int childMain(const std::string &what, int fd, const char *dir, char *program)
@@ -131,52 +124,10 @@ int childMain(const std::string &what, int fd, const char *dir, char *program)
 
 // ---- the benchmarks
 
-struct ChildRun {
-    bool ok = false;
-    double wallSeconds = 0;      // from spawning the process to its figure read
-    double reportedSeconds = 0;  // the figure the process measured itself
-    double peakMegabytes = 0;    // its peak resident memory
-};
-
-ChildRun runChild(const std::vector<std::string> &arguments)
+bench::ProcessRun runChild(std::vector<std::string> arguments)
 {
-    ChildRun run;
-    int fds[2];
-    if (pipe2(fds, O_CLOEXEC) != 0)
-        return run;
-    fcntl(fds[1], F_SETFD, 0);  // the child inherits the writing end only
-
-    std::vector<std::string> words = {"/proc/self/exe", "--child"};
-    words.insert(words.end(), arguments.begin(), arguments.end());
-    words.push_back(std::to_string(fds[1]));
-    std::vector<char *> argv;
-    for (std::string &word : words)
-        argv.push_back(word.data());
-    argv.push_back(nullptr);
-
-    const Clock::time_point start = Clock::now();
-    pid_t pid = 0;
-    const bool spawned = posix_spawn(&pid, "/proc/self/exe", nullptr, nullptr, argv.data(), environ) == 0;
-    close(fds[1]);
-    std::string line;
-    char buffer[64];
-    ssize_t n = 0;
-    while (spawned && line.find('\n') == std::string::npos &&
-           (n = read(fds[0], buffer, sizeof buffer)) > 0)
-        line.append(buffer, static_cast<size_t>(n));
-    run.wallSeconds = secondsSince(start);
-    close(fds[0]);
-    if (!spawned)
-        return run;
-
-    int status = 0;
-    struct rusage usage {};
-    if (wait4(pid, &status, 0, &usage) != pid)
-        return run;
-    run.ok = WIFEXITED(status) && WEXITSTATUS(status) == 0 && !line.empty();
-    run.reportedSeconds = std::atof(line.c_str());
-    run.peakMegabytes = static_cast<double>(usage.ru_maxrss) / 1024.0;
-    return run;
+    arguments.insert(arguments.begin(), "--child");
+    return bench::runProcess("/proc/self/exe", std::move(arguments), true);
 }
 
 // Times from the process made to the window painted; counts the part inside
@@ -185,13 +136,13 @@ void runStartProcesses(benchmark::State &state, const std::string &what)
 {
     double inMain = 0, peak = 0;
     for (auto _ : state) {
-        ChildRun run = runChild({what});
+        bench::ProcessRun run = runChild({what});
         if (!run.ok) {
             state.SkipWithError("the child process failed");
             return;
         }
         state.SetIterationTime(run.wallSeconds);
-        inMain += run.reportedSeconds;
+        inMain += run.figures[0];
         peak = std::max(peak, run.peakMegabytes);
     }
     state.counters["in_main_ms"] = benchmark::Counter(inMain * 1e3, benchmark::Counter::kAvgIterations);
@@ -233,12 +184,12 @@ void BM_ContFullStoreProcess(benchmark::State &state)
     static DatabaseFolder folder;
     double peak = 0;
     for (auto _ : state) {
-        ChildRun run = runChild({"cont", folder.dir});
+        bench::ProcessRun run = runChild({"cont", folder.dir});
         if (!run.ok) {
             state.SkipWithError("the child process failed");
             return;
         }
-        state.SetIterationTime(run.reportedSeconds);
+        state.SetIterationTime(run.figures[0]);
         peak = std::max(peak, run.peakMegabytes);
     }
     state.counters["peak_resident_MB"] = peak;

@@ -1,20 +1,24 @@
 // Loading and saving a full store, beside a plain read and a plain synced
-// write of the same file.
+// write of the same file; the first load in a new process; the command-line
+// tool's check, beside cat.
+#include "bench/ChildProcess.h"
 #include "bench/FullStore.h"
 #include "store/DatabaseLoader.h"
 #include "store/DatabaseWriter.h"
 
 #include <benchmark/benchmark.h>
 
+#include <chrono>
 #include <cstdio>
 #include <cstdlib>
+#include <cstring>
 #include <fcntl.h>
 #include <filesystem>
 #include <fstream>
-#include <malloc.h>
 #include <memory>
 #include <string>
 #include <unistd.h>
+#include <vector>
 
 using namespace kaldex;
 
@@ -58,24 +62,6 @@ long residentKilobytes()
     return 0;
 }
 
-// Resident memory that a loaded full store adds to the process.
-void BM_ResidentMemoryOfFullStore(benchmark::State &state)
-{
-    const Fixture &f = fixture();
-    double megabytes = 0;
-    for (auto _ : state) {
-        malloc_trim(0);
-        long before = residentKilobytes();
-        auto store = std::make_unique<DocumentStore>();
-        loadDatabaseFile(*store, f.path);
-        megabytes = static_cast<double>(residentKilobytes() - before) / 1024.0;
-        benchmark::DoNotOptimize(store.get());
-    }
-    state.counters["resident_MB"] = megabytes;
-    state.counters["file_MB"] = static_cast<double>(f.bytes) / (1024.0 * 1024.0);
-}
-BENCHMARK(BM_ResidentMemoryOfFullStore)->Iterations(1)->Unit(benchmark::kMillisecond);
-
 void BM_ReadFileFloor(benchmark::State &state)
 {
     const Fixture &f = fixture();
@@ -102,25 +88,71 @@ void BM_LoadFullStore(benchmark::State &state)
 }
 BENCHMARK(BM_LoadFullStore)->Unit(benchmark::kMillisecond);
 
-// The first "CONT" of a run: an empty store, as main() makes it, whose texts
-// take memory the process has not touched yet.
-void BM_LoadFullStoreFresh(benchmark::State &state)
+// The first "CONT" of a run, in a new process each time: the store made as
+// main() makes it at the start, then the load timed, with the resident memory
+// the store and its load add.
+void BM_LoadFullStoreNewProcess(benchmark::State &state)
 {
     const Fixture &f = fixture();
+    double resident = 0;
     for (auto _ : state) {
-        state.PauseTiming();
-        auto store = std::make_unique<DocumentStore>();
-        malloc_trim(0);  // freed texts of the last round go back to the system
-        state.ResumeTiming();
-        LoadResult result = loadDatabaseFile(*store, f.path);
-        benchmark::DoNotOptimize(result.documents);
-        state.PauseTiming();
-        store.reset();
-        state.ResumeTiming();
+        bench::ProcessRun run = bench::runProcess("/proc/self/exe", {"--child-load", f.path}, true);
+        if (!run.ok || run.figures.size() < 2) {
+            state.SkipWithError("the loading process failed");
+            return;
+        }
+        state.SetIterationTime(run.figures[0]);
+        resident += run.figures[1];
     }
-    state.SetBytesProcessed(static_cast<int64_t>(state.iterations() * f.bytes));
+    state.counters["resident_MB"] = benchmark::Counter(resident, benchmark::Counter::kAvgIterations);
+    state.counters["file_MB"] = static_cast<double>(f.bytes) / (1024.0 * 1024.0);
 }
-BENCHMARK(BM_LoadFullStoreFresh)->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_LoadFullStoreNewProcess)->UseManualTime()->Unit(benchmark::kMillisecond)->Iterations(10);
+
+[[noreturn]] void loadInChild(const char *path, int fd)
+{
+    const long before = residentKilobytes();
+    auto store = std::make_unique<DocumentStore>();
+    const auto start = std::chrono::steady_clock::now();
+    loadDatabaseFile(*store, path);
+    const double seconds = std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
+    bench::reportFiguresAndEnd(fd, {seconds, static_cast<double>(residentKilobytes() - before) / 1024.0});
+}
+
+// The command-line tool's check of the full database as a whole process,
+// beside cat of the same file.
+std::string toolPath()
+{
+    if (const char *named = std::getenv("KALDEX_BENCH_TOOL"))
+        return named;
+    std::error_code error;
+    const std::filesystem::path self = std::filesystem::read_symlink("/proc/self/exe", error);
+    return (self.parent_path().parent_path() / "kaldex-tool").string();
+}
+
+void runWholeProcess(benchmark::State &state, const std::string &program, const std::vector<std::string> &arguments)
+{
+    for (auto _ : state) {
+        bench::ProcessRun run = bench::runProcess(program, arguments, false);
+        if (!run.ok) {
+            state.SkipWithError((program + " failed").c_str());
+            return;
+        }
+        state.SetIterationTime(run.wallSeconds);
+    }
+}
+
+void BM_ToolCheckProcess(benchmark::State &state)
+{
+    runWholeProcess(state, toolPath(), {"check", fixture().path});
+}
+BENCHMARK(BM_ToolCheckProcess)->UseManualTime()->Unit(benchmark::kMillisecond)->Iterations(20);
+
+void BM_CatFloorProcess(benchmark::State &state)
+{
+    runWholeProcess(state, "/bin/cat", {fixture().path});
+}
+BENCHMARK(BM_CatFloorProcess)->UseManualTime()->Unit(benchmark::kMillisecond)->Iterations(20);
 
 void BM_SaveFullStoreWithBackup(benchmark::State &state)
 {
@@ -166,4 +198,15 @@ BENCHMARK(BM_SyncedWriteFloor)->Unit(benchmark::kMillisecond);
 
 }  // namespace
 
-BENCHMARK_MAIN();
+int main(int argc, char **argv)
+{
+    // --child-load FILE FD: one load in this new process
+    if (argc == 4 && std::strcmp(argv[1], "--child-load") == 0)
+        loadInChild(argv[2], std::atoi(argv[3]));
+    benchmark::Initialize(&argc, argv);
+    if (benchmark::ReportUnrecognizedArguments(argc, argv))
+        return 1;
+    benchmark::RunSpecifiedBenchmarks();
+    benchmark::Shutdown();
+    return 0;
+}
