@@ -9,30 +9,22 @@ namespace kaldex {
 
 void FieldText::assign(std::string_view text)
 {
+    if (text.size() <= kInside) {
+        // The text may lie in this field's own storage: copied out first.
+        char copy[kInside];
+        if (!text.empty())
+            std::memcpy(copy, text.data(), text.size());
+        release();
+        putInside({copy, text.size()});
+        return;
+    }
     if (text.size() > std::numeric_limits<uint32_t>::max())
         throw std::length_error("a document field over 4 GB");
-    char *copy = nullptr;
-    if (!text.empty()) {
-        copy = new char[text.size()];
-        std::memcpy(copy, text.data(), text.size());
-    }
+    char *copy = new char[text.size()];
+    std::memcpy(copy, text.data(), text.size());
     // Copied before the old value goes: text may be part of it.
     release();
-    data_ = copy;
-    size_ = static_cast<uint32_t>(text.size());
-    owned_ = copy != nullptr;
-}
-
-FieldText &FieldText::operator=(FieldText &&other) noexcept
-{
-    if (this != &other) {
-        release();
-        data_ = other.data_;
-        size_ = other.size_;
-        owned_ = other.owned_;
-        other.forget();
-    }
-    return *this;
+    putOutside(copy, text.size(), kOwned);
 }
 
 std::ostream &operator<<(std::ostream &out, const FieldText &text)

@@ -1,6 +1,7 @@
 #pragma once
 
 #include <cstdint>
+#include <cstring>
 #include <iosfwd>
 #include <string>
 #include <string_view>
@@ -9,21 +10,25 @@
 namespace kaldex {
 
 /**
- * A name or text of a document. A loaded document's fields refer to their
- * bytes in the buffer the store keeps of the file, so a load allocates
- * nothing per field; any other value (one the entry window stores, a copy)
- * is the field's own. Copies are always their own, so a copied record never
- * outlives the buffer it came from.
+ * A name or text of a document. A short one (most names) lies inside the
+ * field itself, as a string keeps short texts. A longer one of a loaded
+ * document refers to its bytes in the buffer the store keeps of the file, so
+ * a load allocates nothing per field; any other longer value (one the entry
+ * window stores, a copy) is the field's own. Copies never refer, so a copied
+ * record never outlives the buffer it came from.
  */
 class FieldText {
 public:
+    static constexpr size_t kInside = 14;  // the longest text kept inside
+
     FieldText() noexcept = default;
     FieldText(std::string_view text) { assign(text); }
     FieldText(const std::string &text) { assign(text); }
     FieldText(const char *text) { assign(text); }
     FieldText(const FieldText &other) { assign(other.view()); }
-    FieldText(FieldText &&other) noexcept : data_(other.data_), size_(other.size_), owned_(other.owned_)
+    FieldText(FieldText &&other) noexcept
     {
+        std::memcpy(raw_, other.raw_, sizeof raw_);
         other.forget();
     }
     ~FieldText() { release(); }
@@ -34,26 +39,41 @@ public:
             assign(other.view());
         return *this;
     }
-    FieldText &operator=(FieldText &&other) noexcept;
+    FieldText &operator=(FieldText &&other) noexcept
+    {
+        if (this != &other) {
+            release();
+            std::memcpy(raw_, other.raw_, sizeof raw_);
+            other.forget();
+        }
+        return *this;
+    }
 
     /** Takes its own copy of text. */
     void assign(std::string_view text);
-    /** Refers to bytes that someone else keeps for as long as this refers to them. */
+    /**
+     * Refers to bytes that someone else keeps for as long as this refers to
+     * them; a short text is copied inside instead.
+     */
     void refer(std::string_view bytes) noexcept
     {
-        release();
-        data_ = bytes.data();
-        size_ = static_cast<uint32_t>(bytes.size());
+        if (bytes.size() <= kInside) {
+            release();
+            putInside(bytes);
+        } else {
+            release();
+            putOutside(bytes.data(), bytes.size(), kReferred);
+        }
     }
     /** Makes what it refers to its own. */
     void detach()
     {
-        if (!owned_)
+        if (kind() == kReferred)
             assign(view());
     }
     bool refersInto(const char *begin, const char *end) const noexcept
     {
-        return !owned_ && size_ && data_ >= begin && data_ < end;
+        return kind() == kReferred && outsideData() >= begin && outsideData() < end;
     }
     void clear() noexcept
     {
@@ -61,16 +81,23 @@ public:
         forget();
     }
 
-    std::string_view view() const noexcept { return {data_, size_}; }
+    std::string_view view() const noexcept
+    {
+        if (kind() == kInsideKind)
+            return {reinterpret_cast<const char *>(raw_), raw_[kSizeByte]};
+        uint32_t size;
+        std::memcpy(&size, raw_ + sizeof(const char *), sizeof size);
+        return {outsideData(), size};
+    }
     operator std::string_view() const noexcept { return view(); }
     std::string str() const { return std::string(view()); }
 
-    const char *data() const noexcept { return data_; }
-    size_t size() const noexcept { return size_; }
-    bool empty() const noexcept { return size_ == 0; }
-    const char *begin() const noexcept { return data_; }
-    const char *end() const noexcept { return data_ + size_; }
-    char operator[](size_t i) const noexcept { return data_[i]; }
+    const char *data() const noexcept { return view().data(); }
+    size_t size() const noexcept { return view().size(); }
+    bool empty() const noexcept { return view().empty(); }
+    const char *begin() const noexcept { return data(); }
+    const char *end() const noexcept { return data() + size(); }
+    char operator[](size_t i) const noexcept { return view()[i]; }
     size_t find(char c, size_t from = 0) const noexcept { return view().find(c, from); }
     size_t find(std::string_view s, size_t from = 0) const noexcept { return view().find(s, from); }
     std::string_view substr(size_t from, size_t count = std::string_view::npos) const
@@ -93,21 +120,44 @@ public:
     friend bool operator!=(const FieldText &a, const char *b) noexcept { return !(a == b); }
 
 private:
+    // Sixteen bytes: inside, the text, its size in byte 14 and the kind in
+    // byte 15; outside, a pointer and a 32-bit size. All zero is empty.
+    static constexpr size_t kSizeByte = 14, kKindByte = 15;
+    static constexpr unsigned char kInsideKind = 0, kReferred = 1, kOwned = 2;
+
+    unsigned char kind() const noexcept { return raw_[kKindByte]; }
+    const char *outsideData() const noexcept
+    {
+        const char *data;
+        std::memcpy(&data, raw_, sizeof data);
+        return data;
+    }
+    void putInside(std::string_view text) noexcept
+    {
+        if (!text.empty())
+            std::memcpy(raw_, text.data(), text.size());
+        raw_[kSizeByte] = static_cast<unsigned char>(text.size());
+        raw_[kKindByte] = kInsideKind;
+    }
+    void putOutside(const char *data, size_t size, unsigned char kind) noexcept
+    {
+        const auto size32 = static_cast<uint32_t>(size);
+        std::memcpy(raw_, &data, sizeof data);
+        std::memcpy(raw_ + sizeof data, &size32, sizeof size32);
+        raw_[kKindByte] = kind;
+    }
     void release() noexcept
     {
-        if (owned_)
-            delete[] data_;
+        if (kind() == kOwned)
+            delete[] outsideData();
     }
     void forget() noexcept
     {
-        data_ = nullptr;
-        size_ = 0;
-        owned_ = false;
+        raw_[kSizeByte] = 0;
+        raw_[kKindByte] = kInsideKind;
     }
 
-    const char *data_ = nullptr;
-    uint32_t size_ = 0;
-    bool owned_ = false;
+    alignas(8) unsigned char raw_[16] = {};
 };
 
 // Joined into a new string; templates, so that no other string is taken for a

@@ -109,6 +109,13 @@ TEST(Loader, NameListsEndAtTheFirstEmptyName)
     loadDatabase(store, record("1", "P@Q@R@@@@"));
     loadDatabase(store, record("1", "S@@@@@@"));
     EXPECT_EQ(store.record(1).authors, (std::array<FieldText, 3>{"S", "Q", "R"}));
+
+    // What the entry window stored is the field's own; loads after it take the file's bytes.
+    store.record(1).citation = "stored\n";
+    store.record(1).authors[1] = "Own";
+    loadDatabase(store, record("1", "T@@@@@@", "c\n"));
+    loadDatabase(store, record("1", "U@@@@@@", "d\n"));
+    EXPECT_EQ(store.record(1).authors[1] + store.record(1).citation, "Ownd\n");
 }
 
 TEST(Loader, TruncatedFilesAndLineEnds)
