@@ -279,7 +279,7 @@ DatabaseBytes mapDatabaseBytes(const std::string &path)
         return file;
     if (info.st_size > 0) {
         const auto length = static_cast<size_t>(info.st_size);
-        void *mapping = ::mmap(nullptr, length, PROT_READ, MAP_PRIVATE | MAP_POPULATE, fd, 0);
+        void *mapping = ::mmap(nullptr, length, PROT_READ, MAP_PRIVATE, fd, 0);
         if (mapping == MAP_FAILED) {
             file.errorNumber = errno;
             file.problem = FileProblem::Unreadable;

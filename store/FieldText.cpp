@@ -18,8 +18,8 @@ void FieldText::assign(std::string_view text)
         putInside({copy, text.size()});
         return;
     }
-    if (text.size() > std::numeric_limits<uint32_t>::max())
-        throw std::length_error("a document field over 4 GB");
+    if (text.size() > (size_t(1) << 30) - 1)
+        throw std::length_error("a document field of a gigabyte or more");
     char *copy = new char[text.size()];
     std::memcpy(copy, text.data(), text.size());
     // Copied before the old value goes: text may be part of it.
