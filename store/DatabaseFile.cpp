@@ -55,7 +55,7 @@ void ByteBufferRelease::operator()(char *bytes) const
         delete[] bytes;
         return;
     }
-    if (!ofFile) {
+    {
         std::lock_guard<std::mutex> hold(parkedLock);
         if (!parked.mapping) {
             parked = *this;
@@ -181,10 +181,6 @@ bool hasContent(std::string_view bytes)
     return false;
 }
 
-namespace {
-
-// Opens a database file as both readers do; -1 with file's problem set when
-// it is no file to read.
 int openDatabaseFile(const std::string &path, DatabaseBytes &file, struct stat &info)
 {
     // Non-blocking so that a pipe named "ba0" cannot hang the open; only a
@@ -216,8 +212,6 @@ int openDatabaseFile(const std::string &path, DatabaseBytes &file, struct stat &
     }
     return fd;
 }
-
-}  // namespace
 
 DatabaseBytes readDatabaseBytes(const std::string &path)
 {
@@ -267,30 +261,6 @@ DatabaseBytes readDatabaseBytes(const std::string &path)
     file.identity.size = static_cast<int64_t>(file.used);
     file.identity.hash = hashBytes(file.bytes());
     file.problem = classifyBytes(file.bytes());
-    return file;
-}
-
-DatabaseBytes mapDatabaseBytes(const std::string &path)
-{
-    DatabaseBytes file;
-    struct stat info {};
-    const int fd = openDatabaseFile(path, file, info);
-    if (fd < 0)
-        return file;
-    if (info.st_size > 0) {
-        const auto length = static_cast<size_t>(info.st_size);
-        void *mapping = ::mmap(nullptr, length, PROT_READ, MAP_PRIVATE, fd, 0);
-        if (mapping == MAP_FAILED) {
-            file.errorNumber = errno;
-            file.problem = FileProblem::Unreadable;
-            ::close(fd);
-            return file;
-        }
-        file.data = ByteBuffer(static_cast<char *>(mapping), ByteBufferRelease{mapping, length, true});
-        file.used = length;
-    }
-    noteIdentity(file.identity, info);
-    ::close(fd);
     return file;
 }
 

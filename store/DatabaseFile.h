@@ -4,6 +4,7 @@
 #include <memory>
 #include <string>
 #include <string_view>
+#include <sys/stat.h>
 
 namespace kaldex {
 
@@ -30,7 +31,6 @@ struct FileIdentity {
 struct ByteBufferRelease {
     void *mapping = nullptr;
     size_t length = 0;
-    bool ofFile = false;  // a file's own pages, mapped to be read
     void operator()(char *bytes) const;
 };
 using ByteBuffer = std::unique_ptr<char[], ByteBufferRelease>;
@@ -79,12 +79,11 @@ struct DatabaseBytes {
 DatabaseBytes readDatabaseBytes(const std::string &path);
 
 /**
- * As readDatabaseBytes(), for a reader that only looks: the file's pages are
- * mapped, not copied, the identity has no hash, and the bytes are not
- * classified (see classifyBytes). A file cut short while mapped raises
- * SIGBUS on access; the caller must expect it.
+ * Opens a database file as readDatabaseBytes() does, for a reader that reads
+ * it itself: the descriptor, or -1 with file's problem (and errorNumber,
+ * fileType, size) set when it is no file to read. info receives its status.
  */
-DatabaseBytes mapDatabaseBytes(const std::string &path);
+int openDatabaseFile(const std::string &path, DatabaseBytes &file, struct stat &info);
 
 /** NotText when the bytes are no text a database holds (NUL runs, mostly control bytes), else None. */
 FileProblem classifyBytes(std::string_view bytes);

@@ -6,8 +6,14 @@
 
 #include <algorithm>
 #include <array>
+#include <cerrno>
 #include <cstdint>
+#include <cstring>
 #include <limits>
+#include <memory>
+#include <sys/mman.h>
+#include <system_error>
+#include <unistd.h>
 #include <utility>
 
 namespace kaldex::tool {
@@ -27,16 +33,38 @@ struct Line : NumberedText {
     size_t high = std::string_view::npos;
 };
 
-// The file's lines one by one, as the loader cuts them.
+// The file's lines one by one, as the loader cuts them: from bytes held
+// whole, or from a file read a piece at a time, as cat reads it, into the
+// front of one buffer, so that only a little memory is ever touched.
 class LineCursor {
 public:
     explicit LineCursor(std::string_view bytes) : rest_(bytes) {}
+    LineCursor(int fd, size_t size) : fd_(fd), capacity_(size + 1), atEnd_(false)
+    {
+        // Room for the whole file, should one record fill it; only the front
+        // is used as a rule, and it is made ready in one go rather than a
+        // page fault at a time.
+        void *room = ::mmap(nullptr, capacity_, PROT_READ | PROT_WRITE, MAP_PRIVATE | MAP_ANONYMOUS, -1, 0);
+        if (room == MAP_FAILED)
+            throw std::system_error(errno, std::generic_category());
+        buffer_ = {static_cast<char *>(room), Unmap{capacity_}};
+#ifdef MADV_POPULATE_WRITE
+        ::madvise(room, std::min(capacity_, kFarBehind + 2 * kPiece), MADV_POPULATE_WRITE);  // a hint only
+#endif
+        rest_ = {buffer_.get(), 0};
+    }
 
     bool next(Line &line)
     {
+        LineFacts facts;
+        for (;;) {
+            facts = scanLine<true>(rest_.data(), rest_.data() + rest_.size());
+            // A line is whole once its feed or the file's end is there.
+            if ((facts.feed != rest_.data() + rest_.size() || atEnd_) || !readMore())
+                break;
+        }
         if (rest_.empty())
             return false;
-        const LineFacts facts = scanLine<true>(rest_.data(), rest_.data() + rest_.size());
         const size_t end = static_cast<size_t>(facts.feed - rest_.data());
         line.text = rest_.substr(0, end);
         rest_.remove_prefix(std::min(end + 1, rest_.size()));
@@ -54,7 +82,76 @@ public:
     }
     long read() const { return read_; }
 
+    /**
+     * Between records, when nothing refers to the lines read: the unread
+     * bytes go back to the buffer's front once the front is far behind.
+     */
+    void forgetRead()
+    {
+        if (!buffer_ || static_cast<size_t>(rest_.data() - buffer_.get()) < kFarBehind)
+            return;
+        std::memmove(buffer_.get(), rest_.data(), rest_.size());
+        rest_ = {buffer_.get(), rest_.size()};
+    }
+
+    /**
+     * Passes over whole lines that hold nothing to look at: no "$" (so no
+     * marker), no foreign byte, no first high byte that a continuation byte
+     * follows (see checkBytes). Returns how many; next() reads the first
+     * line that does, and the file's last line.
+     */
+    long skipPlainLines()
+    {
+        long lines = 0;
+        const char *p = rest_.data();
+        const char *const end = p + rest_.size();
+        while (p != end) {
+            const LineFacts facts = scanLine<true>(p, end);
+            const bool lineEndOnly = facts.foreign == facts.feed - 1 && *facts.foreign == '\r';
+            if (facts.feed == end || facts.dollar || (facts.foreign && !lineEndOnly) ||
+                (facts.high && facts.high + 1 < facts.feed &&
+                 (static_cast<unsigned char>(facts.high[1]) & 0xC0) == 0x80))
+                break;
+            p = facts.feed + 1;
+            ++lines;
+        }
+        rest_.remove_prefix(static_cast<size_t>(p - rest_.data()));
+        read_ += lines;
+        return lines;
+    }
+
 private:
+    // Appends what the file holds next; false at its end. A long line is
+    // read in ever larger pieces, so that it is scanned a few times at most.
+    bool readMore()
+    {
+        char *const filled = const_cast<char *>(rest_.data()) + rest_.size();
+        const size_t room = capacity_ - static_cast<size_t>(filled - buffer_.get());
+        const size_t want = std::min(room, std::max<size_t>(kPiece, rest_.size()));
+        ssize_t n = 0;
+        do
+            n = want ? ::read(fd_, filled, want) : 0;
+        while (n < 0 && errno == EINTR);
+        if (n < 0)
+            throw std::system_error(errno, std::generic_category());
+        if (n == 0) {
+            atEnd_ = true;  // or the buffer is full: a file that grew is checked as it was
+            return false;
+        }
+        rest_ = {rest_.data(), rest_.size() + static_cast<size_t>(n)};
+        return true;
+    }
+
+    static constexpr size_t kPiece = size_t(64) << 10;
+    static constexpr size_t kFarBehind = size_t(256) << 10;
+    struct Unmap {
+        size_t length;
+        void operator()(char *room) const { ::munmap(room, length); }
+    };
+    int fd_ = -1;
+    size_t capacity_ = 0;
+    std::unique_ptr<char, Unmap> buffer_{nullptr, Unmap{0}};
+    bool atEnd_ = true;
     std::string_view rest_;
     long read_ = 0;
 };
@@ -160,7 +257,7 @@ bool looksLikeUtf8(std::string_view line)
 
 class Checker {
 public:
-    Checker(std::string_view bytes, const std::function<bool()> &stopFor) : lines_(bytes), stopFor_(stopFor) {}
+    Checker(LineCursor lines, const std::function<bool()> &stopFor) : lines_(std::move(lines)), stopFor_(stopFor) {}
 
     void checkRecords()
     {
@@ -231,6 +328,7 @@ private:
     {
         std::array<Section, 10> sections;
         cutTextLines_.clear();
+        lines_.forgetRead();
         bool onlyBlank = true;
         bool utf8Reported = false;
         for (int s = 0; s < 10; ++s) {
@@ -238,7 +336,12 @@ private:
             section.count = 0;
             section.ended = false;
             Line line;
-            while (lines_.next(line)) {
+            for (;;) {
+                // A text's usual lines hold nothing to report: only counted.
+                if (s >= 6)
+                    section.count += lines_.skipPlainLines();
+                if (!lines_.next(line))
+                    break;
                 checkBytes(document, line, utf8Reported);
                 if (stopped_)
                     return false;
@@ -431,10 +534,11 @@ private:
 
 }  // namespace
 
-std::vector<Problem> checkDatabase(std::string_view bytes, CheckSummary *summary,
-                                   const std::function<bool()> &stopFor)
+namespace {
+
+std::vector<Problem> check(LineCursor lines, CheckSummary *summary, const std::function<bool()> &stopFor)
 {
-    Checker checker(bytes, stopFor);
+    Checker checker(std::move(lines), stopFor);
     checker.checkRecords();
     if (summary) {
         summary->documents = checker.documents();
@@ -442,6 +546,20 @@ std::vector<Problem> checkDatabase(std::string_view bytes, CheckSummary *summary
         summary->stopped = checker.stopped();
     }
     return checker.takeProblems();
+}
+
+}  // namespace
+
+std::vector<Problem> checkDatabase(std::string_view bytes, CheckSummary *summary,
+                                   const std::function<bool()> &stopFor)
+{
+    return check(LineCursor(bytes), summary, stopFor);
+}
+
+std::vector<Problem> checkDatabaseFile(int fd, size_t size, CheckSummary *summary,
+                                       const std::function<bool()> &stopFor)
+{
+    return check(LineCursor(fd, size), summary, stopFor);
 }
 
 }  // namespace kaldex::tool

@@ -31,4 +31,12 @@ struct CheckSummary {
 std::vector<Problem> checkDatabase(std::string_view bytes, CheckSummary *summary = nullptr,
                                    const std::function<bool()> &stopFor = {});
 
+/**
+ * As above, reading the file open on fd (size bytes, as it was found) a
+ * piece at a time, as cat reads a file: the memory it touches stays small
+ * whatever the file's size. Throws std::system_error when a read fails.
+ */
+std::vector<Problem> checkDatabaseFile(int fd, size_t size, CheckSummary *summary = nullptr,
+                                       const std::function<bool()> &stopFor = {});
+
 }  // namespace kaldex::tool

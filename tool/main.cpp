@@ -12,9 +12,7 @@
 #include "tool/References.h"
 #include "viewer/DocumentLayout.h"
 
-#include <algorithm>
 #include <cerrno>
-#include <csignal>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
@@ -23,6 +21,7 @@
 #include <stdexcept>
 #include <string>
 #include <sys/stat.h>
+#include <system_error>
 #include <unistd.h>
 #include <unordered_set>
 #include <vector>
@@ -189,10 +188,9 @@ std::string problemText(const std::string &path, FileProblem problem, int error,
 }
 
 // The whole file, opened as the program opens "ba0", or a Failure naming why not.
-// Mapped, it is only looked at (see cutShort()), and not yet classified.
-DatabaseBytes readFile(const std::string &path, bool mapped = false)
+DatabaseBytes readFile(const std::string &path)
 {
-    DatabaseBytes file = mapped ? mapDatabaseBytes(path) : readDatabaseBytes(path);
+    DatabaseBytes file = readDatabaseBytes(path);
     if (file.problem != FileProblem::None && file.problem != FileProblem::NotText)
         throw Failure{kFailed, problemText(path, file.problem, file.errorNumber, file.fileType, file.size)};
     return file;
@@ -267,29 +265,6 @@ std::string orDefault(const std::string &file)
     return file.empty() ? "ba0" : file;
 }
 
-// A mapped file that another program cuts short while it is looked at
-// raises SIGBUS: say so instead of dying of it.
-char cutShortMessage[512];
-size_t cutShortLength = 0;
-
-extern "C" void cutShort(int)
-{
-    ssize_t ignored = ::write(2, cutShortMessage, cutShortLength);
-    (void)ignored;
-    std::_Exit(kFailed);
-}
-
-void watchForCutShort(const std::string &path)
-{
-    const std::string text = "kaldex-tool: " + path + " was cut short while it was read; check it again\n";
-    cutShortLength = std::min(text.size(), sizeof cutShortMessage);
-    std::memcpy(cutShortMessage, text.data(), cutShortLength);
-    struct sigaction action {};
-    action.sa_handler = cutShort;
-    sigemptyset(&action.sa_mask);
-    ::sigaction(SIGBUS, &action, nullptr);
-}
-
 int check(Arguments &args)
 {
     std::string file;
@@ -301,30 +276,41 @@ int check(Arguments &args)
             addFile(args, file, word);
     }
     const std::string path = orDefault(file);
-    // Mapped rather than read: check only looks, and mapping saves the copy.
-    watchForCutShort(path);
-    DatabaseBytes opened = readFile(path, true);
-    const std::string_view bytes = opened.bytes();
+    // Read a piece at a time, as cat reads a file: the check needs no more.
+    DatabaseBytes found;
+    struct stat info {};
+    const int fd = openDatabaseFile(path, found, info);
+    if (fd < 0)
+        throw Failure{kFailed, problemText(path, found.problem, found.errorNumber, found.fileType, found.size)};
+    struct Closer {
+        int fd;
+        ~Closer() { ::close(fd); }
+    } closer{fd};
     // Binary data is named, not listed line by line. Only bytes that no text
-    // holds make a file binary: the file is classified once the check meets
-    // enough of them, or at its end if it met any.
+    // holds make a file binary: the whole file is read and classified once
+    // the check meets enough of them, or at its end if it met any.
     int classified = -1;
     auto binary = [&] {
         if (classified < 0)
-            classified = classifyBytes(bytes) == FileProblem::NotText;
+            classified = readFile(path).problem == FileProblem::NotText;
         return classified == 1;
     };
     tool::CheckSummary summary;
-    std::vector<tool::Problem> problems = tool::checkDatabase(bytes, &summary, binary);
+    std::vector<tool::Problem> problems;
+    try {
+        problems = tool::checkDatabaseFile(fd, static_cast<size_t>(found.size), &summary, binary);
+    } catch (const std::system_error &error) {
+        throw Failure{kFailed, "kaldex-tool: cannot read " + path + ": " + std::strerror(error.code().value())};
+    }
     if (summary.stopped || (summary.foreignBytes && binary()))
-        throw Failure{kFailed, problemText(path, FileProblem::NotText, 0, opened.fileType, opened.size)};
+        throw Failure{kFailed, problemText(path, FileProblem::NotText, 0, found.fileType, found.size)};
     const int documents = summary.documents;
     for (const tool::Problem &problem : problems)
         printLine("document " + std::to_string(problem.document) + ", line " + std::to_string(problem.line) + ": " +
                   problem.message);
     std::fprintf(stderr, "%s: %d documents, %zu problems\n", path.c_str(), documents, problems.size());
     // A file the program would refuse as no database says so, after what check found in it.
-    if (documents == 0 && hasContent(bytes)) {
+    if (documents == 0 && hasContent(readFile(path).bytes())) {
         std::fprintf(stderr, "%s\n", problemText(path, FileProblem::NoDocuments, 0, 0, 0).c_str());
         return kFailed;
     }

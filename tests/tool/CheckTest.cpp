@@ -98,4 +98,20 @@ TEST(ToolCheck, AgreesWithTheProgramOnWhatIsLost)
             expectFinds(run, {{"document 5000, line ", "the program refuses to save over this file"}});
         EXPECT_EQ(run.out.empty(), status == 0);
     }
+
+    // The file is read a piece at a time: a byte deep in it is found where it is.
+    std::string planted = full;
+    const size_t at = planted.rfind("\r\n", planted.size() - 50000) + 2;  // a line start near the end
+    planted.insert(at, "\x98");
+    writeBytes(dir.file("ba0"), planted);
+    const auto before = [&](const std::string &what) {
+        size_t n = 0;
+        for (size_t i = planted.find(what); i < at; i = planted.find(what, i + 1))
+            ++n;
+        return n;
+    };
+    ToolRun run = runTool({"check", dir.file("ba0")});
+    const std::string where = "document " + std::to_string(before("$@$\r\n") + 1) + ", line " +
+                              std::to_string(before("\n") + 1) + ": ";
+    expectFinds(run, {{where.c_str(), "byte 0x98 at column 1"}});
 }
