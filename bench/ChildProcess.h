@@ -1,5 +1,7 @@
 #pragma once
 
+#include <benchmark/benchmark.h>
+
 #include <string>
 #include <vector>
 
@@ -23,5 +25,16 @@ ProcessRun runProcess(const std::string &program, std::vector<std::string> argum
 
 /** Writes the figure line a process started by runProcess() reports on fd. */
 [[noreturn]] void reportFiguresAndEnd(int fd, const std::vector<double> &figures);
+
+/** The rest of main() once it is no child process: the benchmarks asked for. */
+inline int runBenchmarks(int argc, char **argv)
+{
+    benchmark::Initialize(&argc, argv);
+    if (benchmark::ReportUnrecognizedArguments(argc, argv))
+        return 1;
+    benchmark::RunSpecifiedBenchmarks();
+    benchmark::Shutdown();
+    return 0;
+}
 
 }  // namespace kaldex::bench

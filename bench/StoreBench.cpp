@@ -203,10 +203,5 @@ int main(int argc, char **argv)
     // --child-load FILE FD: one load in this new process
     if (argc == 4 && std::strcmp(argv[1], "--child-load") == 0)
         loadInChild(argv[2], std::atoi(argv[3]));
-    benchmark::Initialize(&argc, argv);
-    if (benchmark::ReportUnrecognizedArguments(argc, argv))
-        return 1;
-    benchmark::RunSpecifiedBenchmarks();
-    benchmark::Shutdown();
-    return 0;
+    return bench::runBenchmarks(argc, argv);
 }
