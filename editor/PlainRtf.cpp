@@ -1,10 +1,8 @@
 #include "editor/PlainRtf.h"
 
 namespace kaldex {
-namespace {
 
-// The family class word a reader uses when it lacks the font.
-const char *familyWord(std::string_view name)
+const char *rtfFamilyWord(std::string_view name)
 {
     std::string lower(name);
     for (char &c : lower)
@@ -19,6 +17,8 @@ const char *familyWord(std::string_view name)
             return "\\froman";
     return "\\fswiss";
 }
+
+namespace {
 
 // afterWord says a control word was just written, so plain text needs the
 // delimiting space first.
@@ -58,7 +58,7 @@ void appendEscaped(std::string &out, std::string_view text, bool &afterWord)
 std::string plainTextRtf(std::string_view text, std::string_view fontFamily, int halfPoints)
 {
     std::string out = "{\\rtf1\\ansi\\ansicpg1251\\deff0\\deflang1049\n{\\fonttbl{\\f0";
-    out += familyWord(fontFamily);
+    out += rtfFamilyWord(fontFamily);
     out += "\\fcharset204";
     bool afterWord = true;
     std::string family;

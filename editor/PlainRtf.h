@@ -12,4 +12,7 @@ namespace kaldex {
  */
 std::string plainTextRtf(std::string_view cp1251Text, std::string_view fontFamily, int halfPoints);
 
+/** The family word (fmodern, fswiss, froman) a reader falls back on when it lacks the font. */
+const char *rtfFamilyWord(std::string_view fontFamily);
+
 }  // namespace kaldex

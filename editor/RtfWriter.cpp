@@ -1,6 +1,7 @@
 #include "editor/RtfWriter.h"
 
 #include "editor/Indents.h"
+#include "editor/PlainRtf.h"
 #include "editor/RtfReader.h"
 
 #include <QHash>
@@ -106,20 +107,6 @@ void appendEscaped(QByteArray &out, QStringView text, bool &afterWord)
     out.resize(p - out.constData());
 }
 
-QByteArray familyWord(const QString &name)
-{
-    const QString n = name.toLower();
-    for (const char *mono : {"mono", "courier", "consol", "fixed", "typewriter"})
-        if (n.contains(QLatin1String(mono)))
-            return "\\fmodern";
-    if (n.contains(QLatin1String("sans")))
-        return "\\fswiss";
-    for (const char *serif : {"times", "serif", "roman", "georgia", "garamond", "cambria", "book", "palatino"})
-        if (n.contains(QLatin1String(serif)))
-            return "\\froman";
-    return "\\fswiss";
-}
-
 QByteArray twips(qreal pixels) { return QByteArray::number(twipsFromPixels(pixels)); }
 
 struct RunFormat {
@@ -219,7 +206,7 @@ QByteArray writeRtf(const QTextDocument &document)
     out.reserve(qsizetype(document.characterCount()) * 4 + document.blockCount() * 40 + 4096);
     out += "{\\rtf1\\ansi\\ansicpg1251\\deff0\\deflang1049\n{\\fonttbl";
     for (int i = 0; i < fonts.size(); ++i) {
-        out += "{\\f" + QByteArray::number(i) + familyWord(fonts[i]) + "\\fcharset204";
+        out += "{\\f" + QByteArray::number(i) + rtfFamilyWord(fonts[i].toUtf8().toStdString()) + "\\fcharset204";
         bool afterWord = true;
         appendEscaped(out, QString(fonts[i]).remove(QLatin1Char(';')), afterWord);
         out += ";}";
