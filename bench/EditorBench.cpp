@@ -5,13 +5,13 @@
 // with other programs); /tmp/kaldex-bench-report.rtf otherwise.
 #include "bench/FullStore.h"
 #include "bench/QtBenchMain.h"
-#include "editor/PocketReport.h"
-#include "editor/RtfReader.h"
-#include "editor/RtfWriter.h"
-#include "app/Toolkit.h"
-#include "app/Dialogs.h"
-#include "app/Messages.h"
-#include "editor/PocketEditor.h"
+#include "core/report/PocketReport.h"
+#include "text/RtfReader.h"
+#include "text/RtfWriter.h"
+#include "ui/common/Toolkit.h"
+#include "ui/common/Dialogs.h"
+#include "ui/common/Messages.h"
+#include "ui/editor/PocketEditor.h"
 
 #include <benchmark/benchmark.h>
 

@@ -1,7 +1,7 @@
 #include "bench/FullStore.h"
 
-#include "store/DatabaseLoader.h"
-#include "store/DatabaseWriter.h"
+#include "core/store/DatabaseLoader.h"
+#include "core/store/DatabaseWriter.h"
 
 #include <array>
 #include <cstdint>

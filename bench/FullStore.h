@@ -1,6 +1,6 @@
 #pragma once
 
-#include "store/DocumentStore.h"
+#include "core/store/DocumentStore.h"
 
 #include <string>
 

@@ -3,8 +3,8 @@
 // floor: the same text put into a bare text document as plain text, or the
 // help file's bytes cut into lines.
 #include "bench/QtBenchMain.h"
-#include "editor/HelpFile.h"
-#include "editor/RtfReader.h"
+#include "core/help/HelpFile.h"
+#include "text/RtfReader.h"
 
 #include <benchmark/benchmark.h>
 

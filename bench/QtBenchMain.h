@@ -3,7 +3,7 @@
 // main() of the benchmarks that need windows: one application object on the
 // offscreen platform unless a display is asked for.
 
-#include "app/KaldexApplication.h"
+#include "ui/common/KaldexApplication.h"
 
 #include <benchmark/benchmark.h>
 

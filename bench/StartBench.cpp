@@ -6,12 +6,12 @@
 //
 // The processes are this program started again with --child: they do what
 // app/main.cpp does, then write a figure to the pipe they are handed and end.
-#include "app/KaldexApplication.h"
-#include "app/StartWindow.h"
+#include "ui/common/KaldexApplication.h"
+#include "ui/start/StartWindow.h"
 #include "bench/ChildProcess.h"
 #include "bench/FullStore.h"
-#include "search/SearchWindow.h"
-#include "store/DocumentStore.h"
+#include "ui/search/SearchWindow.h"
+#include "core/store/DocumentStore.h"
 
 #include <benchmark/benchmark.h>
 

@@ -3,8 +3,8 @@
 // tool's check, beside cat.
 #include "bench/ChildProcess.h"
 #include "bench/FullStore.h"
-#include "store/DatabaseLoader.h"
-#include "store/DatabaseWriter.h"
+#include "core/store/DatabaseLoader.h"
+#include "core/store/DatabaseWriter.h"
 
 #include <benchmark/benchmark.h>
 

@@ -1,6 +1,6 @@
 // Any bytes as the help file: parse either finds topics with distinct,
 // non-empty keys or says why not; every topic is found by its key.
-#include "editor/HelpFile.h"
+#include "core/help/HelpFile.h"
 
 #include <cstdlib>
 #include <set>

@@ -3,9 +3,9 @@
 // same documents, and what a save writes of the loaded documents must load
 // back as the same documents.
 #include "fuzz/PlainLoader.h"
-#include "store/DatabaseLoader.h"
-#include "store/DatabaseWriter.h"
-#include "tool/Check.h"
+#include "core/store/DatabaseLoader.h"
+#include "core/store/DatabaseWriter.h"
+#include "core/exchange/Check.h"
 
 #include <algorithm>
 #include <cstdio>

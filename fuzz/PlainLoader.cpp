@@ -1,6 +1,6 @@
 #include "fuzz/PlainLoader.h"
 
-#include "store/Number.h"
+#include "core/store/Number.h"
 
 namespace kaldex::fuzz {
 namespace {

@@ -1,7 +1,7 @@
 // Any bytes as an RTF file: the reader either fills the document or refuses
 // with a message. What it read, saved again, must read back to the same text.
-#include "editor/RtfReader.h"
-#include "editor/RtfWriter.h"
+#include "text/RtfReader.h"
+#include "text/RtfWriter.h"
 
 #include <QGuiApplication>
 #include <QTextDocument>

@@ -1,7 +1,7 @@
 #include "TestFiles.h"
 
-#include "store/CodePage.h"
-#include "store/DatabaseLoader.h"
+#include "core/encoding/CodePage.h"
+#include "core/store/DatabaseLoader.h"
 
 #include <cstdlib>
 #include <fstream>

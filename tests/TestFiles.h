@@ -1,6 +1,6 @@
 #pragma once
 
-#include "store/DocumentStore.h"
+#include "core/store/DocumentStore.h"
 
 // Every test file includes this: the headers they all use come with it.
 #include <gtest/gtest.h>

@@ -2,8 +2,8 @@
 #include "ToolRun.h"
 
 #include "TestFiles.h"
-#include "store/DatabaseLoader.h"
-#include "store/DatabaseWriter.h"
+#include "core/store/DatabaseLoader.h"
+#include "core/store/DatabaseWriter.h"
 
 #include <sys/stat.h>
 

@@ -1,7 +1,7 @@
 #include "ToolRun.h"
 
 #include "TestFiles.h"
-#include "store/DatabaseWriter.h"
+#include "core/store/DatabaseWriter.h"
 
 #include <sstream>
 

@@ -1,7 +1,7 @@
 #include "ToolRun.h"
 
 #include "TestFiles.h"
-#include "tool/References.h"
+#include "core/exchange/References.h"
 
 using namespace kaldex;
 using namespace kaldex::test;

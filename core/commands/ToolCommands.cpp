@@ -1,0 +1,765 @@
+// kaldex-tool's commands: the database from the command line, without a display.
+
+#include "core/commands/ToolCommands.h"
+#include "core/report/PocketReport.h"
+#include "core/report/PlainRtf.h"
+#include "core/query/Query.h"
+#include "core/encoding/CodePage.h"
+#include "core/store/DatabaseFile.h"
+#include "core/store/DatabaseLoader.h"
+#include "core/store/DatabaseWriter.h"
+#include "core/exchange/Check.h"
+#include "core/exchange/Csv.h"
+#include "core/exchange/References.h"
+#include "core/layout/DocumentLayout.h"
+
+#include <cerrno>
+#include <cstdio>
+#include <cstdlib>
+#include <cstring>
+#include <filesystem>
+#include <memory>
+#include <stdexcept>
+#include <string>
+#include <sys/stat.h>
+#include <system_error>
+#include <unistd.h>
+#include <unordered_set>
+#include <vector>
+
+namespace {
+
+using namespace kaldex;
+
+constexpr int kDone = 0;
+constexpr int kRefused = 1;  // problems found, a rejected query, a document not there
+constexpr int kFailed = 2;   // wrong use, unreadable input, unwritable output
+constexpr int kNoHits = 3;
+
+const char *const kMainHelp =
+    "usage: kaldex-tool [--cp1251] COMMAND [options] [FILE]\n"
+    "\n"
+    "Reads a database file as the program loads it; only append writes one.\n"
+    "FILE and INTO default to \"ba0\" in the working directory.\n"
+    "\n"
+    "commands:\n"
+    "  check [FILE]                    list what a load would lose or misread\n"
+    "  find [criteria] [FILE]          search as the search window does\n"
+    "  show N [FILE]                   the viewer's text of document N\n"
+    "  report N... [FILE] [--rtf OUT]  the pocket report of documents N...\n"
+    "  export --csv [N...] [FILE]      documents as CSV rows\n"
+    "  export --ris|--bibtex [N...] [FILE]\n"
+    "                                  documents as references for Zotero,\n"
+    "                                  JabRef, BibTeX\n"
+    "  append FROM [INTO]              add FROM's documents to INTO (a side file\n"
+    "                                  of a refused save), saved as the program\n"
+    "                                  saves\n"
+    "\n"
+    "Output is UTF-8 unless --cp1251 is given; arguments are read as UTF-8.\n"
+    "\"kaldex-tool COMMAND --help\" describes a command.\n";
+
+const char *const kCheckHelp =
+    "usage: kaldex-tool check [FILE]\n"
+    "\n"
+    "Lists each problem as \"document D, line L: what\": records beyond 4999, a\n"
+    "truncated last record, sections cut short by a line that looks like a marker,\n"
+    "numbers that are not numbers, names after a gap, line counts that disagree\n"
+    "with their texts, bytes that are not Windows-1251 text.\n"
+    "Exit status: 0 sound, 1 problems, 2 unreadable or no database (a pipe, a\n"
+    "device, binary data, over 1 GiB, or text without a document).\n";
+
+const char *const kFindHelp =
+    "usage: kaldex-tool find [criteria] [FILE]\n"
+    "\n"
+    "criteria (all given must hold; --number overrides the rest):\n"
+    "  --key NAME       key word ticked: Other Visc Cond TDF Dif Pot Vir Beam\n"
+    "                   Spectr The Exp (repeatable)\n"
+    "  --sub A B        substances A and B studied together (B = 7: A alone)\n"
+    "  --aut PREFIX     an author's name starts with PREFIX\n"
+    "  --ymax Y         year <= Y\n"
+    "  --ymin Y         year >= Y\n"
+    "  --text FRAGMENT  the notes contain FRAGMENT\n"
+    "  --number N       document N itself\n"
+    "\n"
+    "Prints the found documents one per line, or the search window's message.\n"
+    "Exit status: 0 found, 1 rejected or contradictory query, 3 nothing found.\n";
+
+const char *const kShowHelp =
+    "usage: kaldex-tool show N [FILE]\n"
+    "\n"
+    "Prints the viewer's text of document N. Exit status 1 when there is no N.\n";
+
+const char *const kReportHelp =
+    "usage: kaldex-tool report N... [FILE] [--rtf OUT]\n"
+    "\n"
+    "Prints the pocket report of documents N... in that order, or writes it\n"
+    "to OUT as RTF. The last argument is FILE when it is not a number\n"
+    "(write \"./12\" for a file named 12).\n";
+
+const char *const kExportHelp =
+    "usage: kaldex-tool export --csv|--ris|--bibtex [N...] [FILE]\n"
+    "\n"
+    "Prints documents N... in that order, or every document:\n"
+    "  --csv     one CSV row each (RFC 4180) after a header row naming every field\n"
+    "  --ris     one RIS reference each (type GEN), lines ended by CR LF\n"
+    "  --bibtex  one BibTeX @misc entry each, special characters escaped\n"
+    "A reference holds the authors (\"Surname, I.O.\" when stored as \"Surname\n"
+    "I.O.\", else as stored), the year, the citation text whole (RIS N1, BibTeX\n"
+    "howpublished), the abstract, the notes (N1, note), the ticked subject keys\n"
+    "in words and the substances as keywords, and \"kaldexN\" as its identifier\n"
+    "(N the document number). Empty fields are left out.\n"
+    "The last argument is FILE when it is not a number.\n";
+
+const char *const kAppendHelp =
+    "usage: kaldex-tool append FROM [INTO]\n"
+    "\n"
+    "Adds the documents of FROM after those of INTO (default \"ba0\"), skipping\n"
+    "each that equals one already there in every stored field, and numbers them\n"
+    "by their place. INTO is saved as the program saves it: under the same lock,\n"
+    "the old file kept under the day's backup name (b + day + month + year\n"
+    "modulo 100 + _ + 0..10) beside INTO, the new one written beside it and\n"
+    "renamed over it; a link INTO is saved through to its target.\n"
+    "Nothing is written when INTO cannot be read or is no database, when\n"
+    "another program holds INTO for changes, or when the result would hold\n"
+    "more than 4999 documents.\n"
+    "Prints how many documents were added and how many skipped.\n"
+    "Exit status: 0 done (also when nothing was new), 1 refused, 2 unreadable\n"
+    "input or a failed save.\n";
+
+/** Wrong use: the command's usage goes to stderr. */
+struct UsageError {
+    std::string message;
+    const char *help;
+};
+
+/** A message for stderr and the exit status that goes with it. */
+struct Failure {
+    int status;
+    std::string message;
+};
+
+bool cp1251Output = false;
+
+void print(const std::string &cp1251Text)
+{
+    std::string bytes = cp1251Output ? cp1251Text : utf8FromCp1251(cp1251Text);
+    std::fwrite(bytes.data(), 1, bytes.size(), stdout);
+}
+
+void printLine(const std::string &cp1251Text)
+{
+    print(cp1251Text + "\n");
+}
+
+std::string fromArgument(const std::string &utf8)
+{
+    try {
+        return cp1251FromUtf8(utf8);
+    } catch (const std::invalid_argument &) {
+        throw Failure{kFailed, "kaldex-tool: \"" + utf8 + "\" holds a character that Windows-1251 cannot hold"};
+    }
+}
+
+// Why the program would not take the file as a database, for stderr; empty when it would.
+std::string problemText(const std::string &path, FileProblem problem, int error, unsigned type, int64_t size)
+{
+    switch (problem) {
+    case FileProblem::None: return {};
+    case FileProblem::Missing:
+    case FileProblem::Unreadable: return "kaldex-tool: cannot read " + path + ": " + std::strerror(error);
+    case FileProblem::NotAFile:
+        return "kaldex-tool: " + path + " is not a plain file but " +
+               (type == S_IFDIR                      ? "a directory"
+                : type == S_IFIFO                    ? "a named pipe"
+                : type == S_IFCHR || type == S_IFBLK ? "a device"
+                : type == S_IFSOCK                   ? "a socket"
+                                                     : "something else") +
+               "; the program does not read it either";
+    case FileProblem::TooLarge:
+        return "kaldex-tool: " + path + " holds " + std::to_string(size) +
+               " bytes, more than any database can (the limit is " + std::to_string(kMaxDatabaseBytes) +
+               " bytes); not read";
+    case FileProblem::NotText:
+        return "kaldex-tool: " + path + " is not a database: it holds binary data (runs of NUL bytes or control "
+                                        "bytes), not text";
+    case FileProblem::NoDocuments:
+        return "kaldex-tool: " + path + " is not a database: it is not empty but holds no document";
+    }
+    return {};
+}
+
+// The whole file, opened as the program opens "ba0", or a Failure naming why not.
+DatabaseBytes readFile(const std::string &path)
+{
+    DatabaseBytes file = readDatabaseBytes(path);
+    if (file.problem != FileProblem::None && file.problem != FileProblem::NotText)
+        throw Failure{kFailed, problemText(path, file.problem, file.errorNumber, file.fileType, file.size)};
+    return file;
+}
+
+std::unique_ptr<DocumentStore> load(const std::string &path)
+{
+    auto store = std::make_unique<DocumentStore>();
+    LoadResult result = loadDatabaseFile(*store, path);
+    if (result.problem != FileProblem::None || !result.opened)
+        throw Failure{kFailed, problemText(path, result.problem == FileProblem::None ? FileProblem::Unreadable
+                                                                                      : result.problem,
+                                           result.errorNumber, result.fileType, result.fileSize)};
+    if (result.overflow)
+        std::fprintf(stderr, "kaldex-tool: %s: only the first %d records are loaded (line %ld on is not)\n",
+                     path.c_str(), DocumentStore::kMaxDocuments, result.overflowLine);
+    return store;
+}
+
+// A whole decimal number, or false.
+bool parseNumber(const std::string &text, long &value)
+{
+    if (text.empty() || text.size() > 9 || text.find_first_not_of("0123456789") != std::string::npos)
+        return false;
+    value = std::strtol(text.c_str(), nullptr, 10);
+    return true;
+}
+
+/** The words after the command: options with their values, then FILE. */
+class Arguments {
+public:
+    Arguments(std::vector<std::string> words, const char *help) : words_(std::move(words)), help_(help) {}
+
+    bool done() const { return next_ >= words_.size(); }
+    const std::string &take() { return words_[next_++]; }
+    const std::string &value(const std::string &option)
+    {
+        if (done())
+            fail(option + " needs a value");
+        return take();
+    }
+    [[noreturn]] void fail(const std::string &message) const { throw UsageError{message, help_}; }
+
+    // Whether the word is an option word (after "--" none is).
+    bool isOption(const std::string &word)
+    {
+        if (afterDashes_)
+            return false;
+        if (word == "--") {
+            afterDashes_ = true;
+            return false;
+        }
+        return word.size() > 1 && word[0] == '-';
+    }
+
+private:
+    std::vector<std::string> words_;
+    const char *help_;
+    size_t next_ = 0;
+    bool afterDashes_ = false;
+};
+
+void addFile(Arguments &args, std::string &file, const std::string &word)
+{
+    if (!file.empty())
+        args.fail("more than one FILE: " + word);
+    file = word;
+}
+
+std::string orDefault(const std::string &file)
+{
+    return file.empty() ? "ba0" : file;
+}
+
+int check(Arguments &args)
+{
+    std::string file;
+    while (!args.done()) {
+        const std::string &word = args.take();
+        if (args.isOption(word))
+            args.fail("unknown option " + word);
+        if (word != "--")
+            addFile(args, file, word);
+    }
+    const std::string path = orDefault(file);
+    // Read a piece at a time, as cat reads a file: the check needs no more.
+    DatabaseBytes found;
+    struct stat info {};
+    const int fd = openDatabaseFile(path, found, info);
+    if (fd < 0)
+        throw Failure{kFailed, problemText(path, found.problem, found.errorNumber, found.fileType, found.size)};
+    struct Closer {
+        int fd;
+        ~Closer() { ::close(fd); }
+    } closer{fd};
+    // Binary data is named, not listed line by line. Only bytes that no text
+    // holds make a file binary: the whole file is read and classified once
+    // the check meets enough of them, or at its end if it met any.
+    int classified = -1;
+    auto binary = [&] {
+        if (classified < 0)
+            classified = readFile(path).problem == FileProblem::NotText;
+        return classified == 1;
+    };
+    tool::CheckSummary summary;
+    std::vector<tool::Problem> problems;
+    try {
+        problems = tool::checkDatabaseFile(fd, static_cast<size_t>(found.size), &summary, binary);
+    } catch (const std::system_error &error) {
+        throw Failure{kFailed, "kaldex-tool: cannot read " + path + ": " + std::strerror(error.code().value())};
+    }
+    if (summary.stopped || (summary.foreignBytes && binary()))
+        throw Failure{kFailed, problemText(path, FileProblem::NotText, 0, found.fileType, found.size)};
+    const int documents = summary.documents;
+    for (const tool::Problem &problem : problems)
+        printLine("document " + std::to_string(problem.document) + ", line " + std::to_string(problem.line) + ": " +
+                  problem.message);
+    std::fprintf(stderr, "%s: %d documents, %zu problems\n", path.c_str(), documents, problems.size());
+    // A file the program would refuse as no database says so, after what check found in it.
+    if (documents == 0 && hasContent(readFile(path).bytes())) {
+        std::fprintf(stderr, "%s\n", problemText(path, FileProblem::NoDocuments, 0, 0, 0).c_str());
+        return kFailed;
+    }
+    return problems.empty() ? kDone : kRefused;
+}
+
+bool keyFromName(std::string name, Category &key)
+{
+    struct Name {
+        const char *caption;
+        const char *record;
+        Category key;
+    };
+    static const Name names[] = {
+        {"other", "oth", Oth}, {"visc", "vis", Vis}, {"cond", "con", Con},   {"tdf", "tdi", Tdi},
+        {"dif", "dif", Dif},   {"pot", "pot", Pot},  {"vir", "vir", Vir},    {"beam", "bea", Bea},
+        {"spectr", "spe", Spe}, {"the", "the", The}, {"exp", "exp", Exp},
+    };
+    for (char &c : name)
+        c = static_cast<char>(c >= 'A' && c <= 'Z' ? c - 'A' + 'a' : c);
+    for (const Name &n : names) {
+        if (name == n.caption || name == n.record) {
+            key = n.key;
+            return true;
+        }
+    }
+    return false;
+}
+
+int find(Arguments &args)
+{
+    QueryInput input;
+    std::string file;
+    while (!args.done()) {
+        const std::string &word = args.take();
+        if (!args.isOption(word)) {
+            if (word != "--")
+                addFile(args, file, word);
+        } else if (word == "--key") {
+            Category key;
+            const std::string &name = args.value(word);
+            if (!keyFromName(name, key))
+                args.fail("unknown key word " + name);
+            input.categories[key] = true;
+        } else if (word == "--sub") {
+            input.bySubstances = true;
+            input.substance1 = fromArgument(args.value(word));
+            input.substance2 = fromArgument(args.value(word));
+        } else if (word == "--aut") {
+            input.byAuthor = true;
+            input.author = fromArgument(args.value(word));
+        } else if (word == "--ymax") {
+            input.byUpperYear = true;
+            input.upperYear = fromArgument(args.value(word));
+        } else if (word == "--ymin") {
+            input.byLowerYear = true;
+            input.lowerYear = fromArgument(args.value(word));
+        } else if (word == "--text") {
+            input.text = fromArgument(args.value(word));
+        } else if (word == "--number") {
+            input.byNumber = true;
+            input.number = fromArgument(args.value(word));
+        } else {
+            args.fail("unknown option " + word);
+        }
+    }
+    auto store = load(orDefault(file));
+    const QueryOutcome outcome = runQuery(*store, input);
+    switch (outcome) {
+    case QueryOutcome::Rejected:
+        printLine(cp1251FromUtf8("Ошибки в задании"));
+        return kRefused;
+    case QueryOutcome::Contradiction:
+        printLine(outcomeMessage(QueryOutcome::Contradiction));
+        return kRefused;
+    case QueryOutcome::NotFound:
+    case QueryOutcome::NumberNotFound:
+        printLine(outcomeMessage(outcome));
+        return kNoHits;
+    case QueryOutcome::NumberFound:
+        printLine(std::to_string(store->query().wantedNumber));
+        return kDone;
+    case QueryOutcome::Found:
+        break;
+    }
+    std::string lines;
+    for (int i = 1; i <= store->foundCount; ++i)
+        lines += std::to_string(store->foundList[static_cast<size_t>(i)]) + "\n";
+    print(lines);
+    return kDone;
+}
+
+void requireDocument(const DocumentStore &store, long slot, const std::string &path)
+{
+    if (slot < 1 || slot > store.documentCount)
+        throw Failure{kRefused, "kaldex-tool: no document " + std::to_string(slot) + " in " + path + " (it holds " +
+                                    std::to_string(store.documentCount) + ")"};
+}
+
+// The rest of the arguments, none of which may be an option.
+std::vector<std::string> plainWords(Arguments &args)
+{
+    std::vector<std::string> words;
+    while (!args.done()) {
+        const std::string &word = args.take();
+        if (args.isOption(word))
+            args.fail("unknown option " + word);
+        if (word != "--")
+            words.push_back(word);
+    }
+    return words;
+}
+
+int show(Arguments &args)
+{
+    std::vector<std::string> words = plainWords(args);
+    long slot = 0;
+    if (words.empty() || words.size() > 2)
+        args.fail("show takes N and at most one FILE");
+    if (!parseNumber(words[0], slot))
+        args.fail("not a document number: " + words[0]);
+    const std::string path = orDefault(words.size() == 2 ? words[1] : "");
+    auto store = load(path);
+    requireDocument(*store, slot, path);
+    std::string text;
+    for (const std::string &line : layoutDocument(store->record(static_cast<int>(slot)), static_cast<int>(slot)))
+        text += line + "\n";
+    print(text);
+    return kDone;
+}
+
+// Writes OUT only once the whole report is there: a failure leaves OUT as it
+// was. The report is in the font the editor shows it in.
+void writeRtfFile(const std::string &text, const std::string &out)
+{
+    const std::string rtf = plainTextRtf(text, "MS Sans Serif", 16);
+    const size_t slash = out.rfind('/');
+    std::string temporary = (slash == std::string::npos ? std::string() : out.substr(0, slash + 1)) + ".kaldex-XXXXXX";
+    int fd = ::mkstemp(temporary.data());
+    auto fail = [&](int error) {
+        if (fd >= 0) {
+            ::close(fd);
+            ::unlink(temporary.c_str());
+        }
+        throw Failure{kFailed, "kaldex-tool: cannot write " + out + ": " + std::strerror(error)};
+    };
+    if (fd < 0)
+        fail(errno);
+    const mode_t mask = ::umask(0);
+    ::umask(mask);
+    size_t written = 0;
+    while (written < rtf.size()) {
+        const ssize_t n = ::write(fd, rtf.data() + written, rtf.size() - written);
+        if (n < 0 && errno == EINTR)
+            continue;
+        if (n <= 0)
+            fail(n < 0 ? errno : EIO);
+        written += static_cast<size_t>(n);
+    }
+    if (::fchmod(fd, 0666 & ~mask) != 0 || ::fsync(fd) != 0)
+        fail(errno);
+    const int closed = ::close(fd);
+    fd = -1;
+    if (closed != 0 || ::rename(temporary.c_str(), out.c_str()) != 0) {
+        const int error = errno;
+        ::unlink(temporary.c_str());
+        throw Failure{kFailed, "kaldex-tool: cannot write " + out + ": " + std::strerror(error)};
+    }
+}
+
+// Document numbers, then a database file when the last word is no number.
+std::vector<long> numbersThenFile(Arguments &args, std::vector<std::string> words, std::string &file)
+{
+    long slot = 0;
+    if (!words.empty() && !parseNumber(words.back(), slot)) {
+        file = words.back();
+        words.pop_back();
+    }
+    std::vector<long> wanted;
+    for (const std::string &word : words) {
+        if (!parseNumber(word, slot))
+            args.fail("not a document number: " + word);
+        wanted.push_back(slot);
+    }
+    return wanted;
+}
+
+int report(Arguments &args)
+{
+    std::vector<std::string> words;
+    std::string rtf;
+    bool toRtf = false;
+    while (!args.done()) {
+        const std::string &word = args.take();
+        if (!args.isOption(word)) {
+            if (word != "--")
+                words.push_back(word);
+        } else if (word == "--rtf") {
+            toRtf = true;
+            rtf = args.value(word);
+        } else {
+            args.fail("unknown option " + word);
+        }
+    }
+    std::string file;
+    const std::vector<long> wanted = numbersThenFile(args, words, file);
+    if (wanted.empty())
+        args.fail("report needs at least one document number");
+    if (wanted.size() > static_cast<size_t>(DocumentStore::kMaxPocket))
+        args.fail("the pocket holds at most " + std::to_string(DocumentStore::kMaxPocket) + " documents");
+    const std::string path = orDefault(file);
+    if (toRtf) {
+        std::error_code error;
+        if (rtf.empty() || std::filesystem::path(rtf).filename() == "ba0" ||
+            std::filesystem::equivalent(rtf, path, error))
+            throw Failure{kFailed, "kaldex-tool: will not write the report over a database file: " + rtf};
+    }
+    auto store = load(path);
+    store->pocketCount = 0;
+    for (long s : wanted) {
+        requireDocument(*store, s, path);
+        store->pocket[static_cast<size_t>(++store->pocketCount)] = static_cast<int32_t>(s);
+    }
+    std::string text = reportText(buildReport(*store));
+    if (toRtf)
+        writeRtfFile(text, rtf);
+    else
+        print(text);
+    return kDone;
+}
+
+int exportDocuments(Arguments &args)
+{
+    std::vector<std::string> words;
+    std::string format;
+    while (!args.done()) {
+        const std::string &word = args.take();
+        if (!args.isOption(word)) {
+            if (word != "--")
+                words.push_back(word);
+        } else if (word == "--csv" || word == "--ris" || word == "--bibtex") {
+            if (!format.empty() && format != word)
+                args.fail("choose one of --csv, --ris, --bibtex");
+            format = word;
+        } else {
+            args.fail("unknown option " + word);
+        }
+    }
+    if (format.empty())
+        args.fail("export needs --csv, --ris or --bibtex");
+    std::string file;
+    std::vector<long> wanted = numbersThenFile(args, words, file);
+    const std::string path = orDefault(file);
+    auto store = load(path);
+    for (long s : wanted)
+        requireDocument(*store, s, path);
+    if (wanted.empty())
+        for (int s = 1; s <= store->documentCount; ++s)
+            wanted.push_back(s);
+    std::string text = format == "--csv" ? tool::csvRow(tool::csvHeader()) : "";
+    for (long s : wanted) {
+        const bool first = text.empty();
+        const DocumentRecord &record = store->record(static_cast<int>(s));
+        if (format == "--csv")
+            text += tool::csvRow(tool::csvFields(record));
+        else if (format == "--ris")
+            text += tool::risReference(record, static_cast<int>(s));
+        else
+            text += (first ? "" : "\n") + tool::bibtexReference(record, static_cast<int>(s));
+    }
+    print(text);
+    return kDone;
+}
+
+// Every field the file keeps but the number (the place) and the file line (recounted on load).
+std::string storedFields(const DocumentRecord &record)
+{
+    DocumentRecord copy = record;
+    copy.fileLine = 0;
+    std::string out;
+    appendRecord(out, copy, 0);
+    return out;
+}
+
+int append(Arguments &args)
+{
+    std::vector<std::string> words = plainWords(args);
+    if (words.empty() || words.size() > 2)
+        args.fail("append takes FROM and at most one INTO");
+    const std::string from = words[0];
+    const std::string into = orDefault(words.size() == 2 ? words[1] : "");
+    const size_t slash = into.rfind('/');
+    const std::string dir = slash == std::string::npos ? "." : slash == 0 ? "/" : into.substr(0, slash);
+    const std::string name = slash == std::string::npos ? into : into.substr(slash + 1);
+    std::error_code same;
+    if (std::filesystem::equivalent(from, into, same))
+        throw Failure{kRefused, "kaldex-tool: " + from + " and " + into + " are the same file"};
+
+    // The lock first, as the program takes it at "CONT": nobody saves INTO between the load and the save.
+    DatabaseLock lock = DatabaseLock::acquire(dir, name);
+    if (lock.state() == DatabaseLock::State::HeldElsewhere) {
+        std::string who;
+        if (lock.holder().pid > 0)
+            who = " (process " + std::to_string(lock.holder().pid) +
+                  (lock.holder().host.empty() ? "" : " on " + lock.holder().host) + ")";
+        throw Failure{kRefused, "kaldex-tool: " + into + " is open for changes in another KALDEX program" + who +
+                                    "; nothing written, try again when its search window is closed"};
+    }
+
+    auto source = load(from);
+    if (source->loadOverflow)
+        throw Failure{kRefused, "kaldex-tool: " + from + " holds more than " +
+                                    std::to_string(DocumentStore::kMaxDocuments) +
+                                    " documents; nothing written"};
+    {
+        struct stat info {};
+        if (::stat(into.c_str(), &info) != 0 && errno == ENOENT)
+            throw Failure{kFailed, "kaldex-tool: cannot read " + into + ": " + std::strerror(ENOENT) +
+                                       "; nothing written (to start a database from " + from + ", copy it)"};
+    }
+    auto store = load(into);
+    if (store->loadOverflow)
+        throw Failure{kRefused, "kaldex-tool: " + into + " holds more than " +
+                                    std::to_string(DocumentStore::kMaxDocuments) +
+                                    " documents, which a save would drop; nothing written"};
+
+    std::unordered_set<std::string> there;
+    for (int slot = 1; slot <= store->documentCount; ++slot)
+        there.insert(storedFields(store->record(slot)));
+    std::vector<int> added;
+    int skipped = 0;
+    for (int slot = 1; slot <= source->documentCount; ++slot) {
+        if (there.insert(storedFields(source->record(slot))).second)
+            added.push_back(slot);
+        else
+            ++skipped;
+    }
+    const int before = store->documentCount;
+    if (before + static_cast<int>(added.size()) > DocumentStore::kMaxDocuments)
+        throw Failure{kRefused, "kaldex-tool: " + into + " holds " + std::to_string(before) + " documents and " +
+                                    from + " adds " + std::to_string(added.size()) + ": more than " +
+                                    std::to_string(DocumentStore::kMaxDocuments) + "; nothing written"};
+    if (added.empty()) {
+        printLine("added 0 documents to " + into + ", skipped " + std::to_string(skipped) +
+                  " already there; nothing written");
+        return kDone;
+    }
+    for (int slot : added) {
+        DocumentRecord &record = store->record(++store->documentCount);
+        record = source->record(slot);
+        record.number = store->documentCount;
+    }
+    store->modified = 1;
+    const SaveResult saved = saveDatabaseAs(*store, dir, name, LocalDate::today());
+    if (!saved.ok()) {
+        std::string why;
+        switch (saved.status) {
+        case SaveStatus::Changed: why = "it changed while it was read"; break;
+        case SaveStatus::LockedElsewhere: why = "another KALDEX program holds it for changes"; break;
+        case SaveStatus::NotWritable: why = "it is write-protected"; break;
+        case SaveStatus::NotAFile: why = "it is not a plain file"; break;
+        case SaveStatus::TemporaryBlocked: why = saved.fileName + " is in the way (not a file)"; break;
+        case SaveStatus::NoBackupName: why = "all eleven backup names of the day are taken"; break;
+        default:
+            why = (saved.fileName.empty() ? std::string() : saved.fileName + ": ") +
+                  std::strerror(saved.errorNumber);
+            break;
+        }
+        throw Failure{kFailed, "kaldex-tool: " + into + " not saved: " + why + "; it is left as it was"};
+    }
+    printLine("added " + std::to_string(added.size()) + " documents to " + into + " (now " +
+              std::to_string(store->documentCount) + "), skipped " + std::to_string(skipped) +
+              " already there; the old file is kept as " + saved.backupName);
+    return kDone;
+}
+
+int run(int argc, char **argv)
+{
+    std::vector<std::string> words(argv + 1, argv + argc);
+    size_t at = 0;
+    for (; at < words.size() && words[at] == "--cp1251"; ++at)
+        cp1251Output = true;
+    if (at == words.size())
+        throw UsageError{"no command", kMainHelp};
+    const std::string command = words[at];
+    if (command == "--help" || command == "-h") {
+        std::fputs(kMainHelp, stdout);
+        return kDone;
+    }
+    struct Command {
+        const char *name;
+        int (*run)(Arguments &);
+        const char *help;
+    };
+    static const Command commands[] = {
+        {"check", check, kCheckHelp},     {"find", find, kFindHelp},          {"show", show, kShowHelp},
+        {"report", report, kReportHelp}, {"export", exportDocuments, kExportHelp},
+        {"append", append, kAppendHelp},
+    };
+    for (const Command &c : commands) {
+        if (command != c.name)
+            continue;
+        // --help and --cp1251 hold anywhere before "--".
+        std::vector<std::string> rest;
+        bool dashes = false;
+        for (size_t i = at + 1; i < words.size(); ++i) {
+            const std::string &word = words[i];
+            dashes = dashes || word == "--";
+            if (!dashes && (word == "--help" || word == "-h")) {
+                std::fputs(c.help, stdout);
+                return kDone;
+            }
+            if (!dashes && word == "--cp1251")
+                cp1251Output = true;
+            else
+                rest.push_back(word);
+        }
+        Arguments args(std::move(rest), c.help);
+        return c.run(args);
+    }
+    throw UsageError{"unknown command " + command, kMainHelp};
+}
+
+}  // namespace
+
+namespace kaldex {
+
+int runTool(int argc, char **argv)
+{
+    int status;
+    try {
+        status = run(argc, argv);
+    } catch (const UsageError &error) {
+        std::fprintf(stderr, "kaldex-tool: %s\n\n%s", error.message.c_str(), error.help);
+        return kFailed;
+    } catch (const Failure &failure) {
+        std::fflush(stdout);
+        std::fprintf(stderr, "%s\n", failure.message.c_str());
+        return failure.status;
+    } catch (const std::exception &error) {
+        std::fprintf(stderr, "kaldex-tool: %s\n", error.what());
+        return kFailed;
+    }
+    if (std::fflush(stdout) != 0 || std::ferror(stdout)) {
+        std::fprintf(stderr, "kaldex-tool: cannot write the output: %s\n", std::strerror(errno));
+        return kFailed;
+    }
+    return status;
+}
+
+}  // namespace kaldex

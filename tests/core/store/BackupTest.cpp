@@ -1,0 +1,143 @@
+#include "TestFiles.h"
+#include "core/store/DatabaseLoader.h"
+#include "core/store/DatabaseWriter.h"
+
+#include <csignal>
+#include <sys/resource.h>
+#include <sys/stat.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+using namespace kaldex;
+using namespace kaldex::test;
+
+namespace {
+
+const LocalDate kDay{6, 12, 2026};
+const std::string kOldBytes = "old file, any bytes at all\r\n";
+
+// A folder with the old "ba0", and a store with one changed document, as after "OK" in the entry window.
+struct Saving {
+    test::TempDir dir;
+    DocumentStore store;
+    explicit Saving(const std::string &citation = "new\n", bool oldFile = true)
+    {
+        if (oldFile)
+            writeBytes(dir.file("ba0"), kOldBytes);
+        store.documentCount = 1;
+        store.record(1).citation = citation;
+        store.modified = 1;
+    }
+    SaveResult save(LocalDate day = kDay) { return saveDatabase(store, dir.path(), day); }
+    std::string ba0() const { return readBytes(dir.file("ba0")); }
+};
+
+// The bytes the save must write for one document with this citation (CR LF line ends).
+std::string oneDocument(const std::string &citation)
+{
+    return "$\r\n1\r\n$\r\n0@0@0@0@0@0@0@0@0@0@0@0@0@0@0@0@0@0@0\r\n$\r\n@@@@@@\r\n$\r\n"
+           "0@0@0@0@0@0@0@0@0@0@0@0@0@0@0@0@0@0@0\r\n$\r\n@@@@@@@@\r\n$\r\n" + citation + "\r\n$\r\n$\r\n$\r\n$@$\r\n";
+}
+
+// Runs a save in a child process, so that limits and identities set for it
+// stay there. Returns the save's status, or -1 when the child died.
+int saveInChild(const std::string &dir, void (*prepare)())
+{
+    pid_t child = fork();
+    if (child == 0) {
+        prepare();
+        Saving big(std::string(1 << 16, 'x') + "\n", false);
+        _exit(static_cast<int>(saveDatabase(big.store, dir, kDay).status));
+    }
+    int status = 0;
+    waitpid(child, &status, 0);
+    return WIFEXITED(status) ? WEXITSTATUS(status) : -1;
+}
+
+}  // namespace
+
+TEST(Backup, NamesFollowTheDateWithoutLeadingZeros)
+{
+    EXPECT_EQ(backupStem({6, 12, 2026}) + backupStem({1, 1, 2005}) + backupStem({31, 10, 1999}), "b61226_b115_b311099_");
+}
+
+TEST(Backup, TwoSavesOnOneDayKeepBothOldFiles)
+{
+    Saving s("first\n");
+    ASSERT_EQ(s.save().backupName, "b61226_0");
+    EXPECT_EQ(s.ba0(), oneDocument("first"));
+    EXPECT_EQ(readBytes(s.dir.file("b61226_0")), kOldBytes);
+
+    s.store.record(1).citation = "second\n";
+    ASSERT_EQ(s.save().backupName, "b61226_1");
+    EXPECT_EQ(readBytes(s.dir.file("b61226_1")), oneDocument("first"));
+    EXPECT_EQ(readBytes(s.dir.file("b61226_0")), kOldBytes);
+    EXPECT_EQ(s.ba0(), oneDocument("second"));
+    EXPECT_FALSE(exists(s.dir.file(kTemporaryName)));
+}
+
+TEST(Backup, NothingIsWrittenWithoutChangesAndNoBackupWithoutAFile)
+{
+    // Unchanged: tests/e2e/run-e2e finds neither a new "ba0" nor a backup.
+    Saving fresh("new\n", false);
+    SaveResult result = fresh.save();
+    EXPECT_TRUE(result.status == SaveStatus::Saved && result.backupName.empty());
+    EXPECT_EQ(fresh.ba0(), oneDocument("new"));
+    EXPECT_FALSE(exists(fresh.dir.file("b61226_0")));
+
+    // Leftovers of an interrupted save are replaced; the old file's permissions stay.
+    Saving interrupted;
+    writeBytes(interrupted.dir.file(kTemporaryName), "half a file");
+    chmod(interrupted.dir.file(kTemporaryName).c_str(), 0444);
+    chmod(interrupted.dir.file("ba0").c_str(), 0640);
+    ASSERT_EQ(interrupted.save().status, SaveStatus::Saved);
+    EXPECT_EQ(interrupted.ba0(), oneDocument("new"));
+    EXPECT_FALSE(exists(interrupted.dir.file(kTemporaryName)));
+    struct stat info {};
+    stat(interrupted.dir.file("ba0").c_str(), &info);
+    EXPECT_EQ(info.st_mode & 0777, 0640u);
+}
+
+TEST(Backup, RefusalsLeaveTheOldFileAsItWas)
+{
+    Saving s;
+    // Eleven taken names: 0 to 10. A directory takes a name as well as a file.
+    for (int counter = 0; counter <= 9; ++counter)
+        writeBytes(s.dir.file("b61226_" + std::to_string(counter)), "taken");
+    mkdir(s.dir.file("b61226_10").c_str(), 0755);
+    EXPECT_EQ(s.save().status, SaveStatus::NoBackupName);
+    EXPECT_EQ(s.ba0(), kOldBytes);
+    EXPECT_EQ(readBytes(s.dir.file("b61226_0")), "taken");
+    EXPECT_FALSE(exists(s.dir.file(kTemporaryName)));
+    EXPECT_EQ(s.save({7, 12, 2026}).backupName, "b71226_0");  // the next day has names free again
+}
+
+TEST(Backup, FailedWritesLeaveTheOldFileByteIdentical)
+{
+    test::TempDir dir;
+    writeBytes(dir.file("ba0"), kOldBytes);
+
+    // A file-size limit below the new file: the write fails with EFBIG.
+    int status = saveInChild(dir.path(), [] {
+        signal(SIGXFSZ, SIG_IGN);
+        rlimit limit{1024, 1024};
+        setrlimit(RLIMIT_FSIZE, &limit);
+    });
+    EXPECT_EQ(status, static_cast<int>(SaveStatus::WriteFailed));
+    EXPECT_EQ(readBytes(dir.file("ba0")), kOldBytes);
+    EXPECT_FALSE(exists(dir.file("b61226_0")));
+    EXPECT_FALSE(exists(dir.file(kTemporaryName)));
+
+    // A directory the user may not write to. Root writes anywhere, so the
+    // child gives up its identity first; the file itself it may write.
+    chmod(dir.file("ba0").c_str(), 0666);
+    chmod(dir.path().c_str(), 0555);
+    status = saveInChild(dir.path(), [] {
+        if (geteuid() == 0 && (setgid(65534) != 0 || setuid(65534) != 0))
+            _exit(100);
+    });
+    chmod(dir.path().c_str(), 0755);
+    EXPECT_EQ(status, static_cast<int>(SaveStatus::WriteFailed));
+    EXPECT_EQ(readBytes(dir.file("ba0")), kOldBytes);
+    EXPECT_FALSE(exists(dir.file("b61226_0")));
+}

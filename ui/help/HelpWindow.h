@@ -1,0 +1,57 @@
+#pragma once
+
+#include "core/help/HelpFile.h"
+
+#include <QDialog>
+
+class QLineEdit;
+class QListWidget;
+class QPushButton;
+class QTextBrowser;
+
+namespace kaldex::ui {
+
+/** Command codes of the help engine. */
+enum HelpCommand { HelpContext = 1, HelpContents = 3, HelpOnHelp = 4, HelpPartialKey = 0x105 };
+
+/**
+ * The help engine: a window over the help file with a search field, the list
+ * of topics that match it and the text of the chosen one.
+ */
+class HelpWindow : public QDialog {
+    Q_OBJECT
+public:
+    HelpWindow(HelpFile file, QWidget *parent = nullptr);
+
+    /** Carries out a help command; data is the help context for HelpContext. */
+    void run(int command, int data = 0);
+    void showTopic(const QString &key);
+    QString shownKey() const { return shownKey_; }
+
+    QLineEdit *searchField;
+    QListWidget *topicList;
+    QTextBrowser *topicText;
+    QPushButton *contentsButton;
+
+private:
+    void filter(const QString &partial);
+
+    HelpFile file_;
+    QString shownKey_;
+};
+
+/**
+ * Where the help file is for a program in programDir: beside it (the build
+ * tree) or in the data folder of an installed tree (bin/../share/kaldex); the
+ * first that exists, else the path beside the program.
+ */
+QString helpFilePath(const QString &programDir, const QString &fileName);
+
+/**
+ * Runs a help command on the help file found by helpFilePath(), opening the help
+ * window over parent (or reusing the one already open). A missing or
+ * unreadable file gives a message naming the file.
+ */
+HelpWindow *callHelp(QWidget *parent, const QString &fileName, int command, int data = 0);
+
+}  // namespace kaldex::ui
