@@ -1,7 +1,7 @@
+#include "core/store/DocumentStore.h"
 #include "ui/common/KaldexApplication.h"
 #include "ui/common/Messages.h"
 #include "ui/start/StartWindow.h"
-#include "core/store/DocumentStore.h"
 
 #include <csignal>
 #include <exception>

@@ -4,8 +4,8 @@
 #include <cstdio>
 #include <cstdlib>
 #include <fcntl.h>
-#include <sstream>
 #include <spawn.h>
+#include <sstream>
 #include <sys/resource.h>
 #include <sys/wait.h>
 #include <unistd.h>

@@ -8,9 +8,9 @@
 #include "core/report/PocketReport.h"
 #include "text/RtfReader.h"
 #include "text/RtfWriter.h"
-#include "ui/common/Toolkit.h"
 #include "ui/common/Dialogs.h"
 #include "ui/common/Messages.h"
+#include "ui/common/Toolkit.h"
 #include "ui/editor/PocketEditor.h"
 
 #include <benchmark/benchmark.h>

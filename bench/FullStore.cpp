@@ -16,34 +16,34 @@ namespace {
 
 // Words of the field, Windows-1251 bytes written as UTF-8 would be unreadable here.
 const std::array<const char *, 24> kWords = {
-    "\xe2\xff\xe7\xea\xee\xf1\xf2\xfc",                          // вязкость
+    "\xe2\xff\xe7\xea\xee\xf1\xf2\xfc",                                  // вязкость
     "\xf2\xe5\xef\xeb\xee\xef\xf0\xee\xe2\xee\xe4\xed\xee\xf1\xf2\xfc",  // теплопроводность
-    "\xe4\xe8\xf4\xf4\xf3\xe7\xe8\xff",                          // диффузия
-    "\xf2\xe5\xf0\xec\xee\xe4\xe8\xf4\xf4\xf3\xe7\xe8\xff",      // термодиффузия
-    "\xf1\xec\xe5\xf1\xe8",                                      // смеси
-    "\xe3\xe0\xe7\xee\xe2",                                      // газов
-    "\xef\xee\xf2\xe5\xed\xf6\xe8\xe0\xeb",                      // потенциал
-    "\xe2\xe7\xe0\xe8\xec\xee\xe4\xe5\xe9\xf1\xf2\xe2\xe8\xff",  // взаимодействия
-    "\xe8\xe7\xec\xe5\xf0\xe5\xed\xe0",                          // измерена
-    "\xf2\xe5\xec\xef\xe5\xf0\xe0\xf2\xf3\xf0",                  // температур
-    "\xe8\xed\xf2\xe5\xf0\xe2\xe0\xeb\xe5",                      // интервале
-    "\xea\xe0\xef\xe8\xeb\xeb\xff\xf0\xed\xfb\xec",              // капиллярным
-    "\xec\xe5\xf2\xee\xe4\xee\xec",                              // методом
-    "\xf0\xe0\xe7\xf0\xe5\xe6\xe5\xed\xed\xfb\xf5",              // разреженных
-    "\xea\xee\xfd\xf4\xf4\xe8\xf6\xe8\xe5\xed\xf2",              // коэффициент
-    "\xef\xf0\xe8",                                              // при
-    "\xe8",                                                      // и
-    "\xe2",                                                      // в
+    "\xe4\xe8\xf4\xf4\xf3\xe7\xe8\xff",                                  // диффузия
+    "\xf2\xe5\xf0\xec\xee\xe4\xe8\xf4\xf4\xf3\xe7\xe8\xff",              // термодиффузия
+    "\xf1\xec\xe5\xf1\xe8",                                              // смеси
+    "\xe3\xe0\xe7\xee\xe2",                                              // газов
+    "\xef\xee\xf2\xe5\xed\xf6\xe8\xe0\xeb",                              // потенциал
+    "\xe2\xe7\xe0\xe8\xec\xee\xe4\xe5\xe9\xf1\xf2\xe2\xe8\xff",          // взаимодействия
+    "\xe8\xe7\xec\xe5\xf0\xe5\xed\xe0",                                  // измерена
+    "\xf2\xe5\xec\xef\xe5\xf0\xe0\xf2\xf3\xf0",                          // температур
+    "\xe8\xed\xf2\xe5\xf0\xe2\xe0\xeb\xe5",                              // интервале
+    "\xea\xe0\xef\xe8\xeb\xeb\xff\xf0\xed\xfb\xec",                      // капиллярным
+    "\xec\xe5\xf2\xee\xe4\xee\xec",                                      // методом
+    "\xf0\xe0\xe7\xf0\xe5\xe6\xe5\xed\xed\xfb\xf5",                      // разреженных
+    "\xea\xee\xfd\xf4\xf4\xe8\xf6\xe8\xe5\xed\xf2",                      // коэффициент
+    "\xef\xf0\xe8",                                                      // при
+    "\xe8",                                                              // и
+    "\xe2",                                                              // в
     "300-700 K",
     "Lennard-Jones",
     "\xf0\xe5\xea\xee\xec\xe5\xed\xe4\xee\xe2\xe0\xed\xed\xfb\xe5",  // рекомендованные
-    "\xe7\xed\xe0\xf7\xe5\xed\xe8\xff",                          // значения
-    "\xe1\xe8\xed\xe0\xf0\xed\xfb\xf5",                          // бинарных
-    "\xf2\xee\xf7\xed\xee\xf1\xf2\xfc\xfe",                      // точностью
+    "\xe7\xed\xe0\xf7\xe5\xed\xe8\xff",                              // значения
+    "\xe1\xe8\xed\xe0\xf0\xed\xfb\xf5",                              // бинарных
+    "\xf2\xee\xf7\xed\xee\xf1\xf2\xfc\xfe",                          // точностью
 };
 const std::array<const char *, 10> kSubstances = {"He", "Ne", "Ar", "Kr", "Xe", "H2", "N2", "O2", "CO2", "CH4"};
-const std::array<const char *, 8> kSurnames = {"Kestin", "Wakeham", "Mason", "Marrero",
-                                               "Aziz", "Maitland", "Vesovic", "Bich"};
+const std::array<const char *, 8> kSurnames = {"Kestin", "Wakeham",  "Mason",   "Marrero",
+                                               "Aziz",   "Maitland", "Vesovic", "Bich"};
 
 struct Random {
     uint32_t state;

@@ -2,9 +2,9 @@
 // plain pass over the records and a plain memmem scan of the same notes; and
 // the viewer's layout of a document.
 #include "bench/FullStore.h"
-#include "core/query/Query.h"
 #include "core/encoding/CodePage.h"
 #include "core/layout/DocumentLayout.h"
+#include "core/query/Query.h"
 
 #include <benchmark/benchmark.h>
 

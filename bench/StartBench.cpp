@@ -6,12 +6,12 @@
 //
 // The processes are this program started again with --child: they do what
 // app/main.cpp does, then write a figure to the pipe they are handed and end.
-#include "ui/common/KaldexApplication.h"
-#include "ui/start/StartWindow.h"
 #include "bench/ChildProcess.h"
 #include "bench/FullStore.h"
-#include "ui/search/SearchWindow.h"
 #include "core/store/DocumentStore.h"
+#include "ui/common/KaldexApplication.h"
+#include "ui/search/SearchWindow.h"
+#include "ui/start/StartWindow.h"
 
 #include <benchmark/benchmark.h>
 
@@ -53,8 +53,7 @@ class FirstPaint : public QObject {
 public:
     FirstPaint(std::function<bool(QObject *)> wanted, std::function<void()> then)
         : wanted_(std::move(wanted)), then_(std::move(then))
-    {
-    }
+    {}
 
     bool eventFilter(QObject *watched, QEvent *event) override
     {

@@ -186,8 +186,8 @@ void BM_SyncedWriteFloor(benchmark::State &state)
     const std::string temporary = f.dir + "/floor.new", target = f.dir + "/floor";
     for (auto _ : state) {
         int fd = open(temporary.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0644);
-        bool ok = fd >= 0 && write(fd, bytes.data(), bytes.size()) == static_cast<ssize_t>(bytes.size()) &&
-                  fsync(fd) == 0;
+        bool ok =
+            fd >= 0 && write(fd, bytes.data(), bytes.size()) == static_cast<ssize_t>(bytes.size()) && fsync(fd) == 0;
         ok = fd >= 0 && close(fd) == 0 && ok && rename(temporary.c_str(), target.c_str()) == 0;
         if (!ok)
             state.SkipWithError("write failed");

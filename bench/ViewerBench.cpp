@@ -1,8 +1,8 @@
 // Paging in the viewer: the next document laid out and put on screen, beside
 // a repaint of the same window with nothing changed.
-#include "ui/common/SpinControl.h"
 #include "bench/FullStore.h"
 #include "bench/QtBenchMain.h"
+#include "ui/common/SpinControl.h"
 #include "ui/viewer/ResultViewer.h"
 
 #include <benchmark/benchmark.h>

@@ -2,10 +2,10 @@
 // when a shorter file is loaded over it, kaldex-tool check must count the
 // same documents, and what a save writes of the loaded documents must load
 // back as the same documents.
-#include "fuzz/PlainLoader.h"
+#include "core/exchange/Check.h"
 #include "core/store/DatabaseLoader.h"
 #include "core/store/DatabaseWriter.h"
-#include "core/exchange/Check.h"
+#include "fuzz/PlainLoader.h"
 
 #include <algorithm>
 #include <cstdio>
@@ -20,13 +20,13 @@ namespace {
 // line is where the record was read, so neither survives by design.
 bool sameDocument(const DocumentRecord &a, const DocumentRecord &b)
 {
-    return a.authors == b.authors && a.substances == b.substances && a.pairFlags == b.pairFlags &&
-           a.year == b.year && a.upperYear == b.upperYear && a.lowerYear == b.lowerYear &&
-           a.wantedNumber == b.wantedNumber && a.categoryFlags == b.categoryFlags &&
-           a.authorCount == b.authorCount && a.substanceCount == b.substanceCount &&
-           a.citationLines == b.citationLines && a.abstractLines == b.abstractLines &&
-           a.notesLines == b.notesLines && a.provenanceLines == b.provenanceLines && a.citation == b.citation &&
-           a.abstract == b.abstract && a.notes == b.notes && a.provenance == b.provenance;
+    return a.authors == b.authors && a.substances == b.substances && a.pairFlags == b.pairFlags && a.year == b.year &&
+           a.upperYear == b.upperYear && a.lowerYear == b.lowerYear && a.wantedNumber == b.wantedNumber &&
+           a.categoryFlags == b.categoryFlags && a.authorCount == b.authorCount &&
+           a.substanceCount == b.substanceCount && a.citationLines == b.citationLines &&
+           a.abstractLines == b.abstractLines && a.notesLines == b.notesLines &&
+           a.provenanceLines == b.provenanceLines && a.citation == b.citation && a.abstract == b.abstract &&
+           a.notes == b.notes && a.provenance == b.provenance;
 }
 
 // The loader overwrites slots in place; clear what it touched so that every
@@ -53,11 +53,12 @@ bool samePlain(const DocumentRecord &a, const fuzz::PlainRecord &b)
                 return false;
         return true;
     };
-    const std::array<int32_t, 8> counts = {a.authorCount, a.substanceCount, a.citationLines, a.abstractLines,
-                                           a.notesLines, a.provenanceLines};
+    const std::array<int32_t, 8> counts = {a.authorCount,   a.substanceCount, a.citationLines,
+                                           a.abstractLines, a.notesLines,     a.provenanceLines};
     const std::array<int32_t, 4> years = {a.year, a.upperYear, a.lowerYear, a.wantedNumber};
     return a.number == b.number && a.fileLine == b.fileLine && same(a.authors, b.authors) &&
-           same(a.substances, b.substances) && std::equal(a.categoryFlags.begin(), a.categoryFlags.end(), b.first.begin()) &&
+           same(a.substances, b.substances) &&
+           std::equal(a.categoryFlags.begin(), a.categoryFlags.end(), b.first.begin()) &&
            std::equal(counts.begin(), counts.begin() + 6, b.first.begin() + kCategoryCount) &&
            std::equal(a.pairFlags.begin(), a.pairFlags.end(), b.second.begin()) &&
            std::equal(years.begin(), years.end(), b.second.begin() + kPairCount) &&

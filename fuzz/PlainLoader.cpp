@@ -45,8 +45,7 @@ void readNumbers(const std::string &line, std::array<int32_t, 19> &items)
     }
 }
 
-template <size_t N>
-void readNames(const std::string &line, std::array<std::string, N> &names)
+template <size_t N> void readNames(const std::string &line, std::array<std::string, N> &names)
 {
     size_t index = 0, start = 0;
     for (size_t i = 0;; ++i) {

@@ -22,8 +22,7 @@ TempDir::TempDir()
 TempDir::~TempDir()
 {
     std::error_code ignored;
-    std::filesystem::permissions(path_, std::filesystem::perms::owner_all,
-                                 std::filesystem::perm_options::add, ignored);
+    std::filesystem::permissions(path_, std::filesystem::perms::owner_all, std::filesystem::perm_options::add, ignored);
     std::filesystem::remove_all(path_, ignored);
 }
 
@@ -49,11 +48,20 @@ bool exists(const std::string &path)
     return std::filesystem::exists(std::filesystem::symlink_status(path, ignored));
 }
 
-std::string dataFile(const std::string &name) { return std::string(KALDEX_TEST_DATA) + "/" + name; }
+std::string dataFile(const std::string &name)
+{
+    return std::string(KALDEX_TEST_DATA) + "/" + name;
+}
 
-std::string cp1251(const std::string &utf8) { return cp1251FromUtf8(utf8); }
+std::string cp1251(const std::string &utf8)
+{
+    return cp1251FromUtf8(utf8);
+}
 
-std::string threeDocuments() { return readBytes(dataFile("store/expected.ba0")); }
+std::string threeDocuments()
+{
+    return readBytes(dataFile("store/expected.ba0"));
+}
 
 std::string listing(const std::string &dir)
 {

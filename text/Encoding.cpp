@@ -30,12 +30,10 @@ QStringEncoder &encoder()
 }  // namespace
 
 CodePageError::CodePageError(const QString &bad)
-    : std::runtime_error(QStringLiteral("Символ «%1» нельзя сохранить в кодировке Windows-1251.")
-                             .arg(bad)
-                             .toStdString()),
+    : std::runtime_error(
+          QStringLiteral("Символ «%1» нельзя сохранить в кодировке Windows-1251.").arg(bad).toStdString()),
       character(bad)
-{
-}
+{}
 
 QString fromCp1251(std::string_view bytes)
 {
@@ -52,8 +50,8 @@ bool toCp1251(const QString &text, std::string &out, QString *bad)
             qsizetype i = 0;
             while (i < text.size() && i < back.size() && text[i] == back[i])
                 ++i;
-            *bad = i < text.size() && text[i].isHighSurrogate() && i + 1 < text.size() ? text.mid(i, 2)
-                                                                                       : text.mid(i, 1);
+            *bad =
+                i < text.size() && text[i].isHighSurrogate() && i + 1 < text.size() ? text.mid(i, 2) : text.mid(i, 1);
         }
         return false;
     }

@@ -15,7 +15,13 @@ constexpr int kListLevelPixels = kListLevelTwips / kTwipsPerPixel;
 // The bullet stands this far left of a list paragraph's text.
 constexpr int kBulletTwips = -360;
 
-inline qreal pixelsFromTwips(int twips) { return qreal(twips) / kTwipsPerPixel; }
-inline int twipsFromPixels(qreal pixels) { return qRound(pixels * kTwipsPerPixel); }
+inline qreal pixelsFromTwips(int twips)
+{
+    return qreal(twips) / kTwipsPerPixel;
+}
+inline int twipsFromPixels(qreal pixels)
+{
+    return qRound(pixels * kTwipsPerPixel);
+}
 
 }  // namespace kaldex::ui

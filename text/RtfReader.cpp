@@ -52,15 +52,60 @@ const char *const kTooManyParagraphs = "В файле больше %1 абзац
 enum class Kw {
     Unknown,
     // destinations
-    Fonttbl, Listtable, List, Listlevel, Listoverridetable, Listoverride, Listtext, Pntext, Pn, SkipGroup,
+    Fonttbl,
+    Listtable,
+    List,
+    Listlevel,
+    Listoverridetable,
+    Listoverride,
+    Listtext,
+    Pntext,
+    Pn,
+    SkipGroup,
     // header
-    Rtf, Ansi, Mac, Pc, Pca, Ansicpg, Deff, Fcharset,
+    Rtf,
+    Ansi,
+    Mac,
+    Pc,
+    Pca,
+    Ansicpg,
+    Deff,
+    Fcharset,
     // characters
-    Plain, B, I, Ul, UlVariant, Ulnone, F, Fs, Uc, U, Char,
+    Plain,
+    B,
+    I,
+    Ul,
+    UlVariant,
+    Ulnone,
+    F,
+    Fs,
+    Uc,
+    U,
+    Char,
     // paragraphs
-    Pard, Ql, Qr, Qc, Qj, Fi, Li, Ri, Ls, Ilvl, Par, Sect, Page, Cell, Row,
+    Pard,
+    Ql,
+    Qr,
+    Qc,
+    Qj,
+    Fi,
+    Li,
+    Ri,
+    Ls,
+    Ilvl,
+    Par,
+    Sect,
+    Page,
+    Cell,
+    Row,
     // lists
-    Listid, Levelnfc, Pnlvlblt, Pnlvlbody, Pnlvl, Pndec,
+    Listid,
+    Levelnfc,
+    Pnlvlblt,
+    Pnlvlbody,
+    Pnlvl,
+    Pndec,
 };
 
 struct Keyword {
@@ -73,42 +118,83 @@ const QHash<QByteArrayView, Keyword> &keywords()
     static const QHash<QByteArrayView, Keyword> table = [] {
         QHash<QByteArrayView, Keyword> t;
         const std::pair<const char *, Kw> words[] = {
-            {"fonttbl", Kw::Fonttbl}, {"listtable", Kw::Listtable}, {"list", Kw::List},
-            {"listlevel", Kw::Listlevel}, {"listoverridetable", Kw::Listoverridetable},
-            {"listoverride", Kw::Listoverride}, {"listtext", Kw::Listtext}, {"pntext", Kw::Pntext}, {"pn", Kw::Pn},
-            {"rtf", Kw::Rtf}, {"ansi", Kw::Ansi}, {"mac", Kw::Mac}, {"pc", Kw::Pc}, {"pca", Kw::Pca},
-            {"ansicpg", Kw::Ansicpg}, {"deff", Kw::Deff}, {"fcharset", Kw::Fcharset},
-            {"plain", Kw::Plain}, {"b", Kw::B}, {"i", Kw::I}, {"ul", Kw::Ul}, {"ulnone", Kw::Ulnone},
-            {"f", Kw::F}, {"fs", Kw::Fs}, {"uc", Kw::Uc}, {"u", Kw::U},
-            {"pard", Kw::Pard}, {"ql", Kw::Ql}, {"qr", Kw::Qr}, {"qc", Kw::Qc}, {"qj", Kw::Qj},
-            {"fi", Kw::Fi}, {"li", Kw::Li}, {"lin", Kw::Li}, {"ri", Kw::Ri}, {"rin", Kw::Ri},
-            {"ls", Kw::Ls}, {"ilvl", Kw::Ilvl}, {"par", Kw::Par}, {"sect", Kw::Sect}, {"page", Kw::Page},
-            {"cell", Kw::Cell}, {"nestcell", Kw::Cell}, {"row", Kw::Row}, {"nestrow", Kw::Row},
-            {"listid", Kw::Listid}, {"levelnfc", Kw::Levelnfc}, {"levelnfcn", Kw::Levelnfc},
-            {"pnlvlblt", Kw::Pnlvlblt}, {"pnlvlbody", Kw::Pnlvlbody}, {"pnlvl", Kw::Pnlvl},
-            {"pnlvlcont", Kw::Pnlvl}, {"pndec", Kw::Pndec},
+            {"fonttbl", Kw::Fonttbl},
+            {"listtable", Kw::Listtable},
+            {"list", Kw::List},
+            {"listlevel", Kw::Listlevel},
+            {"listoverridetable", Kw::Listoverridetable},
+            {"listoverride", Kw::Listoverride},
+            {"listtext", Kw::Listtext},
+            {"pntext", Kw::Pntext},
+            {"pn", Kw::Pn},
+            {"rtf", Kw::Rtf},
+            {"ansi", Kw::Ansi},
+            {"mac", Kw::Mac},
+            {"pc", Kw::Pc},
+            {"pca", Kw::Pca},
+            {"ansicpg", Kw::Ansicpg},
+            {"deff", Kw::Deff},
+            {"fcharset", Kw::Fcharset},
+            {"plain", Kw::Plain},
+            {"b", Kw::B},
+            {"i", Kw::I},
+            {"ul", Kw::Ul},
+            {"ulnone", Kw::Ulnone},
+            {"f", Kw::F},
+            {"fs", Kw::Fs},
+            {"uc", Kw::Uc},
+            {"u", Kw::U},
+            {"pard", Kw::Pard},
+            {"ql", Kw::Ql},
+            {"qr", Kw::Qr},
+            {"qc", Kw::Qc},
+            {"qj", Kw::Qj},
+            {"fi", Kw::Fi},
+            {"li", Kw::Li},
+            {"lin", Kw::Li},
+            {"ri", Kw::Ri},
+            {"rin", Kw::Ri},
+            {"ls", Kw::Ls},
+            {"ilvl", Kw::Ilvl},
+            {"par", Kw::Par},
+            {"sect", Kw::Sect},
+            {"page", Kw::Page},
+            {"cell", Kw::Cell},
+            {"nestcell", Kw::Cell},
+            {"row", Kw::Row},
+            {"nestrow", Kw::Row},
+            {"listid", Kw::Listid},
+            {"levelnfc", Kw::Levelnfc},
+            {"levelnfcn", Kw::Levelnfc},
+            {"pnlvlblt", Kw::Pnlvlblt},
+            {"pnlvlbody", Kw::Pnlvlbody},
+            {"pnlvl", Kw::Pnlvl},
+            {"pnlvlcont", Kw::Pnlvl},
+            {"pndec", Kw::Pndec},
         };
         for (const auto &[name, kw] : words)
             t.insert(QByteArrayView(name), Keyword{kw});
         // Groups whose text is never part of the document.
         for (const char *name :
-             {"colortbl", "stylesheet", "info", "pict", "object", "header", "headerl", "headerr", "headerf",
-              "footer", "footerl", "footerr", "footerf", "footnote", "annotation", "fldinst", "pgdsctbl",
-              "generator", "themedata", "latentstyles", "datastore", "rsidtbl", "nonesttables", "panose",
-              "falt", "leveltext", "levelnumbers", "pntxta", "pntxtb", "filetbl", "revtbl", "xmlnstbl",
-              "listpicture", "nonshppict", "shp", "do", "xe", "tc", "txe", "rxe", "template", "userprops",
-              "docvar", "atnid", "atnauthor", "objdata", "bkmkstart", "bkmkend", "ftnsep", "ftnsepc",
-              "ftncn", "aftnsep", "aftnsepc", "aftncn", "pgptbl", "protusertbl", "background", "mmathPr"})
+             {"colortbl",   "stylesheet",   "info",      "pict",      "object",      "header",       "headerl",
+              "headerr",    "headerf",      "footer",    "footerl",   "footerr",     "footerf",      "footnote",
+              "annotation", "fldinst",      "pgdsctbl",  "generator", "themedata",   "latentstyles", "datastore",
+              "rsidtbl",    "nonesttables", "panose",    "falt",      "leveltext",   "levelnumbers", "pntxta",
+              "pntxtb",     "filetbl",      "revtbl",    "xmlnstbl",  "listpicture", "nonshppict",   "shp",
+              "do",         "xe",           "tc",        "txe",       "rxe",         "template",     "userprops",
+              "docvar",     "atnid",        "atnauthor", "objdata",   "bkmkstart",   "bkmkend",      "ftnsep",
+              "ftnsepc",    "ftncn",        "aftnsep",   "aftnsepc",  "aftncn",      "pgptbl",       "protusertbl",
+              "background", "mmathPr"})
             t.insert(QByteArrayView(name), Keyword{Kw::SkipGroup});
-        for (const char *name : {"uld", "uldb", "ulw", "ulwave", "uldash", "uldashd", "uldashdd", "ulth",
-                                 "ulthd", "ulthdash", "ulthdashd", "ulthdashdd", "ulhwave", "ululdbwave",
-                                 "ulldash", "ulthldash"})
+        for (const char *name :
+             {"uld", "uldb", "ulw", "ulwave", "uldash", "uldashd", "uldashdd", "ulth", "ulthd", "ulthdash", "ulthdashd",
+              "ulthdashdd", "ulhwave", "ululdbwave", "ulldash", "ulthldash"})
             t.insert(QByteArrayView(name), Keyword{Kw::UlVariant});
         const std::pair<const char *, char16_t> characters[] = {
-            {"tab", u'\t'},      {"line", 0x2028},      {"lquote", 0x2018},  {"rquote", 0x2019},
-            {"ldblquote", 0x201C}, {"rdblquote", 0x201D}, {"bullet", 0x2022}, {"endash", 0x2013},
-            {"emdash", 0x2014},  {"enspace", 0x2002},   {"emspace", 0x2003}, {"qmspace", 0x2005},
-            {"zwj", 0x200D},     {"zwnj", 0x200C},      {"ltrmark", 0x200E}, {"rtlmark", 0x200F},
+            {"tab", u'\t'},        {"line", 0x2028},      {"lquote", 0x2018},  {"rquote", 0x2019},
+            {"ldblquote", 0x201C}, {"rdblquote", 0x201D}, {"bullet", 0x2022},  {"endash", 0x2013},
+            {"emdash", 0x2014},    {"enspace", 0x2002},   {"emspace", 0x2003}, {"qmspace", 0x2005},
+            {"zwj", 0x200D},       {"zwnj", 0x200C},      {"ltrmark", 0x200E}, {"rtlmark", 0x200F},
         };
         for (const auto &[name, character] : characters)
             t.insert(QByteArrayView(name), Keyword{Kw::Char, character});
@@ -117,29 +203,33 @@ const QHash<QByteArrayView, Keyword> &keywords()
     return table;
 }
 
-bool isWhiteSpace(char c) { return c == ' ' || c == '\t' || c == '\n' || c == '\r' || c == '\v' || c == '\f'; }
+bool isWhiteSpace(char c)
+{
+    return c == ' ' || c == '\t' || c == '\n' || c == '\r' || c == '\v' || c == '\f';
+}
 
-bool isDestination(Kw kw) { return kw >= Kw::Fonttbl && kw <= Kw::SkipGroup; }
+bool isDestination(Kw kw)
+{
+    return kw >= Kw::Fonttbl && kw <= Kw::SkipGroup;
+}
 
 // The Symbol font's bytes 0x20..0x7F and 0xA0..0xFF; 0 where it has no character.
 constexpr char16_t kSymbolLow[96] = {
-    0x0020, 0x0021, 0x2200, 0x0023, 0x2203, 0x0025, 0x0026, 0x220B, 0x0028, 0x0029, 0x2217, 0x002B,
-    0x002C, 0x2212, 0x002E, 0x002F, 0x0030, 0x0031, 0x0032, 0x0033, 0x0034, 0x0035, 0x0036, 0x0037,
-    0x0038, 0x0039, 0x003A, 0x003B, 0x003C, 0x003D, 0x003E, 0x003F, 0x2245, 0x0391, 0x0392, 0x03A7,
-    0x0394, 0x0395, 0x03A6, 0x0393, 0x0397, 0x0399, 0x03D1, 0x039A, 0x039B, 0x039C, 0x039D, 0x039F,
-    0x03A0, 0x0398, 0x03A1, 0x03A3, 0x03A4, 0x03A5, 0x03C2, 0x03A9, 0x039E, 0x03A8, 0x0396, 0x005B,
-    0x2234, 0x005D, 0x22A5, 0x005F, 0x203E, 0x03B1, 0x03B2, 0x03C7, 0x03B4, 0x03B5, 0x03C6, 0x03B3,
-    0x03B7, 0x03B9, 0x03D5, 0x03BA, 0x03BB, 0x03BC, 0x03BD, 0x03BF, 0x03C0, 0x03B8, 0x03C1, 0x03C3,
+    0x0020, 0x0021, 0x2200, 0x0023, 0x2203, 0x0025, 0x0026, 0x220B, 0x0028, 0x0029, 0x2217, 0x002B, 0x002C, 0x2212,
+    0x002E, 0x002F, 0x0030, 0x0031, 0x0032, 0x0033, 0x0034, 0x0035, 0x0036, 0x0037, 0x0038, 0x0039, 0x003A, 0x003B,
+    0x003C, 0x003D, 0x003E, 0x003F, 0x2245, 0x0391, 0x0392, 0x03A7, 0x0394, 0x0395, 0x03A6, 0x0393, 0x0397, 0x0399,
+    0x03D1, 0x039A, 0x039B, 0x039C, 0x039D, 0x039F, 0x03A0, 0x0398, 0x03A1, 0x03A3, 0x03A4, 0x03A5, 0x03C2, 0x03A9,
+    0x039E, 0x03A8, 0x0396, 0x005B, 0x2234, 0x005D, 0x22A5, 0x005F, 0x203E, 0x03B1, 0x03B2, 0x03C7, 0x03B4, 0x03B5,
+    0x03C6, 0x03B3, 0x03B7, 0x03B9, 0x03D5, 0x03BA, 0x03BB, 0x03BC, 0x03BD, 0x03BF, 0x03C0, 0x03B8, 0x03C1, 0x03C3,
     0x03C4, 0x03C5, 0x03D6, 0x03C9, 0x03BE, 0x03C8, 0x03B6, 0x007B, 0x007C, 0x007D, 0x223C, 0,
 };
 constexpr char16_t kSymbolHigh[96] = {
-    0x20AC, 0x03D2, 0x2032, 0x2264, 0x2044, 0x221E, 0x0192, 0x2663, 0x2666, 0x2665, 0x2660, 0x2194,
-    0x2190, 0x2191, 0x2192, 0x2193, 0x00B0, 0x00B1, 0x2033, 0x2265, 0x00D7, 0x221D, 0x2202, 0x2022,
-    0x00F7, 0x2260, 0x2261, 0x2248, 0x2026, 0x23D0, 0x23AF, 0x21B5, 0x2135, 0x2111, 0x211C, 0x2118,
-    0x2297, 0x2295, 0x2205, 0x2229, 0x222A, 0x2283, 0x2287, 0x2284, 0x2282, 0x2286, 0x2208, 0x2209,
-    0x2220, 0x2207, 0x00AE, 0x00A9, 0x2122, 0x220F, 0x221A, 0x22C5, 0x00AC, 0x2227, 0x2228, 0x21D4,
-    0x21D0, 0x21D1, 0x21D2, 0x21D3, 0x25CA, 0x2329, 0x00AE, 0x00A9, 0x2122, 0x2211, 0x239B, 0x239C,
-    0x239D, 0x23A1, 0x23A2, 0x23A3, 0x23A7, 0x23A8, 0x23A9, 0x23AA, 0,      0x232A, 0x222B, 0x2320,
+    0x20AC, 0x03D2, 0x2032, 0x2264, 0x2044, 0x221E, 0x0192, 0x2663, 0x2666, 0x2665, 0x2660, 0x2194, 0x2190, 0x2191,
+    0x2192, 0x2193, 0x00B0, 0x00B1, 0x2033, 0x2265, 0x00D7, 0x221D, 0x2202, 0x2022, 0x00F7, 0x2260, 0x2261, 0x2248,
+    0x2026, 0x23D0, 0x23AF, 0x21B5, 0x2135, 0x2111, 0x211C, 0x2118, 0x2297, 0x2295, 0x2205, 0x2229, 0x222A, 0x2283,
+    0x2287, 0x2284, 0x2282, 0x2286, 0x2208, 0x2209, 0x2220, 0x2207, 0x00AE, 0x00A9, 0x2122, 0x220F, 0x221A, 0x22C5,
+    0x00AC, 0x2227, 0x2228, 0x21D4, 0x21D0, 0x21D1, 0x21D2, 0x21D3, 0x25CA, 0x2329, 0x00AE, 0x00A9, 0x2122, 0x2211,
+    0x239B, 0x239C, 0x239D, 0x23A1, 0x23A2, 0x23A3, 0x23A7, 0x23A8, 0x23A9, 0x23AA, 0,      0x232A, 0x222B, 0x2320,
     0x23AE, 0x2321, 0x239E, 0x239F, 0x23A0, 0x23A4, 0x23A5, 0x23A6, 0x23AB, 0x23AC, 0x23AD, 0,
 };
 
@@ -204,7 +294,7 @@ int codePageOfCharset(int charset)
 int codePageOfFontName(const QString &name)
 {
     const std::pair<const char *, int> suffixes[] = {
-        {" Cyr", 1251}, {" CE", 1250}, {" Greek", 1253}, {" Tur", 1254}, {" Baltic", 1257},
+        {" Cyr", 1251},      {" CE", 1250},       {" Greek", 1253},        {" Tur", 1254},   {" Baltic", 1257},
         {" (Hebrew)", 1255}, {" (Arabic)", 1256}, {" (Vietnamese)", 1258}, {" (Thai)", 874},
     };
     for (const auto &[suffix, page] : suffixes)
@@ -324,8 +414,8 @@ private:
     int pendingCellTabs_ = 0;  // \cell becomes a tab only when more text follows in the row
 
     int deff_ = 0;
-    int documentPage_ = 0;  // \ansicpg
-    int charsetPage_ = 1252; // \ansi, \mac, \pc, \pca
+    int documentPage_ = 0;    // \ansicpg
+    int charsetPage_ = 1252;  // \ansi, \mac, \pc, \pca
     std::map<int, FontEntry> fonts_;
     int fontEntry_ = -1;
     std::map<int, std::unique_ptr<QStringDecoder>> decoders_;
@@ -573,7 +663,7 @@ void Reader::word(const RtfToken &token)
         break;
     case Kw::Levelnfc:
         if (state.dest == Dest::ListLevel && levelIndex_ >= 0 && levelIndex_ < int(listLevels_.size()))
-            listLevels_[size_t(levelIndex_)] = value == 23 ? ListKind::Bullet
+            listLevels_[size_t(levelIndex_)] = value == 23  ? ListKind::Bullet
                                                : value == 0 ? ListKind::Decimal
                                                             : ListKind::Other;
         break;
@@ -735,8 +825,8 @@ QStringDecoder *Reader::decoder(int page)
         for (int candidate : {page, documentPage_, 1252}) {
             if (candidate <= 0)
                 continue;
-            auto made = std::make_unique<QStringDecoder>(codecName(candidate).constData(),
-                                                         QStringDecoder::Flag::Stateless);
+            auto made =
+                std::make_unique<QStringDecoder>(codecName(candidate).constData(), QStringDecoder::Flag::Stateless);
             if (made->isValid()) {
                 slot = std::move(made);
                 break;
@@ -771,7 +861,8 @@ const QTextCharFormat &Reader::charFormat(const CharState &chr) const
     QTextCharFormat &format = formats_[chr];
     const auto font = fonts_.find(chr.font < 0 ? deff_ : chr.font);
     // Symbol fonts were decoded to Unicode, so their text needs an ordinary font.
-    if (font != fonts_.end() && !font->second.name.isEmpty() && codePageOfCharset(font->second.charset) != kSymbolPage) {
+    if (font != fonts_.end() && !font->second.name.isEmpty() &&
+        codePageOfCharset(font->second.charset) != kSymbolPage) {
         format.setFontFamilies({font->second.name});
         format.setProperty(kFamilyKeyProperty, font->second.name);
     }
@@ -798,8 +889,8 @@ QString cleaned(const QString &text)
         } else if (c == QChar::ParagraphSeparator || c == u'\n' || c == u'\r') {
             out.append(QChar(QChar::LineSeparator));
         } else if ((c.unicode() < 0x20 && c != u'\t') || (c.unicode() >= 0x7F && c.unicode() < 0xA0) ||
-                   c == QChar::ObjectReplacementCharacter ||
-                   (c.unicode() >= 0xFDD0 && c.unicode() <= 0xFDEF) || c.unicode() >= 0xFFFE) {
+                   c == QChar::ObjectReplacementCharacter || (c.unicode() >= 0xFDD0 && c.unicode() <= 0xFDEF) ||
+                   c.unicode() >= 0xFFFE) {
             continue;
         } else {
             out.append(c);

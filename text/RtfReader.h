@@ -33,8 +33,7 @@ bool looksLikeRtf(const QByteArray &bytes);
  * bytes. When progress returns false, returns false with *error empty; the
  * document may then hold part of the text.
  */
-bool readRtf(const QByteArray &bytes, QTextDocument &document, QString *error,
-             const RtfProgress &progress = {});
+bool readRtf(const QByteArray &bytes, QTextDocument &document, QString *error, const RtfProgress &progress = {});
 
 /** Plain text: valid UTF-8 as UTF-8, anything else as Windows-1251. */
 void readPlainText(const QByteArray &bytes, QTextDocument &document);

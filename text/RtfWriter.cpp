@@ -1,16 +1,16 @@
 #include "text/RtfWriter.h"
 
-#include "text/Indents.h"
 #include "core/report/PlainRtf.h"
+#include "text/Indents.h"
 #include "text/RtfReader.h"
 
 #include <QHash>
-#include <algorithm>
-#include <array>
 #include <QStringDecoder>
 #include <QTextBlock>
 #include <QTextDocument>
 #include <QTextList>
+#include <algorithm>
+#include <array>
 
 #include <cstdint>
 
@@ -107,7 +107,10 @@ void appendEscaped(QByteArray &out, QStringView text, bool &afterWord)
     out.resize(p - out.constData());
 }
 
-QByteArray twips(qreal pixels) { return QByteArray::number(twipsFromPixels(pixels)); }
+QByteArray twips(qreal pixels)
+{
+    return QByteArray::number(twipsFromPixels(pixels));
+}
 
 struct RunFormat {
     int font = -1;
@@ -138,7 +141,7 @@ QByteArray writeRtf(const QTextDocument &document)
     const QFont base = document.defaultFont();
     const qreal basePoints = base.pointSizeF() > 0 ? base.pointSizeF() : 12.0;
     QStringList fonts{base.family()};
-    QList<const QTextList *> lists;  // in order of first use
+    QList<const QTextList *> lists;             // in order of first use
     QHash<const QTextList *, int> listNumbers;  // the \ls of each list
     QHash<const QTextList *, int> listStarts;   // items of the same \ls before the list
     bool anyNumbered = false;
@@ -241,17 +244,18 @@ QByteArray writeRtf(const QTextDocument &document)
             const int left = twipsFromPixels(paragraph.leftMargin() + paragraph.indent() * document.indentWidth());
             const int first = twipsFromPixels(paragraph.textIndent());
             if (left != 0 || first != 0)
-                body += "\\fi" + QByteArray::number(kBulletTwips + first) + "\\li" + QByteArray::number(listLeft + left);
+                body +=
+                    "\\fi" + QByteArray::number(kBulletTwips + first) + "\\li" + QByteArray::number(listLeft + left);
         } else {
             body += "\\fi" + twips(paragraph.textIndent()) + "\\li" +
                     twips(paragraph.leftMargin() + paragraph.indent() * document.indentWidth());
         }
         body += "\\ri" + twips(paragraph.rightMargin());
         const Qt::Alignment align = paragraph.alignment() & Qt::AlignHorizontal_Mask;
-        body += align & Qt::AlignJustify   ? "\\qj"
-                : align & Qt::AlignHCenter ? "\\qc"
+        body += align & Qt::AlignJustify                       ? "\\qj"
+                : align & Qt::AlignHCenter                     ? "\\qc"
                 : align & (Qt::AlignRight | Qt::AlignTrailing) ? "\\qr"
-                                                                  : "\\ql";
+                                                               : "\\ql";
 
         RunFormat written;  // after \plain: the bold, italic and underline flags are off
         auto format = [&](const RunFormat &run) {
@@ -275,7 +279,8 @@ QByteArray writeRtf(const QTextDocument &document)
         if (list) {
             const bool numbered = list->format().style() == QTextListFormat::ListDecimal;
             // Text for readers that know no lists; readers that do drop it.
-            body += numbered ? "{\\listtext " + QByteArray::number(listStarts.value(list) + list->itemNumber(block) + 1) + ".\\tab}"
+            body += numbered ? "{\\listtext " +
+                                   QByteArray::number(listStarts.value(list) + list->itemNumber(block) + 1) + ".\\tab}"
                              : QByteArray("{\\listtext\\'95\\tab}");
             afterWord = false;
         }

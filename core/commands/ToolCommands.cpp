@@ -1,17 +1,17 @@
 // kaldex-tool's commands: the database from the command line, without a display.
 
 #include "core/commands/ToolCommands.h"
-#include "core/report/PocketReport.h"
-#include "core/report/PlainRtf.h"
-#include "core/query/Query.h"
 #include "core/encoding/CodePage.h"
-#include "core/store/DatabaseFile.h"
-#include "core/store/DatabaseLoader.h"
-#include "core/store/DatabaseWriter.h"
 #include "core/exchange/Check.h"
 #include "core/exchange/Csv.h"
 #include "core/exchange/References.h"
 #include "core/layout/DocumentLayout.h"
+#include "core/query/Query.h"
+#include "core/report/PlainRtf.h"
+#include "core/report/PocketReport.h"
+#include "core/store/DatabaseFile.h"
+#include "core/store/DatabaseLoader.h"
+#include "core/store/DatabaseWriter.h"
 
 #include <cerrno>
 #include <cstdio>
@@ -36,95 +36,88 @@ constexpr int kRefused = 1;  // problems found, a rejected query, a document not
 constexpr int kFailed = 2;   // wrong use, unreadable input, unwritable output
 constexpr int kNoHits = 3;
 
-const char *const kMainHelp =
-    "usage: kaldex-tool [--cp1251] COMMAND [options] [FILE]\n"
-    "\n"
-    "Reads a database file as the program loads it; only append writes one.\n"
-    "FILE and INTO default to \"ba0\" in the working directory.\n"
-    "\n"
-    "commands:\n"
-    "  check [FILE]                    list what a load would lose or misread\n"
-    "  find [criteria] [FILE]          search as the search window does\n"
-    "  show N [FILE]                   the viewer's text of document N\n"
-    "  report N... [FILE] [--rtf OUT]  the pocket report of documents N...\n"
-    "  export --csv [N...] [FILE]      documents as CSV rows\n"
-    "  export --ris|--bibtex [N...] [FILE]\n"
-    "                                  documents as references for Zotero,\n"
-    "                                  JabRef, BibTeX\n"
-    "  append FROM [INTO]              add FROM's documents to INTO (a side file\n"
-    "                                  of a refused save), saved as the program\n"
-    "                                  saves\n"
-    "\n"
-    "Output is UTF-8 unless --cp1251 is given; arguments are read as UTF-8.\n"
-    "\"kaldex-tool COMMAND --help\" describes a command.\n";
+const char *const kMainHelp = "usage: kaldex-tool [--cp1251] COMMAND [options] [FILE]\n"
+                              "\n"
+                              "Reads a database file as the program loads it; only append writes one.\n"
+                              "FILE and INTO default to \"ba0\" in the working directory.\n"
+                              "\n"
+                              "commands:\n"
+                              "  check [FILE]                    list what a load would lose or misread\n"
+                              "  find [criteria] [FILE]          search as the search window does\n"
+                              "  show N [FILE]                   the viewer's text of document N\n"
+                              "  report N... [FILE] [--rtf OUT]  the pocket report of documents N...\n"
+                              "  export --csv [N...] [FILE]      documents as CSV rows\n"
+                              "  export --ris|--bibtex [N...] [FILE]\n"
+                              "                                  documents as references for Zotero,\n"
+                              "                                  JabRef, BibTeX\n"
+                              "  append FROM [INTO]              add FROM's documents to INTO (a side file\n"
+                              "                                  of a refused save), saved as the program\n"
+                              "                                  saves\n"
+                              "\n"
+                              "Output is UTF-8 unless --cp1251 is given; arguments are read as UTF-8.\n"
+                              "\"kaldex-tool COMMAND --help\" describes a command.\n";
 
-const char *const kCheckHelp =
-    "usage: kaldex-tool check [FILE]\n"
-    "\n"
-    "Lists each problem as \"document D, line L: what\": records beyond 4999, a\n"
-    "truncated last record, sections cut short by a line that looks like a marker,\n"
-    "numbers that are not numbers, names after a gap, line counts that disagree\n"
-    "with their texts, bytes that are not Windows-1251 text.\n"
-    "Exit status: 0 sound, 1 problems, 2 unreadable or no database (a pipe, a\n"
-    "device, binary data, over 1 GiB, or text without a document).\n";
+const char *const kCheckHelp = "usage: kaldex-tool check [FILE]\n"
+                               "\n"
+                               "Lists each problem as \"document D, line L: what\": records beyond 4999, a\n"
+                               "truncated last record, sections cut short by a line that looks like a marker,\n"
+                               "numbers that are not numbers, names after a gap, line counts that disagree\n"
+                               "with their texts, bytes that are not Windows-1251 text.\n"
+                               "Exit status: 0 sound, 1 problems, 2 unreadable or no database (a pipe, a\n"
+                               "device, binary data, over 1 GiB, or text without a document).\n";
 
-const char *const kFindHelp =
-    "usage: kaldex-tool find [criteria] [FILE]\n"
-    "\n"
-    "criteria (all given must hold; --number overrides the rest):\n"
-    "  --key NAME       key word ticked: Other Visc Cond TDF Dif Pot Vir Beam\n"
-    "                   Spectr The Exp (repeatable)\n"
-    "  --sub A B        substances A and B studied together (B = 7: A alone)\n"
-    "  --aut PREFIX     an author's name starts with PREFIX\n"
-    "  --ymax Y         year <= Y\n"
-    "  --ymin Y         year >= Y\n"
-    "  --text FRAGMENT  the notes contain FRAGMENT\n"
-    "  --number N       document N itself\n"
-    "\n"
-    "Prints the found documents one per line, or the search window's message.\n"
-    "Exit status: 0 found, 1 rejected or contradictory query, 3 nothing found.\n";
+const char *const kFindHelp = "usage: kaldex-tool find [criteria] [FILE]\n"
+                              "\n"
+                              "criteria (all given must hold; --number overrides the rest):\n"
+                              "  --key NAME       key word ticked: Other Visc Cond TDF Dif Pot Vir Beam\n"
+                              "                   Spectr The Exp (repeatable)\n"
+                              "  --sub A B        substances A and B studied together (B = 7: A alone)\n"
+                              "  --aut PREFIX     an author's name starts with PREFIX\n"
+                              "  --ymax Y         year <= Y\n"
+                              "  --ymin Y         year >= Y\n"
+                              "  --text FRAGMENT  the notes contain FRAGMENT\n"
+                              "  --number N       document N itself\n"
+                              "\n"
+                              "Prints the found documents one per line, or the search window's message.\n"
+                              "Exit status: 0 found, 1 rejected or contradictory query, 3 nothing found.\n";
 
-const char *const kShowHelp =
-    "usage: kaldex-tool show N [FILE]\n"
-    "\n"
-    "Prints the viewer's text of document N. Exit status 1 when there is no N.\n";
+const char *const kShowHelp = "usage: kaldex-tool show N [FILE]\n"
+                              "\n"
+                              "Prints the viewer's text of document N. Exit status 1 when there is no N.\n";
 
-const char *const kReportHelp =
-    "usage: kaldex-tool report N... [FILE] [--rtf OUT]\n"
-    "\n"
-    "Prints the pocket report of documents N... in that order, or writes it\n"
-    "to OUT as RTF. The last argument is FILE when it is not a number\n"
-    "(write \"./12\" for a file named 12).\n";
+const char *const kReportHelp = "usage: kaldex-tool report N... [FILE] [--rtf OUT]\n"
+                                "\n"
+                                "Prints the pocket report of documents N... in that order, or writes it\n"
+                                "to OUT as RTF. The last argument is FILE when it is not a number\n"
+                                "(write \"./12\" for a file named 12).\n";
 
-const char *const kExportHelp =
-    "usage: kaldex-tool export --csv|--ris|--bibtex [N...] [FILE]\n"
-    "\n"
-    "Prints documents N... in that order, or every document:\n"
-    "  --csv     one CSV row each (RFC 4180) after a header row naming every field\n"
-    "  --ris     one RIS reference each (type GEN), lines ended by CR LF\n"
-    "  --bibtex  one BibTeX @misc entry each, special characters escaped\n"
-    "A reference holds the authors (\"Surname, I.O.\" when stored as \"Surname\n"
-    "I.O.\", else as stored), the year, the citation text whole (RIS N1, BibTeX\n"
-    "howpublished), the abstract, the notes (N1, note), the ticked subject keys\n"
-    "in words and the substances as keywords, and \"kaldexN\" as its identifier\n"
-    "(N the document number). Empty fields are left out.\n"
-    "The last argument is FILE when it is not a number.\n";
+const char *const kExportHelp = "usage: kaldex-tool export --csv|--ris|--bibtex [N...] [FILE]\n"
+                                "\n"
+                                "Prints documents N... in that order, or every document:\n"
+                                "  --csv     one CSV row each (RFC 4180) after a header row naming every field\n"
+                                "  --ris     one RIS reference each (type GEN), lines ended by CR LF\n"
+                                "  --bibtex  one BibTeX @misc entry each, special characters escaped\n"
+                                "A reference holds the authors (\"Surname, I.O.\" when stored as \"Surname\n"
+                                "I.O.\", else as stored), the year, the citation text whole (RIS N1, BibTeX\n"
+                                "howpublished), the abstract, the notes (N1, note), the ticked subject keys\n"
+                                "in words and the substances as keywords, and \"kaldexN\" as its identifier\n"
+                                "(N the document number). Empty fields are left out.\n"
+                                "The last argument is FILE when it is not a number.\n";
 
-const char *const kAppendHelp =
-    "usage: kaldex-tool append FROM [INTO]\n"
-    "\n"
-    "Adds the documents of FROM after those of INTO (default \"ba0\"), skipping\n"
-    "each that equals one already there in every stored field, and numbers them\n"
-    "by their place. INTO is saved as the program saves it: under the same lock,\n"
-    "the old file kept under the day's backup name (b + day + month + year\n"
-    "modulo 100 + _ + 0..10) beside INTO, the new one written beside it and\n"
-    "renamed over it; a link INTO is saved through to its target.\n"
-    "Nothing is written when INTO cannot be read or is no database, when\n"
-    "another program holds INTO for changes, or when the result would hold\n"
-    "more than 4999 documents.\n"
-    "Prints how many documents were added and how many skipped.\n"
-    "Exit status: 0 done (also when nothing was new), 1 refused, 2 unreadable\n"
-    "input or a failed save.\n";
+const char *const kAppendHelp = "usage: kaldex-tool append FROM [INTO]\n"
+                                "\n"
+                                "Adds the documents of FROM after those of INTO (default \"ba0\"), skipping\n"
+                                "each that equals one already there in every stored field, and numbers them\n"
+                                "by their place. INTO is saved as the program saves it: under the same lock,\n"
+                                "the old file kept under the day's backup name (b + day + month + year\n"
+                                "modulo 100 + _ + 0..10) beside INTO, the new one written beside it and\n"
+                                "renamed over it; a link INTO is saved through to its target.\n"
+                                "Nothing is written when INTO cannot be read or is no database, when\n"
+                                "another program holds INTO for changes, or when the result would hold\n"
+                                "more than 4999 documents.\n"
+                                "Prints how many documents were added and how many skipped.\n"
+                                "Exit status: 0 done (also when nothing was new), 1 refused, 2 unreadable\n"
+                                "input or a failed save.\n";
 
 /** Wrong use: the command's usage goes to stderr. */
 struct UsageError {
@@ -180,8 +173,9 @@ std::string problemText(const std::string &path, FileProblem problem, int error,
                " bytes, more than any database can (the limit is " + std::to_string(kMaxDatabaseBytes) +
                " bytes); not read";
     case FileProblem::NotText:
-        return "kaldex-tool: " + path + " is not a database: it holds binary data (runs of NUL bytes or control "
-                                        "bytes), not text";
+        return "kaldex-tool: " + path +
+               " is not a database: it holds binary data (runs of NUL bytes or control "
+               "bytes), not text";
     case FileProblem::NoDocuments:
         return "kaldex-tool: " + path + " is not a database: it is not empty but holds no document";
     }
@@ -202,9 +196,9 @@ std::unique_ptr<DocumentStore> load(const std::string &path)
     auto store = std::make_unique<DocumentStore>();
     LoadResult result = loadDatabaseFile(*store, path);
     if (result.problem != FileProblem::None || !result.opened)
-        throw Failure{kFailed, problemText(path, result.problem == FileProblem::None ? FileProblem::Unreadable
-                                                                                      : result.problem,
-                                           result.errorNumber, result.fileType, result.fileSize)};
+        throw Failure{kFailed,
+                      problemText(path, result.problem == FileProblem::None ? FileProblem::Unreadable : result.problem,
+                                  result.errorNumber, result.fileType, result.fileSize)};
     if (result.overflow)
         std::fprintf(stderr, "kaldex-tool: %s: only the first %d records are loaded (line %ld on is not)\n",
                      path.c_str(), DocumentStore::kMaxDocuments, result.overflowLine);
@@ -326,9 +320,9 @@ bool keyFromName(std::string name, Category &key)
         Category key;
     };
     static const Name names[] = {
-        {"other", "oth", Oth}, {"visc", "vis", Vis}, {"cond", "con", Con},   {"tdf", "tdi", Tdi},
-        {"dif", "dif", Dif},   {"pot", "pot", Pot},  {"vir", "vir", Vir},    {"beam", "bea", Bea},
-        {"spectr", "spe", Spe}, {"the", "the", The}, {"exp", "exp", Exp},
+        {"other", "oth", Oth},  {"visc", "vis", Vis}, {"cond", "con", Con}, {"tdf", "tdi", Tdi},
+        {"dif", "dif", Dif},    {"pot", "pot", Pot},  {"vir", "vir", Vir},  {"beam", "bea", Bea},
+        {"spectr", "spe", Spe}, {"the", "the", The},  {"exp", "exp", Exp},
     };
     for (char &c : name)
         c = static_cast<char>(c >= 'A' && c <= 'Z' ? c - 'A' + 'a' : c);
@@ -381,21 +375,12 @@ int find(Arguments &args)
     auto store = load(orDefault(file));
     const QueryOutcome outcome = runQuery(*store, input);
     switch (outcome) {
-    case QueryOutcome::Rejected:
-        printLine(cp1251FromUtf8("Ошибки в задании"));
-        return kRefused;
-    case QueryOutcome::Contradiction:
-        printLine(outcomeMessage(QueryOutcome::Contradiction));
-        return kRefused;
+    case QueryOutcome::Rejected: printLine(cp1251FromUtf8("Ошибки в задании")); return kRefused;
+    case QueryOutcome::Contradiction: printLine(outcomeMessage(QueryOutcome::Contradiction)); return kRefused;
     case QueryOutcome::NotFound:
-    case QueryOutcome::NumberNotFound:
-        printLine(outcomeMessage(outcome));
-        return kNoHits;
-    case QueryOutcome::NumberFound:
-        printLine(std::to_string(store->query().wantedNumber));
-        return kDone;
-    case QueryOutcome::Found:
-        break;
+    case QueryOutcome::NumberNotFound: printLine(outcomeMessage(outcome)); return kNoHits;
+    case QueryOutcome::NumberFound: printLine(std::to_string(store->query().wantedNumber)); return kDone;
+    case QueryOutcome::Found: break;
     }
     std::string lines;
     for (int i = 1; i <= store->foundCount; ++i)
@@ -624,8 +609,7 @@ int append(Arguments &args)
     auto source = load(from);
     if (source->loadOverflow)
         throw Failure{kRefused, "kaldex-tool: " + from + " holds more than " +
-                                    std::to_string(DocumentStore::kMaxDocuments) +
-                                    " documents; nothing written"};
+                                    std::to_string(DocumentStore::kMaxDocuments) + " documents; nothing written"};
     {
         struct stat info {};
         if (::stat(into.c_str(), &info) != 0 && errno == ENOENT)
@@ -651,8 +635,8 @@ int append(Arguments &args)
     }
     const int before = store->documentCount;
     if (before + static_cast<int>(added.size()) > DocumentStore::kMaxDocuments)
-        throw Failure{kRefused, "kaldex-tool: " + into + " holds " + std::to_string(before) + " documents and " +
-                                    from + " adds " + std::to_string(added.size()) + ": more than " +
+        throw Failure{kRefused, "kaldex-tool: " + into + " holds " + std::to_string(before) + " documents and " + from +
+                                    " adds " + std::to_string(added.size()) + ": more than " +
                                     std::to_string(DocumentStore::kMaxDocuments) + "; nothing written"};
     if (added.empty()) {
         printLine("added 0 documents to " + into + ", skipped " + std::to_string(skipped) +
@@ -676,8 +660,7 @@ int append(Arguments &args)
         case SaveStatus::TemporaryBlocked: why = saved.fileName + " is in the way (not a file)"; break;
         case SaveStatus::NoBackupName: why = "all eleven backup names of the day are taken"; break;
         default:
-            why = (saved.fileName.empty() ? std::string() : saved.fileName + ": ") +
-                  std::strerror(saved.errorNumber);
+            why = (saved.fileName.empty() ? std::string() : saved.fileName + ": ") + std::strerror(saved.errorNumber);
             break;
         }
         throw Failure{kFailed, "kaldex-tool: " + into + " not saved: " + why + "; it is left as it was"};
@@ -707,8 +690,11 @@ int run(int argc, char **argv)
         const char *help;
     };
     static const Command commands[] = {
-        {"check", check, kCheckHelp},     {"find", find, kFindHelp},          {"show", show, kShowHelp},
-        {"report", report, kReportHelp}, {"export", exportDocuments, kExportHelp},
+        {"check", check, kCheckHelp},
+        {"find", find, kFindHelp},
+        {"show", show, kShowHelp},
+        {"report", report, kReportHelp},
+        {"export", exportDocuments, kExportHelp},
         {"append", append, kAppendHelp},
     };
     for (const Command &c : commands) {

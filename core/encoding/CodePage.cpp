@@ -45,7 +45,11 @@ std::string cp1251FromUtf8(std::string_view utf8)
     out.reserve(utf8.size());
     for (size_t i = 0; i < utf8.size();) {
         auto byte = static_cast<unsigned char>(utf8[i]);
-        int length = byte < 0x80 ? 1 : (byte & 0xE0) == 0xC0 ? 2 : (byte & 0xF0) == 0xE0 ? 3 : (byte & 0xF8) == 0xF0 ? 4 : 0;
+        int length = byte < 0x80             ? 1
+                     : (byte & 0xE0) == 0xC0 ? 2
+                     : (byte & 0xF0) == 0xE0 ? 3
+                     : (byte & 0xF8) == 0xF0 ? 4
+                                             : 0;
         if (length == 0 || i + static_cast<size_t>(length) > utf8.size())
             throw std::invalid_argument("not UTF-8");
         uint32_t code = length == 1 ? byte : byte & (0x7Fu >> length);

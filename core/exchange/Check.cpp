@@ -80,7 +80,10 @@ public:
         line.number = ++read_;
         return true;
     }
-    long read() const { return read_; }
+    long read() const
+    {
+        return read_;
+    }
 
     /**
      * Between records, when nothing refers to the lines read: the unread
@@ -181,19 +184,35 @@ std::string quoted(std::string_view text)
 }
 
 const char *const kSectionNames[10] = {
-    "space before the record", "document number", "first number line", "author line",
-    "second number line", "substance line", "citation", "abstract", "notes", "provenance",
+    "space before the record", "document number", "first number line", "author line", "second number line",
+    "substance line",          "citation",        "abstract",          "notes",       "provenance",
 };
 
 const char *const kFirstItems[19] = {
-    "Oth", "Vis", "Con", "Tdi", "Dif", "Pot", "Vir", "Bea", "Spe", "The", "Exp",
-    "authorCount", "substanceCount", "citation line count", "abstract line count",
-    "notes line count", "provenance line count", "fileLine", "last item",
+    "Oth",
+    "Vis",
+    "Con",
+    "Tdi",
+    "Dif",
+    "Pot",
+    "Vir",
+    "Bea",
+    "Spe",
+    "The",
+    "Exp",
+    "authorCount",
+    "substanceCount",
+    "citation line count",
+    "abstract line count",
+    "notes line count",
+    "provenance line count",
+    "fileLine",
+    "last item",
 };
 
 const char *const kSecondItems[19] = {
-    "pair11", "pair12", "pair22", "pair13", "pair23", "pair33", "pair14", "pair24", "pair34", "pair44",
-    "pair15", "pair25", "pair35", "pair45", "pair55", "year", "upperYear", "lowerYear", "wantedNumber",
+    "pair11", "pair12", "pair22", "pair13", "pair23", "pair33", "pair14",    "pair24",    "pair34",       "pair44",
+    "pair15", "pair25", "pair35", "pair45", "pair55", "year",   "upperYear", "lowerYear", "wantedNumber",
 };
 
 // The line without its "$"; the line itself when it has none.
@@ -291,10 +310,10 @@ private:
     // marker. Set as they are read, not cleared first: a record has many.
     struct Section {
         long count;
-        long firstNumber;  // when count > 0
-        NumberedText last;  // likewise
+        long firstNumber;     // when count > 0
+        NumberedText last;    // likewise
         NumberedText marker;  // when ended
-        bool ended;  // by a marker line
+        bool ended;           // by a marker line
     };
 
     void add(int document, long line, std::string message)
@@ -459,8 +478,8 @@ private:
                     values[count] = value;  // as the loader reads it
                 else {
                     add(document, line.number,
-                        std::string("item ") + std::to_string(count + 1) + " (" + names[count] + ") " +
-                            quoted(item) + " is not a number");
+                        std::string("item ") + std::to_string(count + 1) + " (" + names[count] + ") " + quoted(item) +
+                            " is not a number");
                     values[count] = readNumber(item);  // what the loader takes
                 }
             }
@@ -550,14 +569,12 @@ std::vector<Problem> check(LineCursor lines, CheckSummary *summary, const std::f
 
 }  // namespace
 
-std::vector<Problem> checkDatabase(std::string_view bytes, CheckSummary *summary,
-                                   const std::function<bool()> &stopFor)
+std::vector<Problem> checkDatabase(std::string_view bytes, CheckSummary *summary, const std::function<bool()> &stopFor)
 {
     return check(LineCursor(bytes), summary, stopFor);
 }
 
-std::vector<Problem> checkDatabaseFile(int fd, size_t size, CheckSummary *summary,
-                                       const std::function<bool()> &stopFor)
+std::vector<Problem> checkDatabaseFile(int fd, size_t size, CheckSummary *summary, const std::function<bool()> &stopFor)
 {
     return check(LineCursor(fd, size), summary, stopFor);
 }

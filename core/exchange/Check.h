@@ -16,9 +16,9 @@ struct Problem {
 
 /** What checkDatabase() found beside the problems. */
 struct CheckSummary {
-    int documents = 0;         // how many documents a load of the bytes gives
-    bool foreignBytes = false; // a byte no Windows-1251 text holds (a control byte but tab and line ends, DEL, 0x98)
-    bool stopped = false;      // stopFor() said so: the problems are not all there
+    int documents = 0;          // how many documents a load of the bytes gives
+    bool foreignBytes = false;  // a byte no Windows-1251 text holds (a control byte but tab and line ends, DEL, 0x98)
+    bool stopped = false;       // stopFor() said so: the problems are not all there
 };
 
 /**

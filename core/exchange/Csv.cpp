@@ -6,15 +6,37 @@ namespace kaldex::tool {
 
 std::vector<std::string> csvHeader()
 {
-    std::vector<std::string> names = {"number", "author1", "author2", "author3", "substance1", "substance2",
-                                      "substance3", "substance4", "substance5"};
+    std::vector<std::string> names = {"number",     "author1",    "author2",    "author3",   "substance1",
+                                      "substance2", "substance3", "substance4", "substance5"};
     for (int j = 1; j <= kSubstanceCount; ++j)
         for (int i = 1; i <= j; ++i)
             names.push_back("pair" + std::to_string(i) + std::to_string(j));  // pairIndex order
-    for (const char *name : {"year", "upperYear", "lowerYear", "wantedNumber", "Oth", "Vis", "Con", "Tdi", "Dif",
-                             "Pot", "Vir", "Bea", "Spe", "The", "Exp", "authorCount", "substanceCount",
-                             "citationLines", "abstractLines", "notesLines", "provenanceLines", "fileLine",
-                             "citation", "abstract", "notes", "provenance"})
+    for (const char *name : {"year",
+                             "upperYear",
+                             "lowerYear",
+                             "wantedNumber",
+                             "Oth",
+                             "Vis",
+                             "Con",
+                             "Tdi",
+                             "Dif",
+                             "Pot",
+                             "Vir",
+                             "Bea",
+                             "Spe",
+                             "The",
+                             "Exp",
+                             "authorCount",
+                             "substanceCount",
+                             "citationLines",
+                             "abstractLines",
+                             "notesLines",
+                             "provenanceLines",
+                             "fileLine",
+                             "citation",
+                             "abstract",
+                             "notes",
+                             "provenance"})
         names.emplace_back(name);
     return names;
 }

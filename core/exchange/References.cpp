@@ -10,9 +10,17 @@ namespace {
 
 // The subject keys in words, in category order (Oth Vis Con Tdi Dif Pot Vir Bea Spe The Exp).
 const char *const kKeyWords[kCategoryCount] = {
-    "other",        "viscosity",       "thermal conductivity", "thermal diffusion",
-    "diffusion",    "interaction potential", "virial coefficients", "molecular beams",
-    "spectroscopy", "theory",          "experiment",
+    "other",
+    "viscosity",
+    "thermal conductivity",
+    "thermal diffusion",
+    "diffusion",
+    "interaction potential",
+    "virial coefficients",
+    "molecular beams",
+    "spectroscopy",
+    "theory",
+    "experiment",
 };
 
 bool isSpace(char c)
@@ -87,7 +95,14 @@ std::string bibtexEscaped(const std::string &text)
         case '}': out += "\\textbraceright{}"; break;
         case '^': out += "\\^{}"; break;
         case '~': out += "\\~{}"; break;
-        case '$': case '&': case '%': case '#': case '_': out += '\\'; out += c; break;
+        case '$':
+        case '&':
+        case '%':
+        case '#':
+        case '_':
+            out += '\\';
+            out += c;
+            break;
         default: out += c;
         }
     }

@@ -13,8 +13,7 @@ struct Texts {
     std::string number = cp1251FromUtf8("Номер документа= ");
     std::string categories = cp1251FromUtf8("Сост.ключей Oth Vis Con Tdi Dif Pot Vir Bea Spe The Exp ");
     std::string year = cp1251FromUtf8(" Год издания =");
-    std::string pairs = cp1251FromUtf8(
-        "Сост.ключей   11  12  22  13  23   33  14  24  34  44  15  25  35  45  55");
+    std::string pairs = cp1251FromUtf8("Сост.ключей   11  12  22  13  23   33  14  24  34  44  15  25  35  45  55");
     std::string flagsLabel = "0/1:No/Yes     ";
     std::string author1 = cp1251FromUtf8("Первый автор:  ");
     std::string author2 = cp1251FromUtf8("     Второй автор: ");
@@ -43,8 +42,7 @@ const Texts &texts()
 constexpr std::array<int, 10> kCategoryGaps = {5, 4, 5, 4, 5, 4, 4, 4, 4, 4};
 constexpr std::array<int, 14> kPairGaps = {5, 4, 5, 4, 5, 4, 4, 4, 4, 4, 4, 4, 4, 4};
 
-template <size_t N, size_t G>
-std::string flagRow(const std::array<int32_t, N> &flags, const std::array<int, G> &gaps)
+template <size_t N, size_t G> std::string flagRow(const std::array<int32_t, N> &flags, const std::array<int, G> &gaps)
 {
     static_assert(G + 1 == N);
     std::string row = texts().flagsLabel;

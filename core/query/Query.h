@@ -13,16 +13,16 @@ struct QueryInput {
     std::array<bool, kCategoryCount> categories{};  // in category flag order
     bool byNumber = false;                          // "N"
     std::string number;
-    bool bySubstances = false;                      // "Sub1+Sub2"
+    bool bySubstances = false;  // "Sub1+Sub2"
     std::string substance1;
     std::string substance2;
-    bool byAuthor = false;                          // "Aut"
+    bool byAuthor = false;  // "Aut"
     std::string author;
-    bool byUpperYear = false;                       // "Y<="
+    bool byUpperYear = false;  // "Y<="
     std::string upperYear;
-    bool byLowerYear = false;                       // "Y>="
+    bool byLowerYear = false;  // "Y>="
     std::string lowerYear;
-    std::string text;                               // fragment of the notes; on when not empty
+    std::string text;  // fragment of the notes; on when not empty
 };
 
 enum class QueryOutcome {
@@ -47,7 +47,10 @@ QueryOutcome runQuery(DocumentStore &store, const QueryInput &input);
 const std::string &outcomeMessage(QueryOutcome outcome);
 
 /** Whether "Find" clears the message list before its outcome: all but "N". */
-inline bool clearsMessages(const QueryInput &input) { return !input.byNumber; }
+inline bool clearsMessages(const QueryInput &input)
+{
+    return !input.byNumber;
+}
 
 // The single tests, for the benchmarks and for tools that search the same way.
 bool sameSubstance(std::string_view a, std::string_view b);

@@ -14,8 +14,8 @@ struct Texts {
     std::string categories = cp1251FromUtf8("  Состояние ключей Oth Vis Con Tdi Dif Pot Vir Bea Spe The Exp ");
     std::string categoryRow = "     0/1:No/Yes     ";
     std::string year = cp1251FromUtf8("   Год издания =");
-    std::string pairs = cp1251FromUtf8(
-        "  Состояние ключей   11  12  22  13  23   33  14  24  34  44  15  25  35  45  55");
+    std::string pairs =
+        cp1251FromUtf8("  Состояние ключей   11  12  22  13  23   33  14  24  34  44  15  25  35  45  55");
     std::string pairRow = " 0/1:No/Yes     ";
     std::string substance1 = cp1251FromUtf8("  Первое вещество: :  ");
     std::string substance2 = cp1251FromUtf8("  Второе: ");
@@ -33,8 +33,7 @@ const Texts &texts()
     return instance;
 }
 
-template <size_t N>
-void appendFlags(std::string &line, const std::array<int32_t, N> &flags)
+template <size_t N> void appendFlags(std::string &line, const std::array<int32_t, N> &flags)
 {
     for (size_t i = 0; i < N; ++i) {
         if (i)

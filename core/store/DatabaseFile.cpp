@@ -8,11 +8,11 @@
 #include <fcntl.h>
 #include <mutex>
 #include <new>
-#include <utility>
 #include <sys/file.h>
 #include <sys/mman.h>
 #include <sys/stat.h>
 #include <unistd.h>
+#include <utility>
 
 namespace kaldex {
 namespace {

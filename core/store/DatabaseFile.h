@@ -66,9 +66,9 @@ enum class FileProblem {
  */
 struct DatabaseBytes {
     FileProblem problem = FileProblem::None;
-    int errorNumber = 0;   // errno when Unreadable or Missing
-    unsigned fileType = 0; // st_mode & S_IFMT of what is there
-    int64_t size = 0;      // the file's size as found
+    int errorNumber = 0;    // errno when Unreadable or Missing
+    unsigned fileType = 0;  // st_mode & S_IFMT of what is there
+    int64_t size = 0;       // the file's size as found
     FileIdentity identity;
     ByteBuffer data;
     size_t used = 0;

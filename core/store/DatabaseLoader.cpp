@@ -6,10 +6,10 @@
 #include <algorithm>
 #include <cerrno>
 #include <cstring>
-#include <memory>
 #include <fcntl.h>
 #include <istream>
 #include <iterator>
+#include <memory>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -64,8 +64,7 @@ std::string_view withoutDollars(std::string_view line, std::string &scratch)
 }
 
 // Number rule: "@" separates items; missing items read as 0.
-template <size_t N>
-void splitNumbers(std::string_view line, std::array<int32_t, N> &items)
+template <size_t N> void splitNumbers(std::string_view line, std::array<int32_t, N> &items)
 {
     items.fill(0);
     const char *p = line.data(), *end = p + line.size();
@@ -89,8 +88,7 @@ void splitNumbers(std::string_view line, std::array<int32_t, N> &items)
 // Name rule: "@@" ends the list, a single "@" starts the next name. Names the
 // list does not reach are left as they were. With own set each name gets its
 // own copy, else it refers to the line's bytes.
-template <size_t N>
-void assignNames(std::string_view line, std::array<FieldText, N> &names, bool own)
+template <size_t N> void assignNames(std::string_view line, std::array<FieldText, N> &names, bool own)
 {
     size_t index = 0;
     size_t start = 0;
@@ -147,8 +145,7 @@ public:
 
 private:
     void moveTextLine(std::string_view line, size_t dollar);
-    template <size_t N>
-    void setNameList(std::array<FieldText, N> &names);
+    template <size_t N> void setNameList(std::array<FieldText, N> &names);
 
     char *const begin_;
     char *const end_;
@@ -173,8 +170,7 @@ void BufferLoad::moveTextLine(std::string_view line, size_t dollar)
     *out_++ = '\n';
 }
 
-template <size_t N>
-void BufferLoad::setNameList(std::array<FieldText, N> &names)
+template <size_t N> void BufferLoad::setNameList(std::array<FieldText, N> &names)
 {
     const std::string_view line = lastContent_;
     std::string_view list = withoutDollars(line, scratch_);
@@ -228,9 +224,7 @@ LoadResult BufferLoad::run(DocumentStore &store)
                 goto done;
 
             switch (section) {
-            case 1:
-                r.number = readNumber(withoutDollars(lastContent_, scratch_));
-                break;
+            case 1: r.number = readNumber(withoutDollars(lastContent_, scratch_)); break;
             case 2:
                 splitNumbers(withoutDollars(lastContent_, scratch_), numbers);
                 std::copy(numbers.begin(), numbers.begin() + kCategoryCount, r.categoryFlags.begin());
@@ -242,9 +236,7 @@ LoadResult BufferLoad::run(DocumentStore &store)
                 r.provenanceLines = numbers[16];
                 r.fileLine = static_cast<int32_t>(counter);
                 break;
-            case 3:
-                setNameList(r.authors);
-                break;
+            case 3: setNameList(r.authors); break;
             case 4:
                 splitNumbers(withoutDollars(lastContent_, scratch_), numbers);
                 std::copy(numbers.begin(), numbers.begin() + kPairCount, r.pairFlags.begin());
@@ -253,11 +245,8 @@ LoadResult BufferLoad::run(DocumentStore &store)
                 r.lowerYear = numbers[17];
                 r.wantedNumber = numbers[18];
                 break;
-            case 5:
-                setNameList(r.substances);
-                break;
-            default:
-                break;
+            case 5: setNameList(r.substances); break;
+            default: break;
             }
         }
     }

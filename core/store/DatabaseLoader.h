@@ -12,11 +12,11 @@ namespace kaldex {
 
 /** What a load found, beyond what it put into the store. */
 struct LoadResult {
-    bool opened = false;     // the file existed and could be read
-    int errorNumber = 0;     // errno when it could not be read
-    int documents = 0;       // the document count it set
-    long lines = 0;          // lines read
-    bool overflow = false;   // more records than the store holds; see DocumentStore
+    bool opened = false;    // the file existed and could be read
+    int errorNumber = 0;    // errno when it could not be read
+    int documents = 0;      // the document count it set
+    long lines = 0;         // lines read
+    bool overflow = false;  // more records than the store holds; see DocumentStore
     long overflowLine = 0;
     FileProblem problem = FileProblem::None;  // why a file gave no documents (loadDatabaseFile)
     unsigned fileType = 0;                    // st_mode & S_IFMT of what was there

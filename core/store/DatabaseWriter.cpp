@@ -24,8 +24,7 @@ void appendText(std::string &out, std::string_view text)
     out.append(text, start, std::string::npos);
 }
 
-template <size_t N>
-void appendItems(std::string &out, const std::array<int32_t, N> &items)
+template <size_t N> void appendItems(std::string &out, const std::array<int32_t, N> &items)
 {
     for (size_t i = 0; i < N; ++i) {
         if (i)
@@ -34,8 +33,7 @@ void appendItems(std::string &out, const std::array<int32_t, N> &items)
     }
 }
 
-template <size_t N>
-void appendNames(std::string &out, const std::array<FieldText, N> &names)
+template <size_t N> void appendNames(std::string &out, const std::array<FieldText, N> &names)
 {
     for (size_t i = 0; i < N; ++i) {
         if (i)
@@ -235,8 +233,7 @@ SaveResult saveDatabase(const DocumentStore &store, const std::string &dir, cons
     return save(store, dir, kDatabaseName, date, nullptr);
 }
 
-SaveResult saveDatabaseAs(DocumentStore &store, const std::string &dir, const std::string &name,
-                          const LocalDate &date)
+SaveResult saveDatabaseAs(DocumentStore &store, const std::string &dir, const std::string &name, const LocalDate &date)
 {
     return save(store, dir, name, date, &store.loadedFile);
 }

@@ -39,7 +39,7 @@ std::string formatSessionDocuments(const DocumentStore &store);
 std::string saveSessionDocuments(const DocumentStore &store, const std::string &dir, const LocalDate &date);
 
 enum class SaveStatus {
-    NotModified,       // nothing was stored in this run: nothing written
+    NotModified,  // nothing was stored in this run: nothing written
     Saved,
     Overflow,          // the loaded file held more than the store: refused
     NotRead,           // the last load could not read "ba0" or found no database in it: refused
@@ -56,13 +56,13 @@ enum class SaveStatus {
 
 struct SaveResult {
     SaveStatus status = SaveStatus::NotModified;
-    int errorNumber = 0;     // errno of the failed call, 0 when none
-    std::string backupName;  // the name the old file was kept under, if any
-    std::string fileName;    // the file the failure concerns, as the user knows it
+    int errorNumber = 0;                   // errno of the failed call, 0 when none
+    std::string backupName;                // the name the old file was kept under, if any
+    std::string fileName;                  // the file the failure concerns, as the user knows it
     FileChange change = FileChange::None;  // when Changed: how
-    FileIdentity loaded;     // when Changed: what the load saw,
-    FileIdentity found;      // and what is there now
-    LockHolder holder;       // when LockedElsewhere
+    FileIdentity loaded;                   // when Changed: what the load saw,
+    FileIdentity found;                    // and what is there now
+    LockHolder holder;                     // when LockedElsewhere
 
     bool ok() const { return status == SaveStatus::Saved || status == SaveStatus::NotModified; }
     /** A refusal that pressing "OK" again cannot cure while this store is in memory. */
@@ -93,7 +93,6 @@ SaveResult saveDatabase(DocumentStore &store, const std::string &dir, const Loca
 SaveResult saveDatabase(const DocumentStore &store, const std::string &dir, const LocalDate &date);
 
 /** As saveDatabase, for a database file of another name in dir ("ba0" in the text above). */
-SaveResult saveDatabaseAs(DocumentStore &store, const std::string &dir, const std::string &name,
-                          const LocalDate &date);
+SaveResult saveDatabaseAs(DocumentStore &store, const std::string &dir, const std::string &name, const LocalDate &date);
 
 }  // namespace kaldex

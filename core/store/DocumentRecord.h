@@ -17,7 +17,10 @@ constexpr int kSubstanceCount = 5;
 enum Category { Oth, Vis, Con, Tdi, Dif, Pot, Vir, Bea, Spe, The, Exp };
 
 /** Pair flag index (0-based) for substance positions i <= j, both 1-based. */
-constexpr int pairIndex(int i, int j) { return j * (j - 1) / 2 + i - 1; }
+constexpr int pairIndex(int i, int j)
+{
+    return j * (j - 1) / 2 + i - 1;
+}
 
 /**
  * One document, or the query in slot 0. Names and texts hold Windows-1251

@@ -9,7 +9,10 @@ namespace kaldex {
 // input rather than let a save lose or corrupt it.
 
 /** A "$" anywhere: the loader cuts a line at it. */
-inline bool hasDollar(std::string_view text) { return text.find('$') != std::string_view::npos; }
+inline bool hasDollar(std::string_view text)
+{
+    return text.find('$') != std::string_view::npos;
+}
 
 /** A name may hold neither "$" nor the "@" that separates names. */
 inline bool badNameCharacter(std::string_view name, char *which)

@@ -24,7 +24,8 @@ template <bool Bytes>
 #if defined(__GNUC__)
 __attribute__((always_inline))  // called once a line: the call would cost a good part of the scan
 #endif
-inline LineFacts scanLine(const char *p, const char *end)
+inline LineFacts
+scanLine(const char *p, const char *end)
 {
     LineFacts facts;
     auto note = [](const char *&first, const char *at) {

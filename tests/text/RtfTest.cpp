@@ -1,6 +1,6 @@
-#include "ui/WindowTesting.h"
 #include "text/RtfReader.h"
 #include "text/RtfWriter.h"
+#include "ui/WindowTesting.h"
 
 #include <QProcess>
 #include <QStandardPaths>
@@ -18,8 +18,7 @@ QByteArray fixture(const char *name)
     return QByteArray::fromStdString(kaldex::test::readBytes(kaldex::test::dataFile(std::string("editor/") + name)));
 }
 
-template <class Describe>
-QStringList perBlock(const QTextDocument &document, Describe describe)
+template <class Describe> QStringList perBlock(const QTextDocument &document, Describe describe)
 {
     QStringList out;
     for (QTextBlock block = document.begin(); block.isValid(); block = block.next())
@@ -27,9 +26,15 @@ QStringList perBlock(const QTextDocument &document, Describe describe)
     return out;
 }
 
-QStringList blocks(const QTextDocument &document) { return perBlock(document, [](const QTextBlock &b) { return b.text(); }); }
+QStringList blocks(const QTextDocument &document)
+{
+    return perBlock(document, [](const QTextBlock &b) { return b.text(); });
+}
 
-QTextBlock blockAt(const QTextDocument &document, int index) { return document.findBlockByNumber(index); }
+QTextBlock blockAt(const QTextDocument &document, int index)
+{
+    return document.findBlockByNumber(index);
+}
 
 // The formatting where each text first occurs, as one comparable line: "Arial 12pt bold | ...".
 QString formats(const QTextDocument &document, const QStringList &texts)
@@ -37,8 +42,11 @@ QString formats(const QTextDocument &document, const QStringList &texts)
     QStringList out;
     for (const QString &text : texts) {
         const QTextCharFormat f = document.find(text, 0, QTextDocument::FindCaseSensitively).charFormat();
-        out << QStringLiteral("%1 %2pt%3%4%5").arg(f.fontFamilies().toStringList().value(0)).arg(f.fontPointSize())
-                   .arg(f.fontWeight() >= QFont::DemiBold ? " bold" : "").arg(f.fontItalic() ? " italic" : "")
+        out << QStringLiteral("%1 %2pt%3%4%5")
+                   .arg(f.fontFamilies().toStringList().value(0))
+                   .arg(f.fontPointSize())
+                   .arg(f.fontWeight() >= QFont::DemiBold ? " bold" : "")
+                   .arg(f.fontItalic() ? " italic" : "")
                    .arg(f.fontUnderline() ? " underline" : "");
     }
     return out.join(QStringLiteral(" | "));
@@ -47,22 +55,33 @@ QString formats(const QTextDocument &document, const QStringList &texts)
 // One letter per paragraph: L, R, C or J.
 QString alignments(const QTextDocument &document)
 {
-    return perBlock(document, [](const QTextBlock &b) {
-               const Qt::Alignment a = b.blockFormat().alignment() & Qt::AlignHorizontal_Mask;
-               return QString(a == Qt::AlignHCenter ? u'C' : a == Qt::AlignJustify ? u'J' : (a & Qt::AlignRight) ? u'R' : u'L');
-           }).join(QString());
+    return perBlock(document,
+                    [](const QTextBlock &b) {
+                        const Qt::Alignment a = b.blockFormat().alignment() & Qt::AlignHorizontal_Mask;
+                        return QString(a == Qt::AlignHCenter   ? u'C'
+                                       : a == Qt::AlignJustify ? u'J'
+                                       : (a & Qt::AlignRight)  ? u'R'
+                                                               : u'L');
+                    })
+        .join(QString());
 }
 
 // Indents, margins and list of every paragraph: "first/left/right list-style:indent:count; ...".
 QString paragraphs(const QTextDocument &document)
 {
-    return perBlock(document, [](const QTextBlock &b) {
-        const QTextBlockFormat f = b.blockFormat();
-        const QTextList *list = b.textList();
-        return QStringLiteral("%1/%2/%3").arg(f.textIndent()).arg(f.leftMargin()).arg(f.rightMargin()) +
-               (list ? QStringLiteral(" %1:%2:%3").arg(list->format().style()).arg(list->format().indent()).arg(list->count())
-                     : QString()) + QStringLiteral("; ");
-    }).join(QString());
+    return perBlock(document,
+                    [](const QTextBlock &b) {
+                        const QTextBlockFormat f = b.blockFormat();
+                        const QTextList *list = b.textList();
+                        return QStringLiteral("%1/%2/%3").arg(f.textIndent()).arg(f.leftMargin()).arg(f.rightMargin()) +
+                               (list ? QStringLiteral(" %1:%2:%3")
+                                           .arg(list->format().style())
+                                           .arg(list->format().indent())
+                                           .arg(list->count())
+                                     : QString()) +
+                               QStringLiteral("; ");
+                    })
+        .join(QString());
 }
 
 // No family or size when points is 0; style: any of "biu" for bold, italic, underline.
@@ -151,10 +170,10 @@ TEST(Rtf, RoundTripKeepsTextCharacterAndParagraphFormats)
     // What other readers rely on: Cyrillic fonts, cp1251 bytes, signed \u with a
     // fallback, surrogate pairs, list text and nothing but ASCII in the file.
     EXPECT_TRUE(rtf.startsWith("{\\rtf1\\ansi\\ansicpg1251\\deff0\\deflang1049"));
-    for (const char *part : {"{\\f0\\froman\\fcharset204 Liberation Serif;}", "\\fmodern\\fcharset204 Courier New;",
-                             "\\'c2\\'ff\\'e7\\'ea\\'ee\\'f1\\'f2\\'fc", "\\u945?-\\u963?", "\\u-10179?\\u-8704?",
-                             "\\\\\\{x\\}\\tab", "\\fi270\\li540\\ri135\\ql", "\\ls1\\ilvl0\\fi-360\\li720",
-                             "{\\listtext\\'95\\tab}", "{\\listtext 2.\\tab}"})
+    for (const char *part :
+         {"{\\f0\\froman\\fcharset204 Liberation Serif;}", "\\fmodern\\fcharset204 Courier New;",
+          "\\'c2\\'ff\\'e7\\'ea\\'ee\\'f1\\'f2\\'fc", "\\u945?-\\u963?", "\\u-10179?\\u-8704?", "\\\\\\{x\\}\\tab",
+          "\\fi270\\li540\\ri135\\ql", "\\ls1\\ilvl0\\fi-360\\li720", "{\\listtext\\'95\\tab}", "{\\listtext 2.\\tab}"})
         EXPECT_TRUE(rtf.contains(part)) << part;
     for (char c : rtf)
         ASSERT_TRUE(static_cast<unsigned char>(c) < 0x80) << "non-ASCII byte in the file";
@@ -176,8 +195,8 @@ TEST(Rtf, PeerReaderExtractsTheSameText)
 
     QTextDocument source;
     source.setHtml(QStringLiteral("<p>Теплопроводность смеси <b style='font-family:Arial'>He–Ar</b> при 300 K: λ ≈ "
-                                  "0,15 {Вт/(м·К)} \\ ") + kEmoji +
-                   QStringLiteral("</p><ul><li>Первый</li><li>Второй</li></ul><p>Ёлка\tи ёж</p>"));
+                                  "0,15 {Вт/(м·К)} \\ ") +
+                   kEmoji + QStringLiteral("</p><ul><li>Первый</li><li>Второй</li></ul><p>Ёлка\tи ёж</p>"));
 
     kaldex::test::TempDir dir;
     kaldex::test::writeBytes(dir.file("peer.rtf"), writeRtf(source).toStdString());
@@ -189,8 +208,8 @@ TEST(Rtf, PeerReaderExtractsTheSameText)
     QTextDocument seen;
     seen.setHtml(QString::fromUtf8(process.readAllStandardOutput()));
     EXPECT_EQ(seen.toPlainText().simplified(), QStringLiteral("Теплопроводность смеси He–Ar при 300 K: λ ≈ 0,15 "
-                                                              "{Вт/(м·К)} \\ ") + kEmoji +
-                                                   QStringLiteral(" • Первый • Второй Ёлка и ёж"));
+                                                              "{Вт/(м·К)} \\ ") +
+                                                   kEmoji + QStringLiteral(" • Первый • Второй Ёлка и ёж"));
 }
 
 TEST(RtfReader, ReadsFilesWrittenByAnOfficeSuite)
@@ -200,9 +219,10 @@ TEST(RtfReader, ReadsFilesWrittenByAnOfficeSuite)
     EXPECT_EQ(blocks(document),
               QStringList({"Перенос вязкость и теплопроводность газовых смесей; α-частицы.", "Заголовок по центру",
                            "Справа", "Абзац с отступами слева, справа и первой строки."}));
-    EXPECT_EQ(formats(document, {"Перенос", "вязкость", "теплопроводность", "смесей", "α-частицы", "Заголовок", "Справа"}),
-              "Times New Roman 12pt | Times New Roman 12pt bold | Times New Roman 12pt italic | "
-              "Times New Roman 12pt underline | Times New Roman 12pt | Times New Roman 14pt | Arial 10pt");
+    EXPECT_EQ(
+        formats(document, {"Перенос", "вязкость", "теплопроводность", "смесей", "α-частицы", "Заголовок", "Справа"}),
+        "Times New Roman 12pt | Times New Roman 12pt bold | Times New Roman 12pt italic | "
+        "Times New Roman 12pt underline | Times New Roman 12pt | Times New Roman 14pt | Arial 10pt");
     EXPECT_EQ(alignments(document), "LCRJ");
     // One inch left, half an inch right, a quarter inch first line, at 96 pixels an inch.
     const QTextBlockFormat indented = blockAt(document, 3).blockFormat();
@@ -271,12 +291,13 @@ TEST(RtfReader, UnderstandsStructureAndSkipsWhatIsNoText)
 
     // Groups restore character formats; paragraph properties apply wherever they
     // appear in the paragraph and the last value wins; \pard resets them.
-    ASSERT_TRUE(readsBack("{\\rtf1{\\b x{\\i y}z}w{\\qc c}\\li0\\fi-283\\li709\\par \\ri100 r\\par\\pard p\\par}",
-                          document));
+    ASSERT_TRUE(
+        readsBack("{\\rtf1{\\b x{\\i y}z}w{\\qc c}\\li0\\fi-283\\li709\\par \\ri100 r\\par\\pard p\\par}", document));
     EXPECT_EQ(formats(document, {"x", "y", "w"}), " 12pt bold |  12pt bold italic |  12pt");
     EXPECT_EQ(alignments(document), "CCL");
     // Twips over 15: pixels at 96 an inch.
-    EXPECT_EQ(paragraphs(document), QStringLiteral("%1/%2/0; %1/%2/%3; 0/0/0; ").arg(-283 / 15.0).arg(709 / 15.0).arg(100 / 15.0));
+    EXPECT_EQ(paragraphs(document),
+              QStringLiteral("%1/%2/0; %1/%2/%3; 0/0/0; ").arg(-283 / 15.0).arg(709 / 15.0).arg(100 / 15.0));
 
     // Destinations that hold no text, field results that do, unknown words that
     // are ignored, \bin data with braces, control symbols and bytes after the end.
@@ -294,10 +315,11 @@ TEST(RtfReader, UnderstandsStructureAndSkipsWhatIsNoText)
 
     // Old bullets (\pn with a Symbol \pntext): the fallback text goes, the list stays.
     // Lists from a list table: office-list.rtf.
-    ASSERT_TRUE(readsBack("{\\rtf1{\\fonttbl{\\f0\\fcharset204 Arial;}{\\f1\\fcharset2 Symbol;}}"
-                          "\\pard{\\pntext\\f1\\'b7\\tab}{\\*\\pn\\pnlvlblt\\pnf1\\pnindent0{\\pntxtb\\'b7}}\\fi-360\\li720 "
-                          "one\\par{\\pntext\\f1\\'b7\\tab}two\\par\\pard plain\\par}",
-                          document));
+    ASSERT_TRUE(
+        readsBack("{\\rtf1{\\fonttbl{\\f0\\fcharset204 Arial;}{\\f1\\fcharset2 Symbol;}}"
+                  "\\pard{\\pntext\\f1\\'b7\\tab}{\\*\\pn\\pnlvlblt\\pnf1\\pnindent0{\\pntxtb\\'b7}}\\fi-360\\li720 "
+                  "one\\par{\\pntext\\f1\\'b7\\tab}two\\par\\pard plain\\par}",
+                  document));
     EXPECT_EQ(blocks(document), QStringList({"one", "two", "plain"}));
     ASSERT_NE(blockAt(document, 0).textList(), nullptr);
     EXPECT_EQ(blockAt(document, 0).textList()->format().style(), QTextListFormat::ListDisc);
@@ -315,9 +337,10 @@ TEST(RtfReader, MalformedInputGivesAnErrorOrBestEffortNeverACrash)
     // Refused with a message, and the document keeps what it had: not RTF at all,
     // nesting beyond the cap (without recursion), a too long word, a cut font table.
     const QByteArray deep = "{\\rtf1 " + QByteArray(100000, '{') + "x" + QByteArray(100000, '}') + "}";
-    for (const QByteArray &bytes : {QByteArray(), QByteArray("plain text"), QByteArray("{\\rtfx1 a}"),
-                                    QByteArray("{\\rt"), QByteArray("\\rtf1 a}"), deep,
-                                    "{\\rtf1 \\" + QByteArray(40, 'a') + " x}", QByteArray("{\\rtf1{\\fonttbl{\\f0 Ari")}) {
+    for (const QByteArray &bytes :
+         {QByteArray(), QByteArray("plain text"), QByteArray("{\\rtfx1 a}"), QByteArray("{\\rt"),
+          QByteArray("\\rtf1 a}"), deep, "{\\rtf1 \\" + QByteArray(40, 'a') + " x}",
+          QByteArray("{\\rtf1{\\fonttbl{\\f0 Ari")}) {
         error.clear();
         EXPECT_FALSE(readRtf(bytes, document, &error)) << bytes.left(40).toStdString();
         EXPECT_FALSE(error.isEmpty());
@@ -354,7 +377,9 @@ TEST(RtfReader, RecognisesRtfAndReadsPlainText)
         QByteArray bytes;
         QStringList lines;
     } rows[] = {
-        {"\xEF\xBB\xBF" "Первая\r\nвторая\rтретья\nчетвёртая", {"Первая", "вторая", "третья", "четвёртая"}},
+        {"\xEF\xBB\xBF"
+         "Первая\r\nвторая\rтретья\nчетвёртая",
+         {"Первая", "вторая", "третья", "четвёртая"}},
         {QByteArray::fromStdString(kaldex::test::cp1251("Вязкость\r\nгазов")), {"Вязкость", "газов"}},
         {"ab\xD0", {"abР"}},  // a UTF-8 sequence cut at the end is not UTF-8
     };
@@ -396,8 +421,8 @@ TEST(RtfReader, LongListsReadInPartsAndSaveAsOneListProgressCanStop)
 
     // Progress that says stop: false, with no message.
     QString error = QStringLiteral("x");
-    EXPECT_FALSE(readRtf("{\\rtf1 " + QByteArray("x\\par ").repeated(5000) + "}", again, &error,
-                         [](int) { return false; }));
+    EXPECT_FALSE(
+        readRtf("{\\rtf1 " + QByteArray("x\\par ").repeated(5000) + "}", again, &error, [](int) { return false; }));
     EXPECT_TRUE(error.isEmpty());
     // More paragraphs than a text control holds in reason: refused, with a message.
     EXPECT_FALSE(readRtf("{\\rtf1 " + QByteArray("\\par ").repeated(2000002) + "}", again, &error));

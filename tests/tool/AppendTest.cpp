@@ -38,8 +38,8 @@ TEST(ToolAppend, AddsWhatIsNewSkipsWhatIsThereAndRenumbers)
     ToolRun run = runTool({"append", "side"}, dir.path());
     ASSERT_EQ(run.status, 0) << run.err;
     const std::string backup = listing(dir.path()).substr(0, listing(dir.path()).find(' '));
-    EXPECT_EQ(run.out, "added 2 documents to ba0 (now 5), skipped 2 already there; the old file is kept as " +
-                           backup + "\n");
+    EXPECT_EQ(run.out,
+              "added 2 documents to ba0 (now 5), skipped 2 already there; the old file is kept as " + backup + "\n");
     EXPECT_EQ(backup.substr(backup.size() - 2), "_0");
     EXPECT_EQ(readBytes(dir.file(backup)), threeDocuments());
     EXPECT_EQ(listing(dir.path()), backup + " ba0 side ");
@@ -56,7 +56,8 @@ TEST(ToolAppend, AddsWhatIsNewSkipsWhatIsThereAndRenumbers)
 
     // Again: everything is there now, nothing is written.
     run = runTool({"append", "side", "ba0"}, dir.path());
-    EXPECT_EQ(run.out + std::to_string(run.status), "added 0 documents to ba0, skipped 4 already there; nothing written\n0");
+    EXPECT_EQ(run.out + std::to_string(run.status),
+              "added 0 documents to ba0, skipped 4 already there; nothing written\n0");
     EXPECT_EQ(listing(dir.path()), backup + " ba0 side ");
 }
 
@@ -81,7 +82,9 @@ TEST(ToolAppend, RefusesWithoutWritingPastTheLimitOrFromAndIntoWhatIsNoDatabase)
         int status;
         std::string says;
     } rows[] = {
-        {{"append", "side"}, 1, "kaldex-tool: ba0 holds 4998 documents and side adds 2: more than 4999; nothing written\n"},
+        {{"append", "side"},
+         1,
+         "kaldex-tool: ba0 holds 4998 documents and side adds 2: more than 4999; nothing written\n"},
         {{"append", "one", "missing"}, 2, "missing"},
         {{"append", "one", "zeros"}, 2, "zeros is not a database: it holds binary data"},
         {{"append", "one", "text"}, 2, "text"},

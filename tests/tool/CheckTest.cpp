@@ -11,7 +11,10 @@ namespace {
 
 const std::string kSample = KALDEX_SAMPLE;
 
-std::string fixture(const std::string &name) { return dataFile("tool/" + name); }
+std::string fixture(const std::string &name)
+{
+    return dataFile("tool/" + name);
+}
 
 struct Planted {
     const char *prefix;  // "document D, line L: "
@@ -111,7 +114,7 @@ TEST(ToolCheck, AgreesWithTheProgramOnWhatIsLost)
         return n;
     };
     ToolRun run = runTool({"check", dir.file("ba0")});
-    const std::string where = "document " + std::to_string(before("$@$\r\n") + 1) + ", line " +
-                              std::to_string(before("\n") + 1) + ": ";
+    const std::string where =
+        "document " + std::to_string(before("$@$\r\n") + 1) + ", line " + std::to_string(before("\n") + 1) + ": ";
     expectFinds(run, {{where.c_str(), "byte 0x98 at column 1"}});
 }

@@ -83,9 +83,19 @@ TEST(ToolShowReport, RtfIsWrittenWholeAndNeverOverTheDatabase)
 TEST(ToolUsage, WrongUseExitsTwo)
 {
     const std::vector<std::vector<std::string>> wrong = {
-        {}, {"frobnicate"}, {"find", "--bogus", kQuery}, {"find", "--key", "Nope", kQuery}, {"find", "--sub", "Ar"},
-        {"find", kQuery, kQuery}, {"show", kQuery}, {"show", "x", kQuery}, {"report", kQuery}, {"export", kQuery},
-        {"check", "--csv", kQuery}, {"find", "--aut", "ẞ", kQuery}, {"export", "--csv", "/nonexistent/ba0"},
+        {},
+        {"frobnicate"},
+        {"find", "--bogus", kQuery},
+        {"find", "--key", "Nope", kQuery},
+        {"find", "--sub", "Ar"},
+        {"find", kQuery, kQuery},
+        {"show", kQuery},
+        {"show", "x", kQuery},
+        {"report", kQuery},
+        {"export", kQuery},
+        {"check", "--csv", kQuery},
+        {"find", "--aut", "ẞ", kQuery},
+        {"export", "--csv", "/nonexistent/ba0"},
     };
     for (const auto &args : wrong) {
         ToolRun run = runTool(args);

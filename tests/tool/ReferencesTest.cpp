@@ -26,12 +26,12 @@ TEST(References, RisAndBibtexOfOneRecord)
 {
     const DocumentRecord r = sampleRecord();
     EXPECT_EQ(tool::risReference(r, 7), cp1251("TY  - GEN\r\nID  - kaldex7\r\n"
-                                              "AU  - Гиршфельдер, Дж.\r\nAU  - Smith and Sons\r\n"
-                                              "AU  - van der Waals, J.D.\r\nPY  - 1954\r\n"
-                                              "N1  - Theory of {gases}_1: 50% & $\\alpha$ #2 ^ ~ end.\r\n"
-                                              "N1  - Таблицы интегралов\r\n"
-                                              "KW  - viscosity\r\nKW  - thermal diffusion\r\nKW  - Ar\r\n"
-                                              "KW  - Ксенон\r\nER  - \r\n"));
+                                               "AU  - Гиршфельдер, Дж.\r\nAU  - Smith and Sons\r\n"
+                                               "AU  - van der Waals, J.D.\r\nPY  - 1954\r\n"
+                                               "N1  - Theory of {gases}_1: 50% & $\\alpha$ #2 ^ ~ end.\r\n"
+                                               "N1  - Таблицы интегралов\r\n"
+                                               "KW  - viscosity\r\nKW  - thermal diffusion\r\nKW  - Ar\r\n"
+                                               "KW  - Ксенон\r\nER  - \r\n"));
     EXPECT_EQ(tool::bibtexReference(r, 7),
               cp1251("@misc{kaldex7,\n"
                      "  author = {Гиршфельдер, Дж. and {Smith and Sons} and van der Waals, J.D.},\n"

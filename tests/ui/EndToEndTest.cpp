@@ -1,8 +1,8 @@
 // A document added through the windows, saved, and found again after a reload.
 #include "ui/WindowTesting.h"
-#include "ui/start/StartWindow.h"
 #include "ui/entry/EntryWindow.h"
 #include "ui/search/SearchWindow.h"
+#include "ui/start/StartWindow.h"
 #include "ui/viewer/ResultViewer.h"
 
 using namespace kaldex;
@@ -23,7 +23,8 @@ QString findWith(SearchWindow &search, const std::function<void(SearchWindow &)>
     QString shown;
     onNextModal([&shown](QWidget *modal) {
         if (auto *viewer = qobject_cast<ResultViewer *>(modal))
-            shown = viewer->documentText->document()->firstBlock().text() + QLatin1Char('/') + viewer->foundCountField->text();
+            shown = viewer->documentText->document()->firstBlock().text() + QLatin1Char('/') +
+                    viewer->foundCountField->text();
     });
     search.findButton->click();
     return shown;
@@ -48,7 +49,8 @@ TEST(EndToEnd, AddSaveReloadAndFindByEveryCriterion)
             entry->author1Field->setText("Hellmann"), entry->author2Field->setText("Bich");
             entry->substance1Field->setText("He"), entry->substance2Field->setText("Ne");
             entry->yearField->setText("2007");
-            for (QCheckBox *box : {entry->categoryBoxes[Pot], entry->categoryBoxes[Vir], entry->pairBoxes[pairIndex(1, 2)]})
+            for (QCheckBox *box :
+                 {entry->categoryBoxes[Pot], entry->categoryBoxes[Vir], entry->pairBoxes[pairIndex(1, 2)]})
                 box->setChecked(true);
             entry->notesText->setPlainText(QStringLiteral("Потенциал ab initio для He-Ne"));
             entry->okButton->click();
@@ -66,14 +68,19 @@ TEST(EndToEnd, AddSaveReloadAndFindByEveryCriterion)
     onNextModal([&found](QWidget *modal) {
         auto &search = *qobject_cast<SearchWindow *>(modal);
         EXPECT_EQ(search.documentCountField->text(), QStringLiteral("10"));
-        found << findWith(search, [](SearchWindow &s) { s.potentialKey->setChecked(true), s.virialKey->setChecked(true); });
+        found << findWith(search,
+                          [](SearchWindow &s) { s.potentialKey->setChecked(true), s.virialKey->setChecked(true); });
         found << findWith(search, [](SearchWindow &s) {
-            s.bySubstancesBox->setChecked(true), s.firstSubstanceField->setText("he"), s.secondSubstanceField->setText("NE");
+            s.bySubstancesBox->setChecked(true), s.firstSubstanceField->setText("he"),
+                s.secondSubstanceField->setText("NE");
         });
-        found << findWith(search, [](SearchWindow &s) { s.byAuthorBox->setChecked(true), s.authorPrefixField->setText("Hell"); });
-        found << findWith(search, [](SearchWindow &s) { s.byLowerYearBox->setChecked(true), s.lowerYearField->setText("2000"); });
+        found << findWith(
+            search, [](SearchWindow &s) { s.byAuthorBox->setChecked(true), s.authorPrefixField->setText("Hell"); });
+        found << findWith(
+            search, [](SearchWindow &s) { s.byLowerYearBox->setChecked(true), s.lowerYearField->setText("2000"); });
         found << findWith(search, [](SearchWindow &s) { s.textFragmentField->setText(QStringLiteral("ab initio")); });
-        found << findWith(search, [](SearchWindow &s) { s.byNumberBox->setChecked(true), s.numberField->setText("10"); });
+        found << findWith(search,
+                          [](SearchWindow &s) { s.byNumberBox->setChecked(true), s.numberField->setText("10"); });
     });
     start.continueButton->click();
     const QString hit = QStringLiteral("Номер документа= 10/1");

@@ -13,8 +13,14 @@ DialogHook *hook = nullptr;
 
 }  // namespace
 
-DialogHook::DialogHook() { hook = this; }
-DialogHook::~DialogHook() { hook = nullptr; }
+DialogHook::DialogHook()
+{
+    hook = this;
+}
+DialogHook::~DialogHook()
+{
+    hook = nullptr;
+}
 
 QString chooseFileToOpen(QWidget *parent, const QString &directory, const QString &filter, bool *readOnly)
 {
@@ -37,8 +43,7 @@ QString chooseFileToOpen(QWidget *parent, const QString &directory, const QStrin
     return dialog.selectedFiles().first();
 }
 
-QString chooseFileToSave(QWidget *parent, const QString &directory, const QString &filter,
-                         const QString &defaultSuffix)
+QString chooseFileToSave(QWidget *parent, const QString &directory, const QString &filter, const QString &defaultSuffix)
 {
     if (hook) {
         ++hook->shown;

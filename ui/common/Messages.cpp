@@ -31,8 +31,14 @@ MessageHook *hook = nullptr;
 
 }  // namespace
 
-MessageHook::MessageHook() { hook = this; }
-MessageHook::~MessageHook() { hook = nullptr; }
+MessageHook::MessageHook()
+{
+    hook = this;
+}
+MessageHook::~MessageHook()
+{
+    hook = nullptr;
+}
 
 void showMessage(QWidget *parent, const QString &title, const QString &text)
 {

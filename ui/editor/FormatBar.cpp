@@ -2,21 +2,21 @@
 // change it.
 #include "ui/editor/PocketEditor.h"
 
+#include "core/store/Number.h"
+#include "text/Indents.h"
 #include "ui/common/Messages.h"
 #include "ui/common/SpinControl.h"
-#include "text/Indents.h"
 #include "ui/editor/RulerMarker.h"
-#include "core/store/Number.h"
 
 #include <QComboBox>
 #include <QFontDatabase>
 #include <QLineEdit>
 #include <QPainter>
 #include <QTextBlock>
-#include <QTextOption>
 #include <QTextCursor>
 #include <QTextEdit>
 #include <QTextList>
+#include <QTextOption>
 #include <QToolButton>
 
 #include <algorithm>
@@ -249,17 +249,18 @@ void PocketEditor::syncToolbar()
     italicButton->setChecked(chars.fontItalic());
     underlineButton->setChecked(chars.fontUnderline());
     bulletsButton->setChecked(textEdit->textCursor().currentList() != nullptr);
-    const double points = chars.fontPointSize() > 0 ? chars.fontPointSize() : textEdit->document()->defaultFont().pointSizeF();
+    const double points =
+        chars.fontPointSize() > 0 ? chars.fontPointSize() : textEdit->document()->defaultFont().pointSizeF();
     fontSizeField->setText(QString::number(truncated(points)));
     fontSizeSpin->setPosition(static_cast<int16_t>(std::clamp(truncated(points), 1, 1638)));
     const QStringList families = chars.fontFamilies().toStringList();
     fontNameBox->setEditText(families.isEmpty() ? textEdit->document()->defaultFont().family() : families.first());
 
     const Qt::Alignment align = textEdit->alignment() & Qt::AlignHorizontal_Mask;
-    QToolButton *down = align & Qt::AlignJustify                         ? nullptr
-                        : align & Qt::AlignHCenter                        ? alignCenterButton
-                        : align & (Qt::AlignRight | Qt::AlignTrailing)    ? alignRightButton
-                                                                          : alignLeftButton;
+    QToolButton *down = align & Qt::AlignJustify                       ? nullptr
+                        : align & Qt::AlignHCenter                     ? alignCenterButton
+                        : align & (Qt::AlignRight | Qt::AlignTrailing) ? alignRightButton
+                                                                       : alignLeftButton;
     if (down) {
         for (QToolButton *button : {alignLeftButton, alignCenterButton, alignRightButton})
             button->setChecked(button == down);
@@ -281,9 +282,18 @@ void PocketEditor::setCharacterStyle(QToolButton *button)
     textEdit->mergeCurrentCharFormat(format);
 }
 
-void PocketEditor::toggleBold() { setCharacterStyle(boldButton); }
-void PocketEditor::toggleItalic() { setCharacterStyle(italicButton); }
-void PocketEditor::toggleUnderline() { setCharacterStyle(underlineButton); }
+void PocketEditor::toggleBold()
+{
+    setCharacterStyle(boldButton);
+}
+void PocketEditor::toggleItalic()
+{
+    setCharacterStyle(italicButton);
+}
+void PocketEditor::toggleUnderline()
+{
+    setCharacterStyle(underlineButton);
+}
 
 void PocketEditor::applyFontSize()
 {
@@ -397,7 +407,8 @@ void PocketEditor::dropRightIndent()
 {
     draggingMarker = false;
     Indents indents = paragraphIndents();
-    indents.right = truncated((rulerClientWidth() - rightIndentMarker->x() + grabOffset - 2) / double(kRulerScale)) - 12;
+    indents.right =
+        truncated((rulerClientWidth() - rightIndentMarker->x() + grabOffset - 2) / double(kRulerScale)) - 12;
     setParagraphIndents(indents);
     syncToolbar();
 }

@@ -1,14 +1,14 @@
 #include "ui/editor/PocketEditor.h"
 
+#include "core/report/PocketReport.h"
+#include "core/store/DocumentStore.h"
+#include "text/Indents.h"
+#include "text/RtfReader.h"
+#include "text/RtfWriter.h"
 #include "ui/common/Dialogs.h"
 #include "ui/common/Messages.h"
 #include "ui/common/Toolkit.h"
 #include "ui/help/HelpWindow.h"
-#include "text/Indents.h"
-#include "core/report/PocketReport.h"
-#include "text/RtfReader.h"
-#include "text/RtfWriter.h"
-#include "core/store/DocumentStore.h"
 
 #include <QAction>
 #include <QCoreApplication>
@@ -156,36 +156,34 @@ void PocketEditor::buildMenus()
     openAction = item(fileMenu, "FileOpenItem", "&Open...", 102, "Open an existing file", &PocketEditor::openFile);
     saveAction = item(fileMenu, "FileSaveItem", "&Save", 103, "Save current file", &PocketEditor::save);
     saveAsAction = item(fileMenu, "FileSaveAsItem", "Save &As...", 104, "Save current file under a new name",
-                          &PocketEditor::saveAs);
+                        &PocketEditor::saveAs);
     fileMenu->addSeparator();
     printAction = item(fileMenu, "FilePrintItem", "&Print", 105, "Print current file", &PocketEditor::print);
     fileMenu->addSeparator();
     // "Delete" is shown beside Exit but is no shortcut: the key belongs to the
     // text, and closing the editor on it would throw work away.
-    exitAction = item(fileMenu, "FileExitItem", "E&xit\tDelete", 106, "Exit this application", &PocketEditor::exitEditor);
+    exitAction =
+        item(fileMenu, "FileExitItem", "E&xit\tDelete", 106, "Exit this application", &PocketEditor::exitEditor);
 
     editMenu = menu("EditMenu", "&Edit", 200);
     undoAction = item(editMenu, "EditUndoItem", "&Undo", 201, "Undo the last action", &PocketEditor::undo);
     editMenu->addSeparator();
     cutAction = item(editMenu, "EditCutItem", "Cu&t", 202, "Delete selected item", &PocketEditor::cut);
-    copyAction = item(editMenu, "EditCopyItem", "&Copy", 203, "Copy selected item to clipboard",
-                        &PocketEditor::copy);
-    pasteAction = item(editMenu, "EditPasteItem", "&Paste", 204, "Paste contents of clipboard",
-                         &PocketEditor::paste);
+    copyAction = item(editMenu, "EditCopyItem", "&Copy", 203, "Copy selected item to clipboard", &PocketEditor::copy);
+    pasteAction = item(editMenu, "EditPasteItem", "&Paste", 204, "Paste contents of clipboard", &PocketEditor::paste);
     editMenu->addSeparator();
-    fontAction = item(editMenu, "EditFontItem", "&Font...", 205, "Select a font for the text.",
-                        &PocketEditor::selectFont);
+    fontAction =
+        item(editMenu, "EditFontItem", "&Font...", 205, "Select a font for the text.", &PocketEditor::selectFont);
 
     helpMenu = menu("HelpMenu", "&Help", 300);
     helpContentsAction = item(helpMenu, "HelpContentsItem", "&Contents", 0, "Display the help contents screen",
-                            &PocketEditor::showHelpContents);
+                              &PocketEditor::showHelpContents);
     helpSearchAction = item(helpMenu, "HelpSearchItem", "&Search for Help On...", 0, "Search help file for a topic",
-                          &PocketEditor::searchHelp);
+                            &PocketEditor::searchHelp);
     helpOnHelpAction = item(helpMenu, "HelpHowToItem", "&How to Use Help", 0, "Help on using the help system",
-                         &PocketEditor::showHelpOnHelp);
+                            &PocketEditor::showHelpOnHelp);
     helpMenu->addSeparator();
-    aboutAction = item(helpMenu, "HelpAboutItem", "&About...", 0, "Show program information",
-                         &PocketEditor::showAbout);
+    aboutAction = item(helpMenu, "HelpAboutItem", "&About...", 0, "Show program information", &PocketEditor::showAbout);
 }
 
 void PocketEditor::buildSpeedBar()
@@ -197,8 +195,8 @@ void PocketEditor::buildSpeedBar()
     speedBarEdge->setFrameStyle(QFrame::HLine | QFrame::Sunken);
 
     // Hints are "tool tip|status text"; the speed buttons leave the status empty.
-    auto button = [this](const char *name, int left, QStyle::StandardPixmap icon, const char *text,
-                         const char *hint, void (PocketEditor::*handler)()) {
+    auto button = [this](const char *name, int left, QStyle::StandardPixmap icon, const char *text, const char *hint,
+                         void (PocketEditor::*handler)()) {
         auto *speed = new QToolButton(speedBar);
         speed->setObjectName(QString::fromLatin1(name));
         speed->setGeometry(left, 5, 25, 25);
@@ -219,10 +217,8 @@ void PocketEditor::buildSpeedBar()
     printButton = button("PrintButton", 58, QStyle::SP_CustomBase, "P", "Print|", &PocketEditor::print);
     undoButton = button("UndoButton", 89, QStyle::SP_ArrowBack, "", "Undo|", &PocketEditor::undo);
     cutButton = button("CutButton", 114, QStyle::SP_CustomBase, "✂", "Cut|", &PocketEditor::cut);
-    copyButton = button("CopyButton", 139, QStyle::SP_FileDialogContentsView, "", "Copy|",
-                        &PocketEditor::copy);
-    pasteButton = button("PasteButton", 164, QStyle::SP_FileDialogDetailedView, "", "Paste|",
-                         &PocketEditor::paste);
+    copyButton = button("CopyButton", 139, QStyle::SP_FileDialogContentsView, "", "Copy|", &PocketEditor::copy);
+    pasteButton = button("PasteButton", 164, QStyle::SP_FileDialogDetailedView, "", "Paste|", &PocketEditor::paste);
 }
 
 void PocketEditor::layoutClient()
@@ -329,14 +325,10 @@ bool PocketEditor::confirmSave()
     if (!textEdit->document()->isModified())
         return true;
     switch (askQuestion(this, QStringLiteral("Confimation"), QStringLiteral("Save Changes?"))) {
-    case Answer::No:
-        return true;
-    case Answer::Yes:
-        save();
-        return false;
+    case Answer::No: return true;
+    case Answer::Yes: save(); return false;
     case Answer::Cancel:
-    default:
-        return false;
+    default: return false;
     }
 }
 
@@ -367,8 +359,7 @@ void PocketEditor::openFile()
     if (!confirmSave())
         return;
     bool readOnly = false;
-    const QString fileName =
-        chooseFileToOpen(this, dialogDirectory_, QString::fromLatin1(kFilter), &readOnly);
+    const QString fileName = chooseFileToOpen(this, dialogDirectory_, QString::fromLatin1(kFilter), &readOnly);
     if (fileName.isEmpty())
         return;
     QFile file(fileName);
@@ -417,8 +408,8 @@ void PocketEditor::openFile()
         RtfProgress progress;
         if (bytes.size() > kProgressOpenBytes) {
             progressDialog = std::make_unique<QProgressDialog>(
-                QStringLiteral("Открывается файл «%1»…").arg(QFileInfo(fileName).fileName()),
-                QStringLiteral("Отмена"), 0, 1000, this);
+                QStringLiteral("Открывается файл «%1»…").arg(QFileInfo(fileName).fileName()), QStringLiteral("Отмена"),
+                0, 1000, this);
             progressDialog->setObjectName(QStringLiteral("OpenProgress"));
             progressDialog->setWindowTitle(windowTitle());
             progressDialog->setWindowModality(Qt::WindowModal);
@@ -555,9 +546,7 @@ void PocketEditor::showHelpOnHelp()
     callHelp(this, QString::fromLatin1(kHelpFile), HelpOnHelp);
 }
 
-void PocketEditor::showAbout()
-{
-}
+void PocketEditor::showAbout() {}
 
 void PocketEditor::contextHelp(int context)
 {

@@ -1,11 +1,11 @@
 #include "ui/entry/EntryWindow.h"
 
-#include "ui/common/Messages.h"
-#include "ui/common/Toolkit.h"
-#include "ui/entry/KeywordHelp.h"
 #include "core/store/DocumentStore.h"
 #include "core/store/FieldRules.h"
 #include "core/store/Number.h"
+#include "ui/common/Messages.h"
+#include "ui/common/Toolkit.h"
+#include "ui/entry/KeywordHelp.h"
 
 #include <QCheckBox>
 #include <QKeyEvent>
@@ -26,8 +26,7 @@ struct EntryWindow::Form {
 
 namespace {
 
-const char *const kCategoryCaptions[] = {"Oth", "Vis", "Con", "Tdi", "Dif", "Pot",
-                                         "Vir", "Bea", "Spe", "The", "Exp"};
+const char *const kCategoryCaptions[] = {"Oth", "Vis", "Con", "Tdi", "Dif", "Pot", "Vir", "Bea", "Spe", "The", "Exp"};
 const QRect kCategoryPlaces[] = {{111, 20, 40, 18}, {160, 20, 40, 17}, {205, 20, 50, 17}, {250, 20, 41, 17},
                                  {295, 20, 40, 17}, {340, 20, 50, 17}, {160, 40, 39, 17}, {205, 40, 41, 17},
                                  {250, 40, 41, 17}, {295, 40, 53, 17}, {340, 40, 42, 17}};
@@ -100,14 +99,14 @@ EntryWindow::EntryWindow(DocumentStore &store, QWidget *parent) : QDialog(parent
         categoryBoxes[static_cast<size_t>(i)] = box;
     }
     citationCaption = caption("ListBox1", QRect(17, 61, 100, 60),
-                       {"Авторы, название ", "статьи,название", " журнала. изда-", "тельство, год, стр."});
+                              {"Авторы, название ", "статьи,название", " журнала. изда-", "тельство, год, стр."});
     citationText = rich("RichEdit1", QRect(125, 61, 505, 60));
     abstractCaption = caption("ListBox3", QRect(17, 125, 100, 125), {" Реферат"});
     abstractText = rich("RichEdit2", QRect(125, 125, 504, 125));
     notesCaption = caption("ListBox4", QRect(17, 252, 100, 60), {" Дополнительные", " сведения"});
     notesText = rich("RichEdit3", QRect(125, 252, 505, 60));
     provenanceCaption = caption("ListBox5", QRect(17, 313, 100, 60),
-                       {" Референт ,время ", " реферирования,", " место нахождения", " документа"});
+                                {" Референт ,время ", " реферирования,", " место нахождения", " документа"});
     provenanceText = rich("RichEdit4", QRect(125, 313, 505, 60));
 
     author1Label = label("Label1", "Aut1", QPoint(24, 382));
@@ -134,7 +133,8 @@ EntryWindow::EntryWindow(DocumentStore &store, QWidget *parent) : QDialog(parent
         for (int i = 1; i <= j; ++i) {
             const int index = pairIndex(i, j);
             auto *box = new QCheckBox(QStringLiteral("%1-%2").arg(i).arg(j), this);
-            named(box, QStringLiteral("CheckBox%1").arg(12 + index), QRect(357 + 50 * (i - 1), kPairRowTops[j - 1], 45, 17));
+            named(box, QStringLiteral("CheckBox%1").arg(12 + index),
+                  QRect(357 + 50 * (i - 1), kPairRowTops[j - 1], 45, 17));
             pairBoxes[static_cast<size_t>(index)] = box;
         }
     }
@@ -152,8 +152,10 @@ EntryWindow::EntryWindow(DocumentStore &store, QWidget *parent) : QDialog(parent
         previous = next;
     };
     for (QWidget *next : std::initializer_list<QWidget *>{
-             author3Field, substance1Field, substance2Field, okButton, keywordButton, citationText, slotList, categoryBoxes[0], categoryBoxes[1],
-             citationCaption, abstractText, notesText, abstractCaption, notesCaption, provenanceText, provenanceCaption, author1Field, substance3Field, substance4Field, substance5Field})
+             author3Field,      substance1Field, substance2Field,  okButton,         keywordButton,
+             citationText,      slotList,        categoryBoxes[0], categoryBoxes[1], citationCaption,
+             abstractText,      notesText,       abstractCaption,  notesCaption,     provenanceText,
+             provenanceCaption, author1Field,    substance3Field,  substance4Field,  substance5Field})
         chain(next);
     for (size_t i = 2; i < categoryBoxes.size(); ++i)
         chain(categoryBoxes[i]);
@@ -194,7 +196,8 @@ void EntryWindow::fillFromRecord()
         categoryBoxes[i]->setChecked(r.categoryFlags[i] != 0);
     for (size_t i = 0; i < pairBoxes.size(); ++i)
         pairBoxes[i]->setChecked(r.pairFlags[i] != 0);
-    const std::array<QLineEdit *, 8> names = {author1Field, author2Field, author3Field, substance1Field, substance2Field, substance3Field, substance4Field, substance5Field};
+    const std::array<QLineEdit *, 8> names = {author1Field,    author2Field,    author3Field,    substance1Field,
+                                              substance2Field, substance3Field, substance4Field, substance5Field};
     for (size_t i = 0; i < kAuthorCount; ++i)
         names[i]->setText(fromCp1251(r.authors[i]));
     for (size_t i = 0; i < kSubstanceCount; ++i)
@@ -221,12 +224,14 @@ bool EntryWindow::readForm(Form &form)
         QString bad;
         if (toCp1251(text, out, &bad))
             return true;
-        return refuse(field, QStringLiteral("Поле «%1»: символ «%2» нельзя сохранить в кодировке Windows-1251.")
-                                 .arg(name, bad));
+        return refuse(
+            field, QStringLiteral("Поле «%1»: символ «%2» нельзя сохранить в кодировке Windows-1251.").arg(name, bad));
     };
 
-    const std::array<QLineEdit *, 8> edits = {author1Field, author2Field, author3Field, substance1Field, substance2Field, substance3Field, substance4Field, substance5Field};
-    const std::array<QLabel *, 8> labels = {author1Label, author2Label, author3Label, substance1Label, substance2Label, substance3Label, substance4Label, substance5Label};
+    const std::array<QLineEdit *, 8> edits = {author1Field,    author2Field,    author3Field,    substance1Field,
+                                              substance2Field, substance3Field, substance4Field, substance5Field};
+    const std::array<QLabel *, 8> labels = {author1Label,    author2Label,    author3Label,    substance1Label,
+                                            substance2Label, substance3Label, substance4Label, substance5Label};
     for (size_t i = 0; i < edits.size(); ++i) {
         std::string &name = i < kAuthorCount ? form.authors[i] : form.substances[i - kAuthorCount];
         const QString field = labels[i]->text();
@@ -236,9 +241,11 @@ bool EntryWindow::readForm(Form &form)
         if (badNameCharacter(name, &which)) {
             return refuse(edits[i], which == '@'
                                         ? QStringLiteral("Поле «%1»: знак «@» разделяет имена в файле базы и не "
-                                                         "может входить в имя.").arg(field)
+                                                         "может входить в имя.")
+                                              .arg(field)
                                         : QStringLiteral("Поле «%1»: знак «$» не сохраняется в файле базы. "
-                                                         "Уберите его.").arg(field));
+                                                         "Уберите его.")
+                                              .arg(field));
         }
     }
     auto checkGap = [&](const std::string *names, int count, size_t first) {
@@ -248,7 +255,8 @@ bool EntryWindow::readForm(Form &form)
         const QString field = labels[first + static_cast<size_t>(gap)]->text();
         return refuse(edits[first + static_cast<size_t>(gap)],
                       QStringLiteral("Поле «%1» пусто, а за ним есть заполненное: файл базы потерял бы имена "
-                                     "после пропуска. Заполните «%1» или сдвиньте имена вверх.").arg(field));
+                                     "после пропуска. Заполните «%1» или сдвиньте имена вверх.")
+                          .arg(field));
     };
     if (!checkGap(form.authors.data(), kAuthorCount, 0) ||
         !checkGap(form.substances.data(), kSubstanceCount, kAuthorCount))
@@ -268,7 +276,8 @@ bool EntryWindow::readForm(Form &form)
                 return false;
             if (hasDollar(line))
                 return refuse(richEdits[i], QStringLiteral("Поле «%1»: знак «$» не сохраняется в файле базы. "
-                                                          "Уберите его.").arg(name));
+                                                           "Уберите его.")
+                                                .arg(name));
             form.texts[i] += line;
             form.texts[i] += '\n';
             ++stored;

@@ -32,14 +32,16 @@ public:
     std::array<QCheckBox *, 11> categoryBoxes;  // object names CheckBox1 .. CheckBox11
     QListWidget *citationCaption, *abstractCaption, *notesCaption, *provenanceCaption;
     QTextEdit *citationText, *abstractText, *notesText, *provenanceText;
-    QLabel *author1Label, *author2Label, *author3Label, *substance1Label, *substance2Label, *substance3Label, *substance4Label, *substance5Label, *yearLabel;
-    QLineEdit *author1Field, *author2Field, *author3Field, *substance1Field, *substance2Field, *substance3Field, *substance4Field, *substance5Field, *yearField;
+    QLabel *author1Label, *author2Label, *author3Label, *substance1Label, *substance2Label, *substance3Label,
+        *substance4Label, *substance5Label, *yearLabel;
+    QLineEdit *author1Field, *author2Field, *author3Field, *substance1Field, *substance2Field, *substance3Field,
+        *substance4Field, *substance5Field, *yearField;
     std::array<QCheckBox *, 15> pairBoxes;  // object names CheckBox12 .. CheckBox26, pairs 1-1 .. 5-5
     QPushButton *okButton;
     QPushButton *keywordButton;
 
     void storeDocument();  // "OK"
-    void showKeywords();  // "key_word"
+    void showKeywords();   // "key_word"
 
 protected:
     void keyPressEvent(QKeyEvent *event) override;

@@ -84,12 +84,8 @@ void HelpWindow::showTopic(const QString &key)
 void HelpWindow::run(int command, int data)
 {
     switch (command) {
-    case HelpContext:
-        showTopic(QString::number(data));
-        break;
-    case HelpOnHelp:
-        showTopic(QStringLiteral("help-on-help"));
-        break;
+    case HelpContext: showTopic(QString::number(data)); break;
+    case HelpOnHelp: showTopic(QStringLiteral("help-on-help")); break;
     case HelpPartialKey:
         searchField->clear();
         showTopic(QStringLiteral("contents"));

@@ -1,12 +1,12 @@
 #include "ui/search/SearchWindow.h"
 
-#include "ui/common/Messages.h"
+#include "core/query/Query.h"
+#include "core/store/DatabaseWriter.h"
 #include "ui/common/ErrorBanner.h"
+#include "ui/common/Messages.h"
 #include "ui/common/Toolkit.h"
 #include "ui/editor/PocketEditor.h"
 #include "ui/entry/EntryWindow.h"
-#include "core/query/Query.h"
-#include "core/store/DatabaseWriter.h"
 #include "ui/viewer/ResultViewer.h"
 
 #include <QCheckBox>
@@ -218,10 +218,41 @@ SearchWindow::SearchWindow(DocumentStore &store, QWidget *parent) : QDialog(pare
     pocketMaximumField->setText(QString::number(DocumentStore::kShownMaximum));
     pocketCountField->setText(QString::number(store_.pocketCount));
 
-    setTabChain({bannerList, addButton, firstSubstanceField, secondSubstanceField, authorPrefixField, upperYearField, lowerYearField, findButton, numberField, viscosityKey, conductivityKey,
-                 thermalDiffusionKey, virialKey, beamKey, byNumberBox, bySubstancesBox, spectroscopyKey, diffusionKey, potentialKey,
-                 theoryKey, experimentKey, legendList, byAuthorBox, byUpperYearBox, byLowerYearBox, otherKey, okButton,
-                 documentCountField, storeMaximumField, pocketMaximumField, pocketCountField, viewButton, messageList, clearButton, textFragmentField});
+    setTabChain({bannerList,
+                 addButton,
+                 firstSubstanceField,
+                 secondSubstanceField,
+                 authorPrefixField,
+                 upperYearField,
+                 lowerYearField,
+                 findButton,
+                 numberField,
+                 viscosityKey,
+                 conductivityKey,
+                 thermalDiffusionKey,
+                 virialKey,
+                 beamKey,
+                 byNumberBox,
+                 bySubstancesBox,
+                 spectroscopyKey,
+                 diffusionKey,
+                 potentialKey,
+                 theoryKey,
+                 experimentKey,
+                 legendList,
+                 byAuthorBox,
+                 byUpperYearBox,
+                 byLowerYearBox,
+                 otherKey,
+                 okButton,
+                 documentCountField,
+                 storeMaximumField,
+                 pocketMaximumField,
+                 pocketCountField,
+                 viewButton,
+                 messageList,
+                 clearButton,
+                 textFragmentField});
     bannerList->setFocus();
 
     connect(addButton, &QPushButton::clicked, this, &SearchWindow::addDocument);
@@ -270,13 +301,13 @@ QString SearchWindow::saveFailureText(const SaveResult &result)
     case SaveStatus::LockedElsewhere:
         what = QStringLiteral("База не сохранена: файл «ba0» открыт для изменений другой программой KALDEX%1. "
                               "Файл на диске оставлен как есть.")
-                   .arg(result.holder.pid > 0 ? QStringLiteral(" (процесс %1%2)")
-                                                    .arg(result.holder.pid)
-                                                    .arg(result.holder.host.empty()
-                                                             ? QString()
-                                                             : QStringLiteral(" на компьютере ") +
-                                                                   QString::fromStdString(result.holder.host))
-                                              : QString());
+                   .arg(result.holder.pid > 0
+                            ? QStringLiteral(" (процесс %1%2)")
+                                  .arg(result.holder.pid)
+                                  .arg(result.holder.host.empty() ? QString()
+                                                                  : QStringLiteral(" на компьютере ") +
+                                                                        QString::fromStdString(result.holder.host))
+                            : QString());
         break;
     case SaveStatus::NotWritable:
         what = result.errorNumber == EPERM
@@ -292,16 +323,14 @@ QString SearchWindow::saveFailureText(const SaveResult &result)
         what = QStringLiteral("База не сохранена: новый файл базы пишется под именем «%1», но это имя занято %2. "
                               "Переименуйте или удалите «%1» и нажмите «OK» ещё раз.")
                    .arg(file, result.errorNumber == EISDIR ? QStringLiteral("папкой")
-                                                            : QStringLiteral("чем-то, что не является файлом"));
+                                                           : QStringLiteral("чем-то, что не является файлом"));
         break;
-    case SaveStatus::NoBackupName:
-    {
+    case SaveStatus::NoBackupName: {
         const QString stem = QString::fromStdString(backupStem(LocalDate::today()));
         what = QStringLiteral("База не сохранена: все 11 имён резервных копий на сегодня (от ") + stem +
                QStringLiteral("0 до ") + stem +
                QStringLiteral("10) уже заняты. Перенесите старые копии в другую папку и нажмите «OK» ещё раз.");
-    }
-        break;
+    } break;
     case SaveStatus::WriteFailed:
         what = QStringLiteral("Не удалось записать новый файл базы «%1»: %2.")
                    .arg(file, reason(result.errorNumber, folderOf(result.fileName)));
@@ -323,9 +352,8 @@ void SearchWindow::showEvent(QShowEvent *event)
     QDialog::showEvent(event);
     if (store_.loadOverflow && !warnedOverflow_) {
         warnedOverflow_ = true;
-        QTimer::singleShot(0, this, [this] {
-            showMessage(this, QStringLiteral("KALDEX"), overflowText(store_.overflowLine));
-        });
+        QTimer::singleShot(0, this,
+                           [this] { showMessage(this, QStringLiteral("KALDEX"), overflowText(store_.overflowLine)); });
     }
 }
 
@@ -340,8 +368,8 @@ void SearchWindow::keyPressEvent(QKeyEvent *event)
 bool SearchWindow::readQuery(QueryInput &input)
 {
     const std::array<QCheckBox *, kCategoryCount> categories = {
-        otherKey, viscosityKey, conductivityKey, thermalDiffusionKey, diffusionKey, potentialKey,
-        virialKey, beamKey, spectroscopyKey, theoryKey, experimentKey};
+        otherKey,  viscosityKey, conductivityKey, thermalDiffusionKey, diffusionKey, potentialKey,
+        virialKey, beamKey,      spectroscopyKey, theoryKey,           experimentKey};
     for (size_t i = 0; i < categories.size(); ++i)
         input.categories[i] = categories[i]->isChecked();
     input.byNumber = byNumberBox->isChecked();
@@ -372,7 +400,8 @@ bool SearchWindow::readQuery(QueryInput &input)
         } else if (!bad.isEmpty()) {
             showMessage(this, QStringLiteral("base"),
                         QStringLiteral("Символ «%1» нельзя искать: база хранит только символы кодировки "
-                                       "Windows-1251.").arg(bad));
+                                       "Windows-1251.")
+                            .arg(bad));
             edit->setFocus();
             return false;
         }
@@ -409,9 +438,7 @@ void SearchWindow::find()
         pocketCountField->setText(QString::number(store_.pocketCount));
         break;
     }
-    default:
-        addMessage(fromCp1251(outcomeMessage(outcome)));
-        break;
+    default: addMessage(fromCp1251(outcomeMessage(outcome))); break;
     }
 }
 
@@ -491,7 +518,8 @@ void SearchWindow::saveAndClose()
         return;
     }
     if (askQuestion(this, QStringLiteral("KALDEX"), saveFailureText(result) + QLatin1Char('\n') + sideFileQuestion()) ==
-        Answer::Yes && saveToSideFile())
+            Answer::Yes &&
+        saveToSideFile())
         accept();
 }
 

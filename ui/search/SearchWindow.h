@@ -13,7 +13,7 @@ namespace kaldex {
 class DocumentStore;
 struct QueryInput;
 struct SaveResult;
-}
+}  // namespace kaldex
 
 namespace kaldex::ui {
 
@@ -69,10 +69,10 @@ public:
     QPushButton *viewButton;
     QListWidget *legendList;
 
-    void addDocument();  // "Add"
-    void find();  // "Find"
-    void showPocket();  // "View ": the pocket editor
-    void clearPocket();  // "Clear": empty the pocket
+    void addDocument();   // "Add"
+    void find();          // "Find"
+    void showPocket();    // "View ": the pocket editor
+    void clearPocket();   // "Clear": empty the pocket
     void saveAndClose();  // "OK": save when something was stored, then close
 
 protected:

@@ -10,8 +10,8 @@ namespace kaldex::ui {
 
 const QString &InfoWindow::contactText()
 {
-    static const QString text = QStringLiteral(
-        "По вопросам о базе обращайтесь к её хранителю в вашем отделе: лично или служебной запиской.");
+    static const QString text =
+        QStringLiteral("По вопросам о базе обращайтесь к её хранителю в вашем отделе: лично или служебной запиской.");
     return text;
 }
 

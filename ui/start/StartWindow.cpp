@@ -1,11 +1,11 @@
 #include "ui/start/StartWindow.h"
 
-#include "ui/common/Messages.h"
-#include "ui/start/InfoWindow.h"
-#include "ui/common/Toolkit.h"
-#include "ui/search/SearchWindow.h"
 #include "core/store/DatabaseLoader.h"
 #include "core/store/DatabaseWriter.h"
+#include "ui/common/Messages.h"
+#include "ui/common/Toolkit.h"
+#include "ui/search/SearchWindow.h"
+#include "ui/start/InfoWindow.h"
 
 #include <QDateTime>
 #include <QFrame>
@@ -44,9 +44,9 @@ StartWindow::StartWindow(DocumentStore &store, QWidget *parent) : QDialog(parent
 
     titleLabel = label("Label2", QStringLiteral("ЛАНТЕР"), QRect(145, 15, 200, 30), layoutFont(times, 24, true));
     subjectLabel = label("Label3",
-                   QStringLiteral("Библиографическая БД KALDEX  по транспортным  свойствам смесей разреженных "
-                                  "нейтральных газов     и потенциалам взаимодействия их компонентов"),
-                   QRect(71, 53, 352, 57), layoutFont(times, 16));
+                         QStringLiteral("Библиографическая БД KALDEX  по транспортным  свойствам смесей разреженных "
+                                        "нейтральных газов     и потенциалам взаимодействия их компонентов"),
+                         QRect(71, 53, 352, 57), layoutFont(times, 16));
     subjectLabel->setWordWrap(true);
     subjectLabel->setAlignment(Qt::AlignLeft | Qt::AlignTop);
     // Substitute fonts wrap a little differently: let the text grow downwards
@@ -56,7 +56,8 @@ StartWindow::StartWindow(DocumentStore &store, QWidget *parent) : QDialog(parent
     continueFrame->setObjectName(QStringLiteral("Bevel1"));
     continueFrame->setFrameStyle(QFrame::Box | QFrame::Sunken);
     continueFrame->setGeometry(347, 152, 113, 61);
-    continueLabel = label("Label1", QStringLiteral("Продолжать"), QRect(357, 154, 100, 20), layoutFont(times, 16, true));
+    continueLabel =
+        label("Label1", QStringLiteral("Продолжать"), QRect(357, 154, 100, 20), layoutFont(times, 16, true));
     continueButton = button("Button1", QStringLiteral("CONT"), QRect(365, 177, 70, 24));
     infoButton = button("Button2", QStringLiteral("Info"), QRect(213, 177, 70, 24));
     quitButton = button("Button4", QStringLiteral("OK"), QRect(48, 177, 70, 24));
@@ -100,8 +101,8 @@ QString StartWindow::lockedText(const LockHolder &holder)
         if (!holder.host.empty())
             who += QStringLiteral(" на компьютере %1").arg(QString::fromStdString(holder.host));
         if (holder.since > 0)
-            who += QStringLiteral(", с %1")
-                       .arg(QDateTime::fromSecsSinceEpoch(holder.since).toString(QStringLiteral("dd.MM.yyyy HH:mm")));
+            who += QStringLiteral(", с %1").arg(
+                QDateTime::fromSecsSinceEpoch(holder.since).toString(QStringLiteral("dd.MM.yyyy HH:mm")));
         who += QLatin1Char(')');
     }
     return QStringLiteral("Файл базы «ba0» сейчас открыт для изменений другой программой KALDEX%1.\n"
@@ -142,8 +143,7 @@ QString StartWindow::unreadText(const LoadResult &loaded)
                               "Подробности покажет команда «kaldex-tool check ba0».")
                    .arg(loaded.fileSize) +
                tail;
-    default:
-        return unreadText(loaded.errorNumber);
+    default: return unreadText(loaded.errorNumber);
     }
 }
 

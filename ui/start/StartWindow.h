@@ -10,7 +10,7 @@ namespace kaldex {
 class DocumentStore;
 struct LoadResult;
 struct LockHolder;
-}
+}  // namespace kaldex
 
 namespace kaldex::ui {
 
@@ -29,8 +29,8 @@ public:
     QPushButton *quitButton;
 
     void loadAndSearch();  // "CONT"
-    void showInfo();  // "Info"
-    void quit();  // "OK"
+    void showInfo();       // "Info"
+    void quit();           // "OK"
 
     /** What "CONT" says when "ba0" is there but could not be read (errno error). */
     static QString unreadText(int error);

@@ -1,11 +1,11 @@
 #include "ui/viewer/ResultViewer.h"
 
+#include "core/layout/DocumentLayout.h"
+#include "core/store/DocumentStore.h"
 #include "ui/common/Messages.h"
 #include "ui/common/SpinControl.h"
 #include "ui/common/Toolkit.h"
 #include "ui/entry/EntryWindow.h"
-#include "core/store/DocumentStore.h"
-#include "core/layout/DocumentLayout.h"
 
 #include <QLabel>
 #include <QLineEdit>
@@ -77,7 +77,8 @@ ResultViewer::ResultViewer(DocumentStore &store, QWidget *parent)
     clearCaptionEnd = label("Label10", "кармана", QPoint(531, 273));
     okButton = button("Button1", "OK", QRect(514, 323, 70, 25));
 
-    setTabChain({okButton, documentText, pager, positionField, addButton, changeButton, pocketCountField, pocketMaximumField, clearButton, foundCountField});
+    setTabChain({okButton, documentText, pager, positionField, addButton, changeButton, pocketCountField,
+                 pocketMaximumField, clearButton, foundCountField});
 
     pocketCountField->setText(QString::number(store_.pocketCount));
     pocketMaximumField->setText(QString::number(DocumentStore::kShownMaximum));

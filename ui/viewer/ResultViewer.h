@@ -31,8 +31,10 @@ public:
     SpinControl *pager;
     QLineEdit *positionField, *pocketCountField, *pocketMaximumField, *foundCountField;
     QPushButton *okButton, *addButton, *changeButton, *clearButton;
-    QLabel *addCaption, *changeCaption, *changeCaptionEnd, *addCaptionEnd, *pocketCountCaption, *pocketCountCaptionEnd, *pocketMaximumCaption;
-    QLabel *pocketMaximumCaptionEnd, *clearCaption, *clearCaptionEnd, *positionCaption, *positionCaptionEnd, *foundCountCaption, *foundCountCaptionEnd;
+    QLabel *addCaption, *changeCaption, *changeCaptionEnd, *addCaptionEnd, *pocketCountCaption, *pocketCountCaptionEnd,
+        *pocketMaximumCaption;
+    QLabel *pocketMaximumCaptionEnd, *clearCaption, *clearCaptionEnd, *positionCaption, *positionCaptionEnd,
+        *foundCountCaption, *foundCountCaptionEnd;
 
     /** Replaces the display with the document in the slot. */
     void showDocument(int slot);
@@ -41,10 +43,10 @@ public:
     bool listBrowsing() const { return listBrowsing_; }
 
     void turnPage();
-    void leave();  // "OK"
-    void addToPocket();  // "Add"
+    void leave();           // "OK"
+    void addToPocket();     // "Add"
     void changeDocument();  // "Change"
-    void clearPocket();  // "Clear"
+    void clearPocket();     // "Clear"
 
 private:
     void showPosition();

@@ -32,7 +32,10 @@ std::string joined(const std::vector<std::string> &lines)
     return text;
 }
 
-std::string line(const DocumentRecord &r, size_t index) { return utf8FromCp1251(layoutDocument(r, 1).at(index)); }
+std::string line(const DocumentRecord &r, size_t index)
+{
+    return utf8FromCp1251(layoutDocument(r, 1).at(index));
+}
 
 }  // namespace
 

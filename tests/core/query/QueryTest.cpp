@@ -1,5 +1,5 @@
-#include "TestFiles.h"
 #include "core/query/Query.h"
+#include "TestFiles.h"
 
 using namespace kaldex;
 using test::cp1251;
@@ -20,9 +20,23 @@ QueryInput substances(const char *a, const char *b)
     q.bySubstances = true, q.substance1 = cp1251(a), q.substance2 = cp1251(b);
     return q;
 }
-QueryInput author(const char *prefix) { QueryInput q; q.byAuthor = true, q.author = cp1251(prefix); return q; }
-QueryInput text(const char *fragment) { QueryInput q; q.text = cp1251(fragment); return q; }
-QueryInput number(const char *typed, QueryInput q = {}) { q.byNumber = true, q.number = typed; return q; }
+QueryInput author(const char *prefix)
+{
+    QueryInput q;
+    q.byAuthor = true, q.author = cp1251(prefix);
+    return q;
+}
+QueryInput text(const char *fragment)
+{
+    QueryInput q;
+    q.text = cp1251(fragment);
+    return q;
+}
+QueryInput number(const char *typed, QueryInput q = {})
+{
+    q.byNumber = true, q.number = typed;
+    return q;
+}
 QueryInput years(const char *upper, const char *lower)
 {
     QueryInput q;
@@ -38,7 +52,10 @@ struct Case {
     std::vector<int> slots;  // the found list, or the wanted number after "N"
 };
 
-std::vector<int> found(const DocumentStore &s) { return {s.foundList.begin() + 1, s.foundList.begin() + 1 + s.foundCount}; }
+std::vector<int> found(const DocumentStore &s)
+{
+    return {s.foundList.begin() + 1, s.foundList.begin() + 1 + s.foundCount};
+}
 
 }  // namespace
 
@@ -82,8 +99,7 @@ TEST(Query, CasesOverTheFixture)
         {"text beyond the end of the notes", text("точность 0.1%!"), O::NotFound, {}},
         {"text across a line break", text("аргона,\nточность"), O::Found, {5}},
         {"text outside the notes is not searched", text("Viscosity"), O::NotFound, {}},
-        {"fragment of more than 39 characters", text("Прецизионные измерения вязкости гелия и аргона"), O::Found,
-         {5}},
+        {"fragment of more than 39 characters", text("Прецизионные измерения вязкости гелия и аргона"), O::Found, {5}},
         {"every criterion at once", everything, O::Found, {1}},
         {"number overrides every criterion", number("3", categories({Exp})), O::NumberFound, {3}},
         {"number with leading blanks and a tail", number(" 2x"), O::NumberFound, {2}},
@@ -116,10 +132,10 @@ TEST(Query, WritesTheCriteriaIntoTheQueryRecord)
     input.upperYear = "-12", input.number = "44", input.author = "Az";  // copied even though their boxes are clear
     runQuery(*store, input);
     const DocumentRecord &query = store->query();
-    // The switches go to authorCount ("Sub1+Sub2"), substanceCount ("Aut"), citationLines ("Y<=") and abstractLines ("Y>=").
-    EXPECT_EQ(test::fields(query),
-              "number 0\nnames [Az] [] [] [Ar] [7] [] [] []\nnumbers 0 0 0 0 0 1 0 0 0 0 0"
-              " 0 0 0 0 0 0 0 0 0 0 0 0 0 0 0 0 -12 1950 44 1 0 0 1 0 0\ntexts [] [] [] []");
+    // The switches go to authorCount ("Sub1+Sub2"), substanceCount ("Aut"), citationLines ("Y<=") and abstractLines
+    // ("Y>=").
+    EXPECT_EQ(test::fields(query), "number 0\nnames [Az] [] [] [Ar] [7] [] [] []\nnumbers 0 0 0 0 0 1 0 0 0 0 0"
+                                   " 0 0 0 0 0 0 0 0 0 0 0 0 0 0 0 0 -12 1950 44 1 0 0 1 0 0\ntexts [] [] [] []");
     EXPECT_EQ(found(*store), std::vector<int>({3}));
 
     // A number lookup reads nothing else and leaves the rest of the record.

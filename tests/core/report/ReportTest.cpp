@@ -1,7 +1,7 @@
 #include "TestFiles.h"
+#include "core/encoding/CodePage.h"
 #include "core/report/PlainRtf.h"
 #include "core/report/PocketReport.h"
-#include "core/encoding/CodePage.h"
 
 using namespace kaldex;
 using test::cp1251;
@@ -30,7 +30,10 @@ std::unique_ptr<DocumentStore> twoDocuments()
     return store;
 }
 
-std::string text(const DocumentStore &store) { return utf8FromCp1251(reportText(buildReport(store))); }
+std::string text(const DocumentStore &store)
+{
+    return utf8FromCp1251(reportText(buildReport(store)));
+}
 
 }  // namespace
 
@@ -57,8 +60,7 @@ TEST(PocketReport, NameRowsAndLineCountsBelowOne)
     d.authorCount = 2, d.substanceCount = 5, d.substances = {"He", "Ne", "Ar", "Kr", "Xe"};
     std::vector<std::string> lines = buildReport(*store);
     EXPECT_EQ(utf8FromCp1251(lines[8]), " Kestin, Ro\n");
-    EXPECT_EQ(utf8FromCp1251(lines[12]),
-              "  Первое вещество: :  He  Второе: Ne Третье: Ar Четвертое : Kr Пятое: Xe\n");
+    EXPECT_EQ(utf8FromCp1251(lines[12]), "  Первое вещество: :  He  Второе: Ne Третье: Ar Четвертое : Kr Пятое: Xe\n");
 
     // Abstract and notes counts of 0 or less show their texts as a count of 1
     // would; the provenance's 0 keeps its layout, which hides nothing: the

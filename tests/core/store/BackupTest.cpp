@@ -36,7 +36,8 @@ struct Saving {
 std::string oneDocument(const std::string &citation)
 {
     return "$\r\n1\r\n$\r\n0@0@0@0@0@0@0@0@0@0@0@0@0@0@0@0@0@0@0\r\n$\r\n@@@@@@\r\n$\r\n"
-           "0@0@0@0@0@0@0@0@0@0@0@0@0@0@0@0@0@0@0\r\n$\r\n@@@@@@@@\r\n$\r\n" + citation + "\r\n$\r\n$\r\n$\r\n$@$\r\n";
+           "0@0@0@0@0@0@0@0@0@0@0@0@0@0@0@0@0@0@0\r\n$\r\n@@@@@@@@\r\n$\r\n" +
+           citation + "\r\n$\r\n$\r\n$\r\n$@$\r\n";
 }
 
 // Runs a save in a child process, so that limits and identities set for it
@@ -58,7 +59,8 @@ int saveInChild(const std::string &dir, void (*prepare)())
 
 TEST(Backup, NamesFollowTheDateWithoutLeadingZeros)
 {
-    EXPECT_EQ(backupStem({6, 12, 2026}) + backupStem({1, 1, 2005}) + backupStem({31, 10, 1999}), "b61226_b115_b311099_");
+    EXPECT_EQ(backupStem({6, 12, 2026}) + backupStem({1, 1, 2005}) + backupStem({31, 10, 1999}),
+              "b61226_b115_b311099_");
 }
 
 TEST(Backup, TwoSavesOnOneDayKeepBothOldFiles)

@@ -10,9 +10,9 @@
 #include <csignal>
 #include <ctime>
 #include <random>
-#include <utility>
 #include <sys/wait.h>
 #include <unistd.h>
+#include <utility>
 
 using namespace kaldex;
 namespace fs = std::filesystem;
@@ -92,8 +92,8 @@ TEST(KillDuringSave, TheFileIsAlwaysTheWholeOldOrTheWholeNewOne)
         test::writeBytes(dir.file("ba0"), oldBytes);
         auto started = std::chrono::steady_clock::now();
         ASSERT_TRUE(saveKilledAfter(*newStore, dir.path(), std::chrono::seconds(30)));
-        whole = std::max(whole, std::chrono::duration_cast<std::chrono::microseconds>(
-                                    std::chrono::steady_clock::now() - started));
+        whole = std::max(
+            whole, std::chrono::duration_cast<std::chrono::microseconds>(std::chrono::steady_clock::now() - started));
     }
 
     std::mt19937 random(20261206);

@@ -9,12 +9,12 @@ using namespace kaldex;
 namespace {
 
 // A record as the save writes it, LF-ended; fields that tests vary are arguments.
-std::string record(const std::string &number, const std::string &authors = "A@@@@@@",
-                   const std::string &citation = "", const std::string &notes = "")
+std::string record(const std::string &number, const std::string &authors = "A@@@@@@", const std::string &citation = "",
+                   const std::string &notes = "")
 {
     return "$\n" + number + "\n$\n0@1@0@0@0@0@0@0@0@0@0@1@1@2@1@2@1@0@0\n$\n" + authors +
-           "\n$\n0@0@0@0@0@0@0@0@0@0@0@0@0@0@0@1980@0@0@0\n$\nAr@@@@@@@@\n$\n" + citation + "$\n$\n" +
-           notes + "$\n$@$\n";
+           "\n$\n0@0@0@0@0@0@0@0@0@0@0@0@0@0@0@1980@0@0@0\n$\nAr@@@@@@@@\n$\n" + citation + "$\n$\n" + notes +
+           "$\n$@$\n";
 }
 
 struct Loaded {
@@ -132,7 +132,8 @@ TEST(Loader, TruncatedFilesAndLineEnds)
     EXPECT_TRUE(noFinalEnd.store->documentCount == 2 && noFinalEnd[2].citation == longLine + "\nd\n");
     size_t cut = full.find("\nd\n");
     Loaded cutInText = load(full.substr(0, cut + 3));
-    EXPECT_TRUE(cutInText.store->documentCount == 1 && cutInText[2].citation == longLine + "\nd\n");  // written, not counted
+    EXPECT_TRUE(cutInText.store->documentCount == 1 &&
+                cutInText[2].citation == longLine + "\nd\n");  // written, not counted
 
     std::string crlf;
     for (char c : full)

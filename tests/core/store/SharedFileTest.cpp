@@ -181,7 +181,8 @@ TEST(SharedFile, SideFilesAreNewFilesOfTheSessionsDocumentsRenumbered)
 {
     Session s;  // documents 1-3 loaded, 4 stored in this session
     const std::string first = saveSessionDocuments(*s.store, s.dir.path(), kDay);
-    EXPECT_EQ(first + " " + saveSessionDocuments(*s.store, s.dir.path(), kDay), "ba0.session-61226-0 ba0.session-61226-1");
+    EXPECT_EQ(first + " " + saveSessionDocuments(*s.store, s.dir.path(), kDay),
+              "ba0.session-61226-0 ba0.session-61226-1");
     DocumentStore side;
     EXPECT_EQ(loadDatabaseFile(side, s.dir.file(first)).documents, 1);
     EXPECT_EQ(side.record(1).authors[0] + std::to_string(side.record(1).number), "Session1");

@@ -1,5 +1,5 @@
-#include "ui/WindowTesting.h"
 #include "ui/common/Toolkit.h"
+#include "ui/WindowTesting.h"
 
 using namespace kaldex::ui;
 

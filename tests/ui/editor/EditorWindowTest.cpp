@@ -1,8 +1,8 @@
 #include "ui/WindowTesting.h"
 #include "ui/common/Dialogs.h"
 #include "ui/common/Messages.h"
-#include "ui/help/HelpWindow.h"
 #include "ui/editor/PocketEditor.h"
+#include "ui/help/HelpWindow.h"
 
 #include <QAction>
 #include <QMenu>
@@ -24,7 +24,10 @@ std::unique_ptr<DocumentStore> pocketOf(std::initializer_list<int> entries)
 }
 
 // The caption: the file part of the name, " - " and the program file's name without its extension.
-QString title(const char *file) { return QString::fromUtf8(file) + QStringLiteral(" - kaldex_ui_tests"); }
+QString title(const char *file)
+{
+    return QString::fromUtf8(file) + QStringLiteral(" - kaldex_ui_tests");
+}
 
 // The slots of the report's blocks, from their "Номер документа= N" lines, in order.
 QString blockNumbers(const QTextEdit *text)
@@ -44,14 +47,15 @@ TEST(EditorWindow, OpensWithTheReportOfThePocket)
     PocketEditor editor(*store);
     EXPECT_EQ(editor.currentFile + "|" + editor.windowTitle(), "Untitled|" + title("Untitled"));
     // The report's text line for line is tests/data/editor/report.txt (PocketReport tests).
-    EXPECT_EQ(editor.textEdit->document()->firstBlock().text(), QStringLiteral("$$                              KALDEX"));
+    EXPECT_EQ(editor.textEdit->document()->firstBlock().text(),
+              QStringLiteral("$$                              KALDEX"));
     EXPECT_EQ(blockNumbers(editor.textEdit), QStringLiteral("5 2 5"));
     EXPECT_FALSE(editor.textEdit->document()->isModified() || editor.textEdit->isReadOnly());
     EXPECT_TRUE(editor.windowFlags() & Qt::FramelessWindowHint);
     EXPECT_EQ(editor.palette().color(QPalette::Window), QColor(0xFF, 0xFF, 0x80));
     EXPECT_EQ(editor.captionButton->text(), QStringLiteral("KALDEX - ТЕКСТОВЫЙ РЕДАКТОР"));
-    EXPECT_EQ(QList<QRect>({editor.openButton->geometry(), editor.pasteButton->geometry(),
-                            editor.textEdit->geometry(), editor.okButton->geometry()}),
+    EXPECT_EQ(QList<QRect>({editor.openButton->geometry(), editor.pasteButton->geometry(), editor.textEdit->geometry(),
+                            editor.okButton->geometry()}),
               QList<QRect>({{8, 5, 25, 25}, {164, 5, 25, 25}, {0, 58, 787, 460}, {7, 483, 95, 35}}));
     EXPECT_EQ(editor.openButton->toolTip() + "|" + editor.openButton->statusTip(), QStringLiteral("Open|"));
 
@@ -95,8 +99,10 @@ TEST(EditorWindow, SaveAsNamesTheFileAndSaveThenWritesWithoutAsking)
     MessageHook messages;
     dialogs.saveName = QString::fromStdString(dir.file("no/such/folder/x.rtf"));
     editor.saveAs();
-    EXPECT_EQ(messages.shown(), QStringList({QStringLiteral("Не удалось сохранить файл «%1»: файл или папка не найдены.")
-                                                 .arg(dialogs.saveName)}));
+    EXPECT_EQ(
+        messages.shown(),
+        QStringList(
+            {QStringLiteral("Не удалось сохранить файл «%1»: файл или папка не найдены.").arg(dialogs.saveName)}));
     EXPECT_EQ(editor.windowTitle(), title("pocket.txt"));
 }
 
@@ -199,10 +205,9 @@ TEST(EditorWindow, HintsAndHelp)
     // The shipped file has a topic for every context (its format: fuzz/HelpFuzz.cpp).
     HelpFile file;
     std::string error;
-    ASSERT_TRUE(file.parse(test::readBytes(std::string(KALDEX_SOURCE_DIR) + "/ui/help/RICHEDIT.HLP"), &error))
-        << error;
-    for (const char *key : {"contents", "help-on-help", "100", "101", "102", "103", "104", "105", "106", "200",
-                            "201", "202", "203", "204", "205", "300", "400"})
+    ASSERT_TRUE(file.parse(test::readBytes(std::string(KALDEX_SOURCE_DIR) + "/ui/help/RICHEDIT.HLP"), &error)) << error;
+    for (const char *key : {"contents", "help-on-help", "100", "101", "102", "103", "104", "105", "106", "200", "201",
+                            "202", "203", "204", "205", "300", "400"})
         EXPECT_TRUE(file.find(key) && !file.find(key)->text.empty()) << key;
 }
 

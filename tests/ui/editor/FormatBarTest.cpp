@@ -1,8 +1,8 @@
 #include "ui/WindowTesting.h"
 #include "ui/common/Messages.h"
 #include "ui/common/SpinControl.h"
-#include "ui/editor/RulerMarker.h"
 #include "ui/editor/PocketEditor.h"
+#include "ui/editor/RulerMarker.h"
 
 #include <QComboBox>
 #include <QTextCursor>
@@ -48,13 +48,16 @@ struct Editor {
 TEST(FormatBar, PlacesAndTheRulerCaption)
 {
     Editor editor;
-    const std::pair<QWidget *, QRect> places[] = {
-        {editor->fontNameBox, {194, 6, 131, 21}}, {editor->fontSizeField, {328, 6, 31, 21}},
-        {editor->boldButton, {380, 5, 25, 25}}, {editor->bulletsButton, {547, 5, 25, 25}}};
+    const std::pair<QWidget *, QRect> places[] = {{editor->fontNameBox, {194, 6, 131, 21}},
+                                                  {editor->fontSizeField, {328, 6, 31, 21}},
+                                                  {editor->boldButton, {380, 5, 25, 25}},
+                                                  {editor->bulletsButton, {547, 5, 25, 25}}};
     for (const auto &[widget, rect] : places)
         EXPECT_EQ(widget->geometry(), rect) << widget->objectName().toStdString();
     EXPECT_EQ(editor->alignCenterButton->toolTip(), QStringLiteral("Center"));
-    EXPECT_EQ(editor->alignRightButton->property("tag").toInt() * 10 + editor->alignCenterButton->property("tag").toInt(), 12);
+    EXPECT_EQ(editor->alignRightButton->property("tag").toInt() * 10 +
+                  editor->alignCenterButton->property("tag").toInt(),
+              12);
     EXPECT_GT(editor->fontNameBox->count(), 0);
 
     const QString caption = PocketEditor::rulerCaption();

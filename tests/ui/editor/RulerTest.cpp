@@ -1,11 +1,11 @@
 // Where the editor draws text against its ruler, and what the user meets in
 // the editor in the first hour: keys, hints, the margin.
+#include "text/RtfReader.h"
+#include "text/RtfWriter.h"
 #include "ui/WindowTesting.h"
 #include "ui/common/Dialogs.h"
 #include "ui/common/Messages.h"
 #include "ui/editor/PocketEditor.h"
-#include "text/RtfReader.h"
-#include "text/RtfWriter.h"
 #include "ui/editor/RulerMarker.h"
 
 #include <QAbstractTextDocumentLayout>

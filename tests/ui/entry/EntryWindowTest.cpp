@@ -1,6 +1,6 @@
+#include "ui/entry/EntryWindow.h"
 #include "ui/WindowTesting.h"
 #include "ui/common/Messages.h"
-#include "ui/entry/EntryWindow.h"
 #include "ui/entry/KeywordHelp.h"
 #include "ui/search/SearchWindow.h"
 #include "ui/viewer/ResultViewer.h"
@@ -104,8 +104,9 @@ TEST(EntryWindow, OkStoresCountsByTheLastFilledFieldAndTextsAsShown)
     entry.okButton->click();
 
     const DocumentRecord &r = store->record(10);
-    EXPECT_EQ(std::vector<int>({r.authorCount, r.substanceCount, r.year, r.categoryFlags[Vis], r.pairFlags[pairIndex(1, 2)]}),
-              std::vector<int>({2, 2, 1972, 1, 1}));
+    EXPECT_EQ(
+        std::vector<int>({r.authorCount, r.substanceCount, r.year, r.categoryFlags[Vis], r.pairFlags[pairIndex(1, 2)]}),
+        std::vector<int>({2, 2, 1972, 1, 1}));
     EXPECT_EQ(r.authors[1] + "/" + r.substances[1], cp1251("Kestin/Кр"));
     EXPECT_EQ(r.citation, cp1251("Первая строка\nвторая\nтретья\n"));
     EXPECT_EQ(r.citationLines, 4);
@@ -113,7 +114,8 @@ TEST(EntryWindow, OkStoresCountsByTheLastFilledFieldAndTextsAsShown)
     // A paragraph wider than the editor is stored as the lines it shows.
     EXPECT_GT(r.abstractLines, 2);
     std::string joined;
-    std::copy_if(r.abstract.begin(), r.abstract.end(), std::back_inserter(joined), [](char c) { return c != '\n' && c != ' '; });
+    std::copy_if(r.abstract.begin(), r.abstract.end(), std::back_inserter(joined),
+                 [](char c) { return c != '\n' && c != ' '; });
     EXPECT_EQ(joined, cp1251(QStringLiteral("слово").repeated(60).toStdString()));
 
     EXPECT_EQ(r.notesLines, 31);  // no line is dropped
@@ -161,7 +163,8 @@ TEST(EntryWindow, RefusesWhatTheFileWouldLose)
         {"dollar in a name", [](EntryWindow &e) { return set(e.author1Field, "Ma$on"); }, "Aut1"},
         {"at sign in a name", [](EntryWindow &e) { return set(e.substance4Field, "Ar@Kr"); }, "Sub4"},
         {"dollar in a text", [](EntryWindow &e) { return set(e.provenanceText, "ok\n   $ 5"); }, "Референт"},
-        {"author gap", [](EntryWindow &e) { return set(e.author1Field, "A"), set(e.author3Field, "C"), set(e.author2Field, ""); },
+        {"author gap",
+         [](EntryWindow &e) { return set(e.author1Field, "A"), set(e.author3Field, "C"), set(e.author2Field, ""); },
          "Aut2"},
         {"substance gap",
          [](EntryWindow &e) {

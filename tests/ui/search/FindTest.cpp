@@ -48,8 +48,8 @@ TEST(Find, MessagesAndTheBanner)
     f.window->byNumberBox->setChecked(true);
     f.window->numberField->setText(QStringLiteral("10"));
     EXPECT_EQ(f.find(), QString());
-    EXPECT_EQ(f.messages(), (QStringList{QStringLiteral("Док.не найд."), QStringLiteral(" "),
-                                         QStringLiteral("Ном.док.не найд.")}));
+    EXPECT_EQ(f.messages(),
+              (QStringList{QStringLiteral("Док.не найд."), QStringLiteral(" "), QStringLiteral("Ном.док.не найд.")}));
     f.window->numberField->clear();
     EXPECT_EQ(f.find(), QStringLiteral("kaldex::ui::ErrorBanner"));
     EXPECT_EQ(f.messages().size(), 4);

@@ -1,9 +1,9 @@
 // Enter presses buttons only (Esc and Delete: tests/e2e/run-e2e); unread search fields block nothing.
 #include "ui/WindowTesting.h"
 #include "ui/common/Messages.h"
-#include "ui/start/StartWindow.h"
 #include "ui/entry/EntryWindow.h"
 #include "ui/search/SearchWindow.h"
+#include "ui/start/StartWindow.h"
 
 using namespace kaldex;
 using namespace kaldex::ui;

@@ -1,10 +1,10 @@
 // Two programs on one "ba0": the second is told at "CONT", its save refused, its documents go to a
 // side file; an outside change between "CONT" and "OK" is kept. The lock after a kill: SharedFile.
+#include "core/store/DatabaseLoader.h"
 #include "ui/WindowTesting.h"
 #include "ui/common/Messages.h"
-#include "ui/start/StartWindow.h"
 #include "ui/search/SearchWindow.h"
-#include "core/store/DatabaseLoader.h"
+#include "ui/start/StartWindow.h"
 
 #include <unistd.h>
 
@@ -62,8 +62,8 @@ TEST(SharedDatabase, TheSecondProgramIsToldItsSaveIsRefusedAndItsDocumentsGoToAS
     EXPECT_TRUE(firstSaved && secondClosed);
     const QStringList shown = messages.shown();
     ASSERT_EQ(shown.size(), 3) << shown.join(QStringLiteral(" | ")).toStdString();
-    EXPECT_TRUE(shown[0].contains(QStringLiteral("открыт для изменений другой программой KALDEX (процесс %1")
-                                      .arg(::getpid())));
+    EXPECT_TRUE(
+        shown[0].contains(QStringLiteral("открыт для изменений другой программой KALDEX (процесс %1").arg(::getpid())));
     EXPECT_TRUE(shown[1].startsWith(QStringLiteral("База не сохранена: файл «ba0» открыт для изменений")));
     EXPECT_TRUE(shown[1].contains(QStringLiteral("в отдельный файл")));
     EXPECT_TRUE(shown[2].contains(QStringLiteral("kaldex-tool append ba0.session-")));

@@ -1,10 +1,10 @@
 // Files a user may really have as "ba0": each gives its documented result or
 // a clear message through "CONT", and none of them leads to a write.
+#include "core/encoding/CodePage.h"
 #include "ui/WindowTesting.h"
 #include "ui/common/Messages.h"
-#include "ui/start/StartWindow.h"
 #include "ui/search/SearchWindow.h"
-#include "core/encoding/CodePage.h"
+#include "ui/start/StartWindow.h"
 
 #include <algorithm>
 #include <fcntl.h>
@@ -25,7 +25,10 @@ struct Hostile {
     bool message;  // a message must be shown (and a save refused)
 };
 
-std::string sample() { return test::readBytes(KALDEX_SOURCE_DIR "/sample/ba0"); }
+std::string sample()
+{
+    return test::readBytes(KALDEX_SOURCE_DIR "/sample/ba0");
+}
 
 std::string replaced(std::string text, const std::string &from, const std::string &to)
 {
@@ -84,44 +87,67 @@ std::vector<Hostile> hostileFiles()
 {
     const int full = DocumentStore::kMaxDocuments;
     std::vector<Hostile> rows = {
-        bytes("empty", [] { return ""; }, 0, false),
-        bytes("blank lines only (an empty database)", [] { return "\r\n  \r\n"; }, 0, false),
-        bytes("one byte", [] { return "$"; }, 0, true),  // not empty, no document: no database
-        bytes("binary garbage", [] {
-            std::string out(1 << 20, '\0');
-            std::generate(out.begin(), out.end(), std::mt19937(7));
-            return out;
-        }, 0, true),
-        bytes("UTF-8 text", [] { return utf8FromCp1251(sample()); }, 48, false),
-        bytes("100 MB in one line", [] { return std::string(100u << 20, 'x'); }, 0, true),
-        bytes("no line ends at all", [] { return replaced(sample(), "\r\n", ""); }, 0, true),
-        bytes("bare LF line ends", [] { return replaced(sample(), "\r\n", "\n"); }, 48, false),
-        bytes("CR line ends", [] { return replaced(sample(), "\r\n", "\r"); }, 0, true),
-        bytes("4 MB of zeros", [] { return std::string(4u << 20, '\0'); }, 0, true),
-        bytes("a text file (a password list)",
-              [] { return "root:x:0:0:root:/root:/bin/bash\nalice:x:1000:1000:Alice:/home/alice:/bin/sh\n"; }, 0, true),
-        {"over the size bound (sparse, must not be read)", [](auto &p) {
+        bytes(
+            "empty", [] { return ""; }, 0, false),
+        bytes(
+            "blank lines only (an empty database)", [] { return "\r\n  \r\n"; }, 0, false),
+        bytes(
+            "one byte", [] { return "$"; }, 0, true),  // not empty, no document: no database
+        bytes(
+            "binary garbage",
+            [] {
+                std::string out(1 << 20, '\0');
+                std::generate(out.begin(), out.end(), std::mt19937(7));
+                return out;
+            },
+            0, true),
+        bytes(
+            "UTF-8 text", [] { return utf8FromCp1251(sample()); }, 48, false),
+        bytes(
+            "100 MB in one line", [] { return std::string(100u << 20, 'x'); }, 0, true),
+        bytes(
+            "no line ends at all", [] { return replaced(sample(), "\r\n", ""); }, 0, true),
+        bytes(
+            "bare LF line ends", [] { return replaced(sample(), "\r\n", "\n"); }, 48, false),
+        bytes(
+            "CR line ends", [] { return replaced(sample(), "\r\n", "\r"); }, 0, true),
+        bytes(
+            "4 MB of zeros", [] { return std::string(4u << 20, '\0'); }, 0, true),
+        bytes(
+            "a text file (a password list)",
+            [] { return "root:x:0:0:root:/root:/bin/bash\nalice:x:1000:1000:Alice:/home/alice:/bin/sh\n"; }, 0, true),
+        {"over the size bound (sparse, must not be read)",
+         [](auto &p) {
              int fd = ::open(p.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0644);
              ASSERT_EQ(::ftruncate(fd, kMaxDatabaseBytes + 1), 0);
              ::close(fd);
-         }, 0, true},
-        bytes("no line end after the last line", [] { return sample().substr(0, sample().size() - 2); }, 48, false),
-        bytes("6000 records", [] { return records(6000); }, full, true),
-        bytes("4999 records and a stray line", [] { return fullThen(0); }, full, false),
-        bytes("4999 records and a partial one", [] { return fullThen(6); }, full, false),
-        bytes("4999 records and one more", [] { return fullThen(9); }, full, true),
+         },
+         0, true},
+        bytes(
+            "no line end after the last line", [] { return sample().substr(0, sample().size() - 2); }, 48, false),
+        bytes(
+            "6000 records", [] { return records(6000); }, full, true),
+        bytes(
+            "4999 records and a stray line", [] { return fullThen(0); }, full, false),
+        bytes(
+            "4999 records and a partial one", [] { return fullThen(6); }, full, false),
+        bytes(
+            "4999 records and one more", [] { return fullThen(9); }, full, true),
         {"a directory", [](auto &p) { fs::create_directory(p); }, 0, true},
         {"a pipe", [](auto &p) { ASSERT_EQ(::mkfifo(p.c_str(), 0644), 0); }, 0, true},
         {"a link to itself", [](auto &p) { fs::create_symlink("ba0", p); }, 0, true},
         {"a link to nowhere (no database yet)", [](auto &p) { fs::create_symlink("gone", p); }, 0, false},
     };
     for (int k = 0; k < 10; ++k)
-        rows.push_back(bytes("cut in section " + std::to_string(k), [k] { return cutInSection(k); }, k < 9 ? 2 : 3, false));
+        rows.push_back(bytes(
+            "cut in section " + std::to_string(k), [k] { return cutInSection(k); }, k < 9 ? 2 : 3, false));
     if (::geteuid() != 0)  // root reads any file
-        rows.push_back({"no read permission", [](auto &p) {
+        rows.push_back({"no read permission",
+                        [](auto &p) {
                             test::writeBytes(p, sample());
                             fs::permissions(p, fs::perms::none);
-                        }, 0, true});
+                        },
+                        0, true});
     return rows;
 }
 
@@ -154,7 +180,8 @@ TEST(HostileFiles, LoadAsDocumentedOrSaySoAndWriteNothing)
         start.continueButton->click();
 
         EXPECT_EQ(shown, QString::number(row.documents));
-        EXPECT_EQ(messages.shown().size(), row.message ? 2 : 0) << messages.shown().join(QStringLiteral(" | ")).toStdString();
+        EXPECT_EQ(messages.shown().size(), row.message ? 2 : 0)
+            << messages.shown().join(QStringLiteral(" | ")).toStdString();
         EXPECT_EQ(snapshot(here.dir.path()), before);
         if (::geteuid() != 0)
             fs::permissions(here.dir.file("ba0"), fs::perms::owner_all, fs::perm_options::add);

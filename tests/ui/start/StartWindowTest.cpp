@@ -1,8 +1,8 @@
+#include "ui/start/StartWindow.h"
 #include "ui/WindowTesting.h"
 #include "ui/common/ErrorBanner.h"
-#include "ui/start/InfoWindow.h"
 #include "ui/common/Messages.h"
-#include "ui/start/StartWindow.h"
+#include "ui/start/InfoWindow.h"
 
 #include <QFrame>
 #include <QTabWidget>
@@ -27,12 +27,13 @@ TEST(StartWindow, CarriesTheLayoutsTextsAndPlaces)
     EXPECT_LT(start.subjectLabel->geometry().bottom(), start.continueFrame->y());  // the wrapped text clears the frame
     EXPECT_EQ(start.continueLabel->text() + "/" + start.continueButton->text(), QStringLiteral("Продолжать/CONT"));
     const std::pair<QWidget *, QRect> places[] = {
-        {start.titleLabel, {145, 15, 0, 0}},         {start.subjectLabel, {71, 53, 352, 0}},
-        {start.continueFrame, {347, 152, 113, 61}},  {start.continueButton, {365, 177, 70, 24}},
-        {start.infoButton, {213, 177, 70, 24}},      {start.quitButton, {48, 177, 70, 24}}};
+        {start.titleLabel, {145, 15, 0, 0}},        {start.subjectLabel, {71, 53, 352, 0}},
+        {start.continueFrame, {347, 152, 113, 61}}, {start.continueButton, {365, 177, 70, 24}},
+        {start.infoButton, {213, 177, 70, 24}},     {start.quitButton, {48, 177, 70, 24}}};
     for (const auto &[widget, rect] : places)  // a zero height or size: only what is given is checked
         EXPECT_EQ(QRect(widget->pos(), QSize(rect.width() ? widget->width() : 0, rect.height() ? widget->height() : 0)),
-                  rect) << widget->objectName().toStdString();
+                  rect)
+            << widget->objectName().toStdString();
     EXPECT_EQ(start.continueButton->font().family(), QStringLiteral("Times New Roman"));
     EXPECT_TRUE(start.continueButton->nextInFocusChain() == start.infoButton &&
                 start.infoButton->nextInFocusChain() == start.quitButton);
@@ -61,7 +62,8 @@ TEST(StartWindow, InfoAndBannerWindows)
     EXPECT_EQ(banner.size(), QSize(502, 64));
     EXPECT_EQ(banner.messageLabel->text(), QStringLiteral("Ошибки в задании"));
     EXPECT_EQ(banner.messageLabel->palette().color(QPalette::WindowText), QColor(Qt::red));
-    EXPECT_TRUE(banner.exitButton->text() == QStringLiteral("Выход") && banner.exitButton->geometry() == QRect(413, 18, 75, 25));
+    EXPECT_TRUE(banner.exitButton->text() == QStringLiteral("Выход") &&
+                banner.exitButton->geometry() == QRect(413, 18, 75, 25));
     banner.show();
     banner.exitButton->click();
     EXPECT_FALSE(banner.isVisible());

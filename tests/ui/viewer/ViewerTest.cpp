@@ -17,7 +17,10 @@ std::unique_ptr<DocumentStore> storeWithHits(std::initializer_list<int> hits)
 }
 
 // What the viewer shows: "position field: first line of the text".
-QString shown(const ResultViewer &v) { return v.positionField->text() + ": " + v.documentText->document()->firstBlock().text(); }
+QString shown(const ResultViewer &v)
+{
+    return v.positionField->text() + ": " + v.documentText->document()->firstBlock().text();
+}
 
 void step(ResultViewer &viewer, std::initializer_list<SpinControl::Direction> steps)
 {
@@ -36,9 +39,10 @@ TEST(Viewer, CarriesTheLayoutsPlacesAndTabOrder)
     ResultViewer viewer(*store);
     EXPECT_EQ(viewer.windowTitle(), QStringLiteral("Find"));
     EXPECT_EQ(viewer.size(), QSize(652, 461));
-    const std::pair<QWidget *, QRect> places[] = {
-        {viewer.documentText, {15, 22, 488, 339}}, {viewer.pager, {254, 371, 16, 47}},
-        {viewer.changeButton, {514, 232, 70, 25}}, {viewer.clearButton, {514, 290, 70, 20}}};
+    const std::pair<QWidget *, QRect> places[] = {{viewer.documentText, {15, 22, 488, 339}},
+                                                  {viewer.pager, {254, 371, 16, 47}},
+                                                  {viewer.changeButton, {514, 232, 70, 25}},
+                                                  {viewer.clearButton, {514, 290, 70, 20}}};
     for (const auto &[widget, rect] : places)
         EXPECT_EQ(widget->geometry(), rect) << widget->objectName().toStdString();
     EXPECT_EQ(viewer.positionCaption->text(), QStringLiteral("Номер док.найденного-"));
