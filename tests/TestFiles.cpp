@@ -48,6 +48,17 @@ bool exists(const std::string &path)
     return std::filesystem::exists(std::filesystem::symlink_status(path, ignored));
 }
 
+::testing::AssertionResult sameBytes(const std::string &actual, const std::string &expected)
+{
+    if (actual == expected)
+        return ::testing::AssertionSuccess();
+    size_t at = 0;
+    while (at < actual.size() && at < expected.size() && actual[at] == expected[at])
+        ++at;
+    return ::testing::AssertionFailure() << actual.size() << " bytes where " << expected.size()
+                                         << " were expected; they differ first at offset " << at;
+}
+
 std::string dataFile(const std::string &name)
 {
     return std::string(KALDEX_TEST_DATA) + "/" + name;

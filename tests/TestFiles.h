@@ -33,6 +33,12 @@ void writeBytes(const std::string &path, const std::string &bytes);
 bool exists(const std::string &path);
 std::string dataFile(const std::string &name);  // a file under tests/data
 
+/**
+ * Compares two byte strings; a failure names both sizes and the first offset
+ * where they differ, not the bytes (a file may be megabytes).
+ */
+::testing::AssertionResult sameBytes(const std::string &actual, const std::string &expected);
+
 /** UTF-8 source text to the Windows-1251 bytes the file and store hold. */
 std::string cp1251(const std::string &utf8);
 

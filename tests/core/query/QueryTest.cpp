@@ -95,6 +95,10 @@ TEST(Query, CasesOverTheFixture)
         {"Cyrillic author", author("Го"), O::Found, {4}},
         {"text in the notes", text("колб"), O::Found, {2}},
         {"text is case-sensitive", text("КОЛБ"), O::NotFound, {}},
+        {"short Latin text", text("HFDID1"), O::Found, {3}},
+        {"short Latin text in other case", text("hfdid1"), O::NotFound, {}},
+        {"Latin text over 16 bytes", text("вискозиметр, 300-700 K"), O::Found, {1}},
+        {"Latin text over 16 bytes in other case", text("вискозиметр, 300-700 k"), O::NotFound, {}},
         {"text at the end of the notes", text("точность 0.1%"), O::Found, {5}},
         {"text beyond the end of the notes", text("точность 0.1%!"), O::NotFound, {}},
         {"text across a line break", text("аргона,\nточность"), O::Found, {5}},
@@ -121,6 +125,24 @@ TEST(Query, CasesOverTheFixture)
         } else {
             EXPECT_EQ(found(*store), c.slots) << c.name;
         }
+    }
+}
+
+// The fixture's documents by subject key, read off tests/data/search/query.ba0.
+TEST(Query, EachSubjectKeyAlone)
+{
+    const struct {
+        Category key;
+        std::vector<int> slots;
+    } rows[] = {
+        {Oth, {7, 8}}, {Vis, {1, 4, 5}}, {Con, {5}}, {Tdi, {6}},    {Dif, {2}}, {Pot, {3}},
+        {Vir, {9}},    {Bea, {}},        {Spe, {}},  {The, {2, 3}}, {Exp, {1}},
+    };
+    for (const auto &row : rows) {
+        auto store = test::queryStore();
+        const QueryOutcome outcome = runQuery(*store, categories({row.key}));
+        EXPECT_EQ(outcome, row.slots.empty() ? QueryOutcome::NotFound : QueryOutcome::Found) << "key " << row.key;
+        EXPECT_EQ(found(*store), row.slots) << "key " << row.key;
     }
 }
 

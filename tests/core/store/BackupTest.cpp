@@ -59,8 +59,9 @@ int saveInChild(const std::string &dir, void (*prepare)())
 
 TEST(Backup, NamesFollowTheDateWithoutLeadingZeros)
 {
-    EXPECT_EQ(backupStem({6, 12, 2026}) + backupStem({1, 1, 2005}) + backupStem({31, 10, 1999}),
-              "b61226_b115_b311099_");
+    EXPECT_EQ(backupStem({6, 12, 2026}), "b61226_");
+    EXPECT_EQ(backupStem({1, 1, 2005}), "b115_");
+    EXPECT_EQ(backupStem({31, 10, 1999}), "b311099_");
 }
 
 TEST(Backup, TwoSavesOnOneDayKeepBothOldFiles)
@@ -100,15 +101,20 @@ TEST(Backup, NothingIsWrittenWithoutChangesAndNoBackupWithoutAFile)
     EXPECT_EQ(info.st_mode & 0777, 0640u);
 }
 
-TEST(Backup, RefusalsLeaveTheOldFileAsItWas)
+TEST(Backup, ElevenNamesADayThenRefusalsLeaveTheOldFileAsItWas)
 {
     Saving s;
-    // Eleven taken names: 0 to 10. A directory takes a name as well as a file.
-    for (int counter = 0; counter <= 9; ++counter)
+    // Names 0 to 9 taken (a directory takes a name as well as a file): 10 is the last.
+    for (int counter = 0; counter <= 8; ++counter)
         writeBytes(s.dir.file("b61226_" + std::to_string(counter)), "taken");
-    mkdir(s.dir.file("b61226_10").c_str(), 0755);
+    mkdir(s.dir.file("b61226_9").c_str(), 0755);
+    EXPECT_EQ(s.save().backupName, "b61226_10");
+    EXPECT_EQ(readBytes(s.dir.file("b61226_10")), kOldBytes);
+
+    // Eleven taken: refused.
+    s.store.modified = 1;
     EXPECT_EQ(s.save().status, SaveStatus::NoBackupName);
-    EXPECT_EQ(s.ba0(), kOldBytes);
+    EXPECT_EQ(s.ba0(), oneDocument("new"));
     EXPECT_EQ(readBytes(s.dir.file("b61226_0")), "taken");
     EXPECT_FALSE(exists(s.dir.file(kTemporaryName)));
     EXPECT_EQ(s.save({7, 12, 2026}).backupName, "b71226_0");  // the next day has names free again
