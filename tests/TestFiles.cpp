@@ -85,13 +85,104 @@ std::string listing(const std::string &dir)
     return joined;
 }
 
+Document &Document::number(int value)
+{
+    record_.number = value;
+    return *this;
+}
+
+Document &Document::fileLine(int line)
+{
+    record_.fileLine = line;
+    return *this;
+}
+
+Document &Document::year(int value)
+{
+    record_.year = value;
+    return *this;
+}
+
+Document &Document::keys(std::initializer_list<Category> keys)
+{
+    for (Category key : keys)
+        record_.categoryFlags[static_cast<size_t>(key)] = 1;
+    return *this;
+}
+
+Document &Document::pairs(std::initializer_list<std::pair<int, int>> positions)
+{
+    for (const auto &[first, second] : positions)
+        record_.pairFlags[static_cast<size_t>(pairIndex(first, second))] = 1;
+    return *this;
+}
+
+namespace {
+
+template <size_t N> int setNames(std::array<FieldText, N> &slots, std::initializer_list<std::string> names, int count)
+{
+    EXPECT_LE(names.size(), N) << "more names than the record holds";
+    size_t at = 0;
+    for (const std::string &name : names)
+        if (at < N)
+            slots[at++] = name;
+    for (; at < N; ++at)
+        slots[at] = "";
+    return count >= 0 ? count : static_cast<int>(names.size());
+}
+
+}  // namespace
+
+Document &Document::authors(std::initializer_list<std::string> names, int count)
+{
+    record_.authorCount = setNames(record_.authors, names, count);
+    return *this;
+}
+
+Document &Document::substances(std::initializer_list<std::string> names, int count)
+{
+    record_.substanceCount = setNames(record_.substances, names, count);
+    return *this;
+}
+
+Document &Document::citation(const std::string &text)
+{
+    record_.citation = text;
+    return *this;
+}
+
+Document &Document::abstract(const std::string &text)
+{
+    record_.abstract = text;
+    return *this;
+}
+
+Document &Document::notes(const std::string &text)
+{
+    record_.notes = text;
+    return *this;
+}
+
+Document &Document::provenance(const std::string &text)
+{
+    record_.provenance = text;
+    return *this;
+}
+
+Document &Document::lineCounts(int citation, int abstract, int notes, int provenance)
+{
+    record_.citationLines = citation;
+    record_.abstractLines = abstract;
+    record_.notesLines = notes;
+    record_.provenanceLines = provenance;
+    return *this;
+}
+
 void addDocument(DocumentStore &store, const std::string &author)
 {
     DocumentRecord &record = store.record(++store.documentCount);
     record = DocumentRecord{};
-    record.number = store.documentCount;
-    record.authors[0] = author;
-    record.authorCount = 1;
+    Document(record).number(store.documentCount).authors({author});
     store.storedThisSession[static_cast<size_t>(store.documentCount)] = true;
     store.modified = 1;
 }

@@ -51,6 +51,33 @@ std::string threeDocuments();
 /** The names in a directory, sorted, each followed by a space. */
 std::string listing(const std::string &dir);
 
+/**
+ * The one way tests describe a document: each call sets one field, and a
+ * name list sets its count too unless one is given.
+ *   test::Document(store.record(1)).number(1).authors({"Kestin", "Ro"}).year(1972);
+ */
+class Document {
+public:
+    explicit Document(DocumentRecord &record) : record_(record) {}
+
+    Document &number(int value);
+    Document &fileLine(int line);
+    Document &year(int value);
+    Document &keys(std::initializer_list<Category> keys);
+    Document &pairs(std::initializer_list<std::pair<int, int>> positions);
+    Document &authors(std::initializer_list<std::string> names, int count = -1);
+    Document &substances(std::initializer_list<std::string> names, int count = -1);
+    Document &citation(const std::string &text);
+    Document &abstract(const std::string &text);
+    Document &notes(const std::string &text);
+    Document &provenance(const std::string &text);
+    /** The four texts' line counts, in the record's order. */
+    Document &lineCounts(int citation, int abstract, int notes, int provenance);
+
+private:
+    DocumentRecord &record_;
+};
+
 /** What the entry window leaves after "Add" and "OK": a document by author, stored this session. */
 void addDocument(DocumentStore &store, const std::string &author);
 

@@ -35,7 +35,8 @@ TEST(ToolFind, AgreesWithTheSearchCode)
         args.insert(args.end(), c.args.begin(), c.args.end());
         args.push_back(kQuery);
         ToolRun run = runTool(args);
-        EXPECT_EQ(run.out + std::to_string(run.status), c.out + std::to_string(c.status)) << args[1];
+        EXPECT_EQ(run.out, c.out) << args[1];
+        EXPECT_EQ(run.status, c.status) << args[1];
     }
     EXPECT_EQ(runTool({"--cp1251", "find", "--number", "0", kQuery}).out, cp1251("Ном.док.не найд.\n"));
 }
@@ -56,7 +57,8 @@ TEST(ToolShowReport, EqualTheWindowTexts)
     for (size_t at = 0; (at = run.out.find("$$                              KALDEX\n", at)) != std::string::npos; ++at)
         ++blocks;
     EXPECT_EQ(blocks, 3u);
-    const size_t first = run.out.find("Номер документа= 3\n"), second = run.out.find("Номер документа= 1\n");
+    const size_t first = run.out.find("Номер документа= 3\n");
+    const size_t second = run.out.find("Номер документа= 1\n");
     EXPECT_LT(first, second);
     EXPECT_NE(run.out.find("Номер документа= 3\n", second), std::string::npos);
     EXPECT_EQ(runTool({"report", "3", "12", kQuery}).status, 1);

@@ -10,17 +10,17 @@ namespace {
 DocumentRecord fullRecord()
 {
     DocumentRecord r;
-    r.number = 41;  // not shown: the layout shows the slot
-    for (Category key : {Oth, Vis, Dif, The, Exp})
-        r.categoryFlags[key] = 1;
-    r.year = 1972;
-    r.authors = {"Kestin", "Ro", "Wakeham"}, r.authorCount = 3;
-    r.pairFlags[pairIndex(1, 1)] = r.pairFlags[pairIndex(1, 2)] = r.pairFlags[pairIndex(5, 5)] = 1;
-    r.substances = {"Ar", "Kr", "Xe", "He", "Ne"}, r.substanceCount = 5;
-    r.citation = "Kestin J., Ro S.T., Wakeham W.A. Viscosity of the noble gases\nJ. Chem. Phys. 56 (1972).\n";
-    r.abstract = cp1251("Измерена вязкость пяти благородных газов.\n");
-    r.provenance = cp1251("Отдел баз данных\n");
-    r.citationLines = 3, r.abstractLines = 2, r.notesLines = 1, r.provenanceLines = 2;
+    test::Document(r)
+        .number(41)  // not shown: the layout shows the slot
+        .keys({Oth, Vis, Dif, The, Exp})
+        .year(1972)
+        .authors({"Kestin", "Ro", "Wakeham"})
+        .pairs({{1, 1}, {1, 2}, {5, 5}})
+        .substances({"Ar", "Kr", "Xe", "He", "Ne"})
+        .citation("Kestin J., Ro S.T., Wakeham W.A. Viscosity of the noble gases\nJ. Chem. Phys. 56 (1972).\n")
+        .abstract(cp1251("Измерена вязкость пяти благородных газов.\n"))
+        .provenance(cp1251("Отдел баз данных\n"))
+        .lineCounts(3, 2, 1, 2);
     return r;
 }
 
@@ -50,7 +50,8 @@ TEST(DocumentLayout, AFullRecordLineForLine)
 TEST(DocumentLayout, NameRowsFollowTheCounts)
 {
     const struct {
-        int authors, substances;
+        int authors;
+        int substances;
         size_t line;
         const char *text;
     } rows[] = {
@@ -75,7 +76,8 @@ TEST(DocumentLayout, LineCountsThatDisagreeWithTheTextHideNothing)
     const DocumentRecord right = fullRecord();
     for (int32_t count : {0, 1, 2, 40, -3}) {
         DocumentRecord wrong = right;
-        wrong.citationLines = wrong.notesLines = count;
+        wrong.citationLines = count;
+        wrong.notesLines = count;
         EXPECT_EQ(layoutDocument(wrong, 7), layoutDocument(right, 7)) << count;
     }
 

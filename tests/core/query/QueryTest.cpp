@@ -17,13 +17,16 @@ QueryInput categories(std::initializer_list<Category> keys)
 QueryInput substances(const char *a, const char *b)
 {
     QueryInput q;
-    q.bySubstances = true, q.substance1 = cp1251(a), q.substance2 = cp1251(b);
+    q.bySubstances = true;
+    q.substance1 = cp1251(a);
+    q.substance2 = cp1251(b);
     return q;
 }
 QueryInput author(const char *prefix)
 {
     QueryInput q;
-    q.byAuthor = true, q.author = cp1251(prefix);
+    q.byAuthor = true;
+    q.author = cp1251(prefix);
     return q;
 }
 QueryInput text(const char *fragment)
@@ -34,14 +37,17 @@ QueryInput text(const char *fragment)
 }
 QueryInput number(const char *typed, QueryInput q = {})
 {
-    q.byNumber = true, q.number = typed;
+    q.byNumber = true;
+    q.number = typed;
     return q;
 }
 QueryInput years(const char *upper, const char *lower)
 {
     QueryInput q;
-    q.byUpperYear = upper, q.upperYear = upper ? upper : "";
-    q.byLowerYear = lower, q.lowerYear = lower ? lower : "";
+    q.byUpperYear = upper != nullptr;
+    q.upperYear = upper ? upper : "";
+    q.byLowerYear = lower != nullptr;
+    q.lowerYear = lower ? lower : "";
     return q;
 }
 
@@ -63,9 +69,12 @@ TEST(Query, CasesOverTheFixture)
 {
     using O = QueryOutcome;
     QueryInput everything = author("Kes");
-    everything.categories[Vis] = everything.byLowerYear = true, everything.lowerYear = "1970";
+    everything.categories[Vis] = true;
+    everything.byLowerYear = true;
+    everything.lowerYear = "1970";
     QueryInput emptyThenCrossed = years("1970", "1980");
-    emptyThenCrossed.bySubstances = true, emptyThenCrossed.substance1 = "Ar";
+    emptyThenCrossed.bySubstances = true;
+    emptyThenCrossed.substance1 = "Ar";
 
     const Case cases[] = {
         {"nothing ticked", {}, O::Rejected, {}},
@@ -150,8 +159,13 @@ TEST(Query, WritesTheCriteriaIntoTheQueryRecord)
 {
     auto store = test::queryStore();
     QueryInput input = substances("Ar", "7");
-    input.categories[Pot] = input.byLowerYear = true, input.lowerYear = "1950";
-    input.upperYear = "-12", input.number = "44", input.author = "Az";  // copied even though their boxes are clear
+    input.categories[Pot] = true;
+    input.byLowerYear = true;
+    input.lowerYear = "1950";
+    // Copied even though their boxes are clear:
+    input.upperYear = "-12";
+    input.number = "44";
+    input.author = "Az";
     runQuery(*store, input);
     const DocumentRecord &query = store->query();
     // The switches go to authorCount ("Sub1+Sub2"), substanceCount ("Aut"), citationLines ("Y<=") and abstractLines

@@ -98,7 +98,10 @@ TEST(KillDuringSave, TheFileIsAlwaysTheWholeOldOrTheWholeNewOne)
 
     std::mt19937 random(20261206);
     std::uniform_int_distribution<long> moment(0, whole.count() * 6 / 5);
-    int killedMidway = 0, sawOld = 0, sawNew = 0, leftovers = 0;
+    int killedMidway = 0;
+    int sawOld = 0;
+    int sawNew = 0;
+    int leftovers = 0;
     for (int kill = 0; kill < kKills; ++kill) {
         SCOPED_TRACE("kill " + std::to_string(kill));
         test::TempDir dir;
@@ -109,7 +112,10 @@ TEST(KillDuringSave, TheFileIsAlwaysTheWholeOldOrTheWholeNewOne)
         std::string now = test::readBytes(dir.file("ba0"));
         ASSERT_TRUE(test::sameBytes(now, now.size() == oldBytes.size() ? oldBytes : newBytes))
             << "ba0 holds neither the old nor the new file";
-        (now == oldBytes ? sawOld : sawNew)++;
+        if (now == oldBytes)
+            ++sawOld;
+        else
+            ++sawNew;
         for (const std::string &backup : backups(dir.path()))
             ASSERT_TRUE(test::sameBytes(test::readBytes(backup), oldBytes)) << backup;
         if (now == newBytes) {

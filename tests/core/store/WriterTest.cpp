@@ -14,33 +14,38 @@ void fillExpectedDocuments(DocumentStore &store)
 {
     store.documentCount = 3;
 
-    DocumentRecord &a = store.record(1);
-    a.number = 1, a.fileLine = 5, a.year = 1972;
-    a.categoryFlags[Vis] = a.categoryFlags[Exp] = a.pairFlags[pairIndex(1, 2)] = 1;
-    a.authors = {"Kestin", "Ro", "Wakeham"}, a.authorCount = 3;
-    a.substances = {"Ar", "Kr", "", "", ""}, a.substanceCount = 2;
-    a.citation = "Kestin J., Ro S.T., Wakeham W.A. Viscosity of the binary gaseous mixtures\n"
-                 "J. Chem. Phys. 56 (1972).\n";
-    a.abstract = cp1251("Измерена вязкость смесей благородных газов.\n");
-    a.provenance = cp1251("Отдел баз данных; хранится в библиотеке\n");
-    a.citationLines = 3, a.abstractLines = 2, a.notesLines = 1, a.provenanceLines = 2;
+    test::Document(store.record(1))
+        .number(1)
+        .fileLine(5)
+        .year(1972)
+        .keys({Vis, Exp})
+        .pairs({{1, 2}})
+        .authors({"Kestin", "Ro", "Wakeham"})
+        .substances({"Ar", "Kr"})
+        .citation("Kestin J., Ro S.T., Wakeham W.A. Viscosity of the binary gaseous mixtures\n"
+                  "J. Chem. Phys. 56 (1972).\n")
+        .abstract(cp1251("Измерена вязкость смесей благородных газов.\n"))
+        .provenance(cp1251("Отдел баз данных; хранится в библиотеке\n"))
+        .lineCounts(3, 2, 1, 2);
 
     DocumentRecord &b = store.record(2);
-    b.number = 2, b.fileLine = 24, b.year = -5, b.upperYear = 1990, b.lowerYear = 1950, b.wantedNumber = 3;
-    b.authors = {cp1251("Голубев"), "", ""}, b.authorCount = 1;
-    b.substances = {"He", "", "", "", ""}, b.substanceCount = 1;
-    b.pairFlags[pairIndex(2, 2)] = 1;
-    b.citationLines = b.abstractLines = b.notesLines = b.provenanceLines = 1;
+    test::Document(b).number(2).fileLine(24).year(-5).pairs({{2, 2}}).authors({cp1251("Голубев")}).substances({"He"});
+    b.upperYear = 1990;  // the query record's fields, saved with every document
+    b.lowerYear = 1950;
+    b.wantedNumber = 3;
+    test::Document(b).lineCounts(1, 1, 1, 1);
 
-    DocumentRecord &c = store.record(3);
-    c.number = 3, c.fileLine = 39, c.year = 1970;
-    c.categoryFlags[Dif] = c.categoryFlags[The] = 1;
-    c.authors = {"Mason", "Marrero", ""}, c.authorCount = 2;
-    c.substances = {"He", "Ne", "Ar", "Kr", "Xe"}, c.substanceCount = 5;
-    c.pairFlags[pairIndex(3, 5)] = c.pairFlags[pairIndex(4, 5)] = c.pairFlags[pairIndex(5, 5)] = 1;
-    c.citation = "Mason E.A., Marrero T.R. The diffusion of atoms and molecules.\n";
-    c.notes = cp1251("Обзор: метод двух колб,\n  рекомендованные значения.\n");
-    c.citationLines = 2, c.abstractLines = 1, c.notesLines = 3, c.provenanceLines = 1;
+    test::Document(store.record(3))
+        .number(3)
+        .fileLine(39)
+        .year(1970)
+        .keys({Dif, The})
+        .authors({"Mason", "Marrero"})
+        .substances({"He", "Ne", "Ar", "Kr", "Xe"})
+        .pairs({{3, 5}, {4, 5}, {5, 5}})
+        .citation("Mason E.A., Marrero T.R. The diffusion of atoms and molecules.\n")
+        .notes(cp1251("Обзор: метод двух колб,\n  рекомендованные значения.\n"))
+        .lineCounts(2, 1, 3, 1);
 }
 
 }  // namespace
