@@ -4,7 +4,10 @@
 
 #include <QFont>
 #include <QKeyEvent>
+#include <QLibraryInfo>
+#include <QLocale>
 #include <QPushButton>
+#include <QTranslator>
 
 #include <exception>
 
@@ -36,6 +39,12 @@ KaldexApplication::KaldexApplication(int &argc, char **argv) : QApplication(argc
                                {QStringLiteral("Liberation Serif"), QStringLiteral("DejaVu Serif")});
     QFont::insertSubstitutions(QStringLiteral("MS Sans Serif"),
                                {QStringLiteral("Liberation Sans"), QStringLiteral("DejaVu Sans")});
+    // The windows speak Russian; so do the toolkit's own dialogs (files,
+    // printing, colours) where its translations are installed.
+    auto *translator = new QTranslator(this);
+    if (translator->load(QLocale(QLocale::Russian), QStringLiteral("qtbase"), QStringLiteral("_"),
+                         QLibraryInfo::path(QLibraryInfo::TranslationsPath)))
+        installTranslator(translator);
 }
 
 bool KaldexApplication::notify(QObject *receiver, QEvent *event)
