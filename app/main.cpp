@@ -1,6 +1,7 @@
 #include "core/store/DocumentStore.h"
 #include "ui/common/KaldexApplication.h"
 #include "ui/common/Messages.h"
+#include "ui/common/TerminationGuard.h"
 #include "ui/start/StartWindow.h"
 
 #include <csignal>
@@ -14,6 +15,7 @@ int main(int argc, char **argv)
 
     auto store = std::make_unique<kaldex::DocumentStore>();
     kaldex::ui::KaldexApplication app(argc, argv);
+    kaldex::ui::TerminationGuard guard(*store, ".");
     kaldex::ui::StartWindow start(*store);
     start.show();
     try {
