@@ -1,5 +1,6 @@
 #include "ui/help/HelpWindow.h"
 
+#include "ui/common/MessageTexts.h"
 #include "ui/common/Messages.h"
 
 #include <QCoreApplication>

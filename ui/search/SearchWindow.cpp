@@ -3,6 +3,7 @@
 #include "core/query/Query.h"
 #include "core/store/DatabaseWriter.h"
 #include "ui/common/ErrorBanner.h"
+#include "ui/common/MessageTexts.h"
 #include "ui/common/Messages.h"
 #include "ui/common/Toolkit.h"
 #include "ui/editor/PocketEditor.h"
@@ -10,7 +11,6 @@
 #include "ui/viewer/ResultViewer.h"
 
 #include <QCheckBox>
-#include <QDateTime>
 #include <QFrame>
 #include <QKeyEvent>
 #include <QLabel>
@@ -54,57 +54,6 @@ const QStringList kLegend = {
     QStringLiteral("Aut-фамилия одного из авторов"),
     QStringLiteral("Y<=,Y>= - поиск по году издания"),
 };
-
-QString reason(int error, const QString &folder = QStringLiteral("рабочую папку"))
-{
-    switch (error) {
-    case ENOSPC: return QStringLiteral("на диске нет места");
-    case EDQUOT: return QStringLiteral("исчерпана дисковая квота");
-    case EACCES: return QStringLiteral("нет прав на запись в %1").arg(folder);
-    case EPERM: return QStringLiteral("запись запрещена (нет прав на %1 или файл защищён от изменений)").arg(folder);
-    case EROFS: return QStringLiteral("диск доступен только для чтения");
-    case EFBIG: return QStringLiteral("превышен допустимый размер файла");
-    case EIO: return QStringLiteral("ошибка ввода-вывода");
-    case ENOENT: return QStringLiteral("папки нет");
-    case EEXIST: return QStringLiteral("файл с таким именем уже есть");
-    default: return systemErrorText(error);
-    }
-}
-
-QString folderOf(const std::string &file)
-{
-    const size_t slash = file.rfind('/');
-    return slash == std::string::npos ? QStringLiteral("рабочую папку")
-                                      : QStringLiteral("папку «%1»").arg(QString::fromStdString(file.substr(0, slash)));
-}
-
-QString moment(const FileIdentity &file)
-{
-    return QDateTime::fromSecsSinceEpoch(file.modifiedSeconds).toString(QStringLiteral("dd.MM.yyyy HH:mm:ss"));
-}
-
-QString changeText(const SaveResult &result)
-{
-    switch (result.change) {
-    case FileChange::Appeared:
-        return QStringLiteral("при «CONT» его не было, а теперь он есть (%1 байт, записан %2)")
-            .arg(result.found.size)
-            .arg(moment(result.found));
-    case FileChange::Removed: return QStringLiteral("его удалили или переименовали");
-    case FileChange::Replaced:
-        return QStringLiteral("его заменили другим файлом — так сохраняет базу другая программа KALDEX "
-                              "(при загрузке %1 байт, теперь %2 байт, записан %3)")
-            .arg(result.loaded.size)
-            .arg(result.found.size)
-            .arg(moment(result.found));
-    case FileChange::Modified:
-    case FileChange::None: break;
-    }
-    return QStringLiteral("его содержимое изменено (при загрузке %1 байт, теперь %2 байт, изменён %3)")
-        .arg(result.loaded.size)
-        .arg(result.found.size)
-        .arg(moment(result.found));
-}
 
 }  // namespace
 
@@ -263,90 +212,6 @@ SearchWindow::SearchWindow(DocumentStore &store, QWidget *parent) : QDialog(pare
     centerOnScreen(this);
 }
 
-QString SearchWindow::overflowText(long line)
-{
-    return QStringLiteral("В файле «ba0» больше %1 документов: загружены первые %1, остальные (с "
-                          "%2-й строки файла) не поместились. Сохранение в этот файл отключено, чтобы не "
-                          "потерять остальные документы.")
-        .arg(DocumentStore::kMaxDocuments)
-        .arg(line);
-}
-
-QString SearchWindow::saveFailureText(const SaveResult &result)
-{
-    const QString file = QString::fromStdString(result.fileName.empty() ? kDatabaseName : result.fileName);
-    const QString intact = QStringLiteral("Прежний файл «ba0» не изменён. Окно поиска остаётся открытым, "
-                                          "введённые документы не потеряны.");
-    QString what;
-    switch (result.status) {
-    case SaveStatus::NotModified:
-    case SaveStatus::Saved: return {};
-    case SaveStatus::Overflow:
-        what = QStringLiteral("База не сохранена: в файле «ba0» больше %1 документов, и запись "
-                              "потеряла бы те, что не поместились в память.")
-                   .arg(DocumentStore::kMaxDocuments);
-        break;
-    case SaveStatus::NotRead:
-        what = QStringLiteral("База не сохранена: файл «ba0» не удалось прочитать при загрузке (или в нём не "
-                              "оказалось базы), и запись заменила бы его документами этого сеанса.");
-        break;
-    case SaveStatus::NotAFile:
-        what = QStringLiteral("База не сохранена: «ba0» в рабочей папке не является обычным файлом.");
-        break;
-    case SaveStatus::Changed:
-        what = QStringLiteral("База не сохранена: файл «ba0» изменился после загрузки — %1. Запись потеряла бы "
-                              "эти изменения, поэтому файл на диске оставлен как есть.")
-                   .arg(changeText(result));
-        break;
-    case SaveStatus::LockedElsewhere:
-        what = QStringLiteral("База не сохранена: файл «ba0» открыт для изменений другой программой KALDEX%1. "
-                              "Файл на диске оставлен как есть.")
-                   .arg(result.holder.pid > 0
-                            ? QStringLiteral(" (процесс %1%2)")
-                                  .arg(result.holder.pid)
-                                  .arg(result.holder.host.empty() ? QString()
-                                                                  : QStringLiteral(" на компьютере ") +
-                                                                        QString::fromStdString(result.holder.host))
-                            : QString());
-        break;
-    case SaveStatus::NotWritable:
-        what = result.errorNumber == EPERM
-                   ? QStringLiteral("База не сохранена: файл «%1» защищён от любых изменений (неизменяемый файл); "
-                                    "он оставлен как есть.")
-                         .arg(file)
-                   : QStringLiteral("База не сохранена: у файла «%1» нет разрешения на запись; он оставлен как "
-                                    "есть. Чтобы сохранять в него, разрешите запись (chmod u+w) и нажмите «OK» "
-                                    "ещё раз.")
-                         .arg(file);
-        break;
-    case SaveStatus::TemporaryBlocked:
-        what = QStringLiteral("База не сохранена: новый файл базы пишется под именем «%1», но это имя занято %2. "
-                              "Переименуйте или удалите «%1» и нажмите «OK» ещё раз.")
-                   .arg(file, result.errorNumber == EISDIR ? QStringLiteral("папкой")
-                                                           : QStringLiteral("чем-то, что не является файлом"));
-        break;
-    case SaveStatus::NoBackupName: {
-        const QString stem = QString::fromStdString(backupStem(LocalDate::today()));
-        what = QStringLiteral("База не сохранена: все 11 имён резервных копий на сегодня (от ") + stem +
-               QStringLiteral("0 до ") + stem +
-               QStringLiteral("10) уже заняты. Перенесите старые копии в другую папку и нажмите «OK» ещё раз.");
-    } break;
-    case SaveStatus::WriteFailed:
-        what = QStringLiteral("Не удалось записать новый файл базы «%1»: %2.")
-                   .arg(file, reason(result.errorNumber, folderOf(result.fileName)));
-        break;
-    case SaveStatus::BackupFailed:
-        what = QStringLiteral("Не удалось сохранить резервную копию «%1»: %2.")
-                   .arg(QString::fromStdString(result.backupName), reason(result.errorNumber));
-        break;
-    case SaveStatus::ReplaceFailed:
-        what = QStringLiteral("Не удалось заменить файл «%1» новым: %2.")
-                   .arg(file, reason(result.errorNumber, folderOf(result.fileName)));
-        break;
-    }
-    return what + QLatin1Char('\n') + intact;
-}
-
 void SearchWindow::showEvent(QShowEvent *event)
 {
     QDialog::showEvent(event);
@@ -442,20 +307,6 @@ void SearchWindow::find()
     }
 }
 
-QString SearchWindow::sideFileQuestion()
-{
-    return QStringLiteral("Записать документы, добавленные или изменённые в этом сеансе, в отдельный файл "
-                          "рядом с «ba0»? Позже команда «kaldex-tool append» добавит их в базу.");
-}
-
-QString SearchWindow::sideFileText(const QString &name)
-{
-    return QStringLiteral("Документы этого сеанса записаны в файл «%1» в рабочей папке. Файл «ba0» не изменён.\n"
-                          "Чтобы добавить их в базу, когда файл «ba0» будет в порядке, выполните:\n"
-                          "kaldex-tool append %1 ba0")
-        .arg(name);
-}
-
 bool SearchWindow::saveToSideFile()
 {
     const std::string name = saveSessionDocuments(store_, ".", LocalDate::today());
@@ -468,13 +319,6 @@ bool SearchWindow::saveToSideFile()
     }
     showMessage(this, QStringLiteral("KALDEX"), sideFileText(QString::fromStdString(name)));
     return true;
-}
-
-const QString &SearchWindow::storeFullText()
-{
-    static const QString text = QStringLiteral("База заполнена: в ней уже %1 документов, больше добавить нельзя.")
-                                    .arg(DocumentStore::kMaxDocuments);
-    return text;
 }
 
 void SearchWindow::addDocument()

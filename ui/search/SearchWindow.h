@@ -12,7 +12,6 @@ class QPushButton;
 namespace kaldex {
 class DocumentStore;
 struct QueryInput;
-struct SaveResult;
 }  // namespace kaldex
 
 namespace kaldex::ui {
@@ -22,14 +21,6 @@ class SearchWindow : public QDialog {
     Q_OBJECT
 public:
     explicit SearchWindow(DocumentStore &store, QWidget *parent = nullptr);
-
-    /** The text shown when a save did not happen, or empty when it did. */
-    static QString saveFailureText(const SaveResult &result);
-    static QString overflowText(long line);
-    static const QString &storeFullText();
-    /** The offer to write the session's documents to a file of their own, and what was done. */
-    static QString sideFileQuestion();
-    static QString sideFileText(const QString &name);
 
     QListWidget *bannerList;
     QFrame *keyFrame;

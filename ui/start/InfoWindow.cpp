@@ -1,5 +1,6 @@
 #include "ui/start/InfoWindow.h"
 
+#include "ui/common/MessageTexts.h"
 #include "ui/common/Toolkit.h"
 
 #include <QLabel>
@@ -7,13 +8,6 @@
 #include <QTabWidget>
 
 namespace kaldex::ui {
-
-const QString &InfoWindow::contactText()
-{
-    static const QString text =
-        QStringLiteral("По вопросам о базе обращайтесь к её хранителю в вашем отделе: лично или служебной запиской.");
-    return text;
-}
 
 InfoWindow::InfoWindow(QWidget *parent) : QDialog(parent)
 {

@@ -14,8 +14,6 @@ class InfoWindow : public QDialog {
 public:
     explicit InfoWindow(QWidget *parent = nullptr);
 
-    static const QString &contactText();
-
     QTabWidget *pages;
     QLabel *contactLabel;
     QPushButton *okButton;

@@ -2,6 +2,7 @@
 
 #include "core/layout/DocumentLayout.h"
 #include "core/store/DocumentStore.h"
+#include "ui/common/MessageTexts.h"
 #include "ui/common/Messages.h"
 #include "ui/common/SpinControl.h"
 #include "ui/common/Toolkit.h"
@@ -104,14 +105,6 @@ ResultViewer::ResultViewer(DocumentStore &store, QWidget *parent)
     connect(changeButton, &QPushButton::clicked, this, &ResultViewer::changeDocument);
     connect(clearButton, &QPushButton::clicked, this, &ResultViewer::clearPocket);
     centerOnScreen(this);
-}
-
-const QString &ResultViewer::pocketFullText()
-{
-    static const QString text =
-        QStringLiteral("Карман полон: в нём уже %1 документов. Очистите карман, чтобы добавлять новые.")
-            .arg(DocumentStore::kMaxPocket);
-    return text;
 }
 
 void ResultViewer::showDocument(int slot)

@@ -25,8 +25,6 @@ class ResultViewer : public QDialog {
 public:
     explicit ResultViewer(DocumentStore &store, QWidget *parent = nullptr);
 
-    static const QString &pocketFullText();
-
     QTextEdit *documentText;
     SpinControl *pager;
     QLineEdit *positionField, *pocketCountField, *pocketMaximumField, *foundCountField;
