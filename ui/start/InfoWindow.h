@@ -2,10 +2,6 @@
 
 #include <QDialog>
 
-class QLabel;
-class QPushButton;
-class QTabWidget;
-
 namespace kaldex::ui {
 
 /** The information window: whom to ask about the database. */
@@ -14,11 +10,8 @@ class InfoWindow : public QDialog {
 public:
     explicit InfoWindow(QWidget *parent = nullptr);
 
-    QTabWidget *pages;
-    QLabel *contactLabel;
-    QPushButton *okButton;
-
-    void dismiss();
+private:
+    void dismiss();  // "OK"
 };
 
 }  // namespace kaldex::ui

@@ -40,25 +40,26 @@ StartWindow::StartWindow(DocumentStore &store, QWidget *parent) : QDialog(parent
         return widget;
     };
 
-    titleLabel = label("Label2", QStringLiteral("ЛАНТЕР"), QRect(145, 15, 200, 30), layoutFont(times, 24, true));
-    subjectLabel = label("Label3",
-                         QStringLiteral("Библиографическая БД KALDEX  по транспортным  свойствам смесей разреженных "
-                                        "нейтральных газов     и потенциалам взаимодействия их компонентов"),
-                         QRect(71, 53, 352, 57), layoutFont(times, 16));
+    auto *titleLabel = label("Label2", QStringLiteral("ЛАНТЕР"), QRect(145, 15, 200, 30), layoutFont(times, 24, true));
+    auto *subjectLabel =
+        label("Label3",
+              QStringLiteral("Библиографическая БД KALDEX  по транспортным  свойствам смесей разреженных "
+                             "нейтральных газов     и потенциалам взаимодействия их компонентов"),
+              QRect(71, 53, 352, 57), layoutFont(times, 16));
     subjectLabel->setWordWrap(true);
     subjectLabel->setAlignment(Qt::AlignLeft | Qt::AlignTop);
     // Substitute fonts wrap a little differently: let the text grow downwards
     // rather than lose its last line.
     subjectLabel->resize(352, std::max(57, subjectLabel->heightForWidth(352)));
-    continueFrame = new QFrame(this);
+    auto *continueFrame = new QFrame(this);
     continueFrame->setObjectName(QStringLiteral("Bevel1"));
     continueFrame->setFrameStyle(QFrame::Box | QFrame::Sunken);
     continueFrame->setGeometry(347, 152, 113, 61);
-    continueLabel =
+    auto *continueLabel =
         label("Label1", QStringLiteral("Продолжать"), QRect(357, 154, 100, 20), layoutFont(times, 16, true));
-    continueButton = button("Button1", QStringLiteral("CONT"), QRect(365, 177, 70, 24));
-    infoButton = button("Button2", QStringLiteral("Info"), QRect(213, 177, 70, 24));
-    quitButton = button("Button4", QStringLiteral("OK"), QRect(48, 177, 70, 24));
+    auto *continueButton = button("Button1", QStringLiteral("CONT"), QRect(365, 177, 70, 24));
+    auto *infoButton = button("Button2", QStringLiteral("Info"), QRect(213, 177, 70, 24));
+    auto *quitButton = button("Button4", QStringLiteral("OK"), QRect(48, 177, 70, 24));
     for (QLabel *text : {continueLabel, titleLabel})
         text->adjustSize();
 

@@ -2,10 +2,6 @@
 
 #include <QDialog>
 
-class QFrame;
-class QLabel;
-class QPushButton;
-
 namespace kaldex {
 class DocumentStore;
 }
@@ -18,19 +14,11 @@ class StartWindow : public QDialog {
 public:
     explicit StartWindow(DocumentStore &store, QWidget *parent = nullptr);
 
-    QLabel *titleLabel;
-    QLabel *subjectLabel;
-    QFrame *continueFrame;
-    QLabel *continueLabel;
-    QPushButton *continueButton;
-    QPushButton *infoButton;
-    QPushButton *quitButton;
-
+private:
     void loadAndSearch();  // "CONT"
     void showInfo();       // "Info"
     void quit();           // "OK"
 
-private:
     DocumentStore &store_;
 };
 
