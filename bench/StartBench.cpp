@@ -112,7 +112,8 @@ int childMain(const std::string &what, int fd, const char *dir, char *program)
                                 [&] {
                                     app.installEventFilter(&searchPainted);
                                     clicked = Clock::now();
-                                    form.continueButton->click();  // returns when the search window closes
+                                    form.findChild<QPushButton *>(QStringLiteral("Button1"))
+                                        ->click();  // returns when the search window closes
                                 });
         form.installEventFilter(&startPainted);
         form.show();

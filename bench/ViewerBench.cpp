@@ -28,11 +28,12 @@ void BM_PageToNextDocument(benchmark::State &state)
 {
     auto store = everythingFound();
     ui::ResultViewer viewer(*store);
+    auto *pager = viewer.findChild<ui::SpinControl *>(QStringLiteral("UpDown1"));
     viewer.show();
     for (auto _ : state) {
-        if (viewer.pager->position() == viewer.pager->maximum())
-            viewer.pager->setPosition(1);
-        viewer.pager->step(ui::SpinControl::Direction::Up);
+        if (pager->position() == pager->maximum())
+            pager->setPosition(1);
+        pager->step(ui::SpinControl::Direction::Up);
         QApplication::processEvents();  // the repaint belongs to the step
     }
 }

@@ -187,10 +187,14 @@ void addDocument(DocumentStore &store, const std::string &author)
     store.modified = 1;
 }
 
-std::unique_ptr<DocumentStore> queryStore()
+std::unique_ptr<DocumentStore> queryStore(std::initializer_list<int> found, std::initializer_list<int> pocket)
 {
     auto store = std::make_unique<DocumentStore>();
     loadDatabase(*store, readBytes(dataFile("search/query.ba0")));
+    for (int slot : found)
+        store->foundList[static_cast<size_t>(++store->foundCount)] = slot;
+    for (int slot : pocket)
+        store->pocket[static_cast<size_t>(++store->pocketCount)] = slot;
     return store;
 }
 

@@ -7,6 +7,7 @@
 
 #include <filesystem>
 #include <functional>
+#include <initializer_list>
 #include <memory>
 #include <string>
 #include <vector>
@@ -42,8 +43,12 @@ std::string dataFile(const std::string &name);  // a file under tests/data
 /** UTF-8 source text to the Windows-1251 bytes the file and store hold. */
 std::string cp1251(const std::string &utf8);
 
-/** The nine documents of tests/data/search/query.ba0, loaded. */
-std::unique_ptr<DocumentStore> queryStore();
+/**
+ * The nine documents of tests/data/search/query.ba0, loaded; found (the slots
+ * a search put in the found list) and pocket (the slots in the pocket) as given.
+ */
+std::unique_ptr<DocumentStore> queryStore(std::initializer_list<int> found = {},
+                                          std::initializer_list<int> pocket = {});
 
 /** The three documents of tests/data/store/expected.ba0, as bytes. */
 std::string threeDocuments();

@@ -22,7 +22,9 @@
 
 #include <filesystem>
 #include <functional>
+#include <memory>
 #include <ostream>
+#include <type_traits>
 
 #include <gtest/gtest.h>
 
@@ -30,6 +32,14 @@
 inline void PrintTo(const QString &text, std::ostream *out)
 {
     *out << '"' << text.toStdString() << '"';
+}
+inline void PrintTo(const QPoint &point, std::ostream *out)
+{
+    *out << '(' << point.x() << ", " << point.y() << ')';
+}
+inline void PrintTo(const QSize &size, std::ostream *out)
+{
+    *out << size.width() << " x " << size.height();
 }
 
 namespace kaldex::test {
@@ -43,6 +53,68 @@ public:
 
 private:
     std::filesystem::path previous_;
+};
+
+/**
+ * The control of window with the layout name (its object name). A missing
+ * control ends the test program, naming it, rather than crash further on.
+ */
+template <typename T> T *child(const QWidget *window, const char *name)
+{
+    T *found = window->findChild<T *>(QString::fromLatin1(name));
+    if (!found)
+        qFatal("%s has no %s named %s", qPrintable(window->objectName()), T::staticMetaObject.className(), name);
+    return found;
+}
+
+/** A control as its window's layout gives it; an empty width or height is not checked. */
+struct Control {
+    const char *name;
+    const char *text;  // the caption or content; nullptr where the layout leaves it open
+    QRect place;
+};
+
+/** Each control of a window's layout table, at its place with its text. */
+inline void expectLayout(const QWidget *window, std::initializer_list<Control> layout)
+{
+    for (const Control &control : layout) {
+        SCOPED_TRACE(control.name);
+        const QWidget *widget = child<QWidget>(window, control.name);
+        EXPECT_EQ(widget->pos(), control.place.topLeft());
+        if (control.place.width() > 0) {
+            EXPECT_EQ(widget->width(), control.place.width());
+        }
+        if (control.place.height() > 0) {
+            EXPECT_EQ(widget->height(), control.place.height());
+        }
+        if (control.text) {
+            EXPECT_EQ(widget->property("text").toString(), QString::fromUtf8(control.text));
+        }
+    }
+}
+
+/**
+ * The fixture of one window's tests: the store, and the window made over it
+ * by open() once the test has set the store up, as the window's opener would.
+ */
+template <typename Window> class WindowTest : public testing::Test {
+protected:
+    Window &open()
+    {
+        window_.reset();
+        if constexpr (std::is_constructible_v<Window, DocumentStore &>)
+            window_ = std::make_unique<Window>(*store);
+        else
+            window_ = std::make_unique<Window>();
+        return *window_;
+    }
+    /** The open window's control by its layout name. */
+    template <typename T> T *child(const char *name) { return test::child<T>(window_.get(), name); }
+
+    std::unique_ptr<DocumentStore> store = std::make_unique<DocumentStore>();
+
+private:
+    std::unique_ptr<Window> window_;
 };
 
 /** Calls inspect on the next window shown modally, then closes it if inspect did not. */

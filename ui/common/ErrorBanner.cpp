@@ -13,7 +13,7 @@ ErrorBanner::ErrorBanner(QWidget *parent) : QDialog(parent, Qt::Dialog | Qt::Fra
     setFixedSize(502, 64);
     move(220, 202);
 
-    messageLabel = new QLabel(QStringLiteral("Ошибки в задании"), this);
+    auto *messageLabel = new QLabel(QStringLiteral("Ошибки в задании"), this);
     messageLabel->setObjectName(QStringLiteral("Label1"));
     messageLabel->setFont(layoutFont(QStringLiteral("Times New Roman"), 48));
     QPalette red = messageLabel->palette();
@@ -22,7 +22,7 @@ ErrorBanner::ErrorBanner(QWidget *parent) : QDialog(parent, Qt::Dialog | Qt::Fra
     messageLabel->move(10, -2);
     messageLabel->adjustSize();
 
-    exitButton = new QPushButton(QStringLiteral("Выход"), this);
+    auto *exitButton = new QPushButton(QStringLiteral("Выход"), this);
     exitButton->setObjectName(QStringLiteral("Button1"));
     exitButton->setGeometry(413, 18, 75, 25);
     exitButton->setFont(layoutFont(QStringLiteral("MS Sans Serif"), 19));

@@ -2,9 +2,6 @@
 
 #include <QDialog>
 
-class QLabel;
-class QPushButton;
-
 namespace kaldex::ui {
 
 /** The borderless banner "Ошибки в задании" that a rejected query shows. */
@@ -13,10 +10,8 @@ class ErrorBanner : public QDialog {
 public:
     explicit ErrorBanner(QWidget *parent = nullptr);
 
-    QLabel *messageLabel;
-    QPushButton *exitButton;
-
-    void dismiss();
+private:
+    void dismiss();  // "Выход"
 };
 
 }  // namespace kaldex::ui

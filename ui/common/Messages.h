@@ -1,5 +1,7 @@
 #pragma once
 
+#include "ui/common/MessageTexts.h"  // systemErrorText, for callers not yet moved over
+
 #include <QString>
 #include <QStringList>
 
@@ -8,9 +10,6 @@ class QWidget;
 namespace kaldex::ui {
 
 enum class Answer { Yes, No, Cancel };
-
-/** What a failed system call's error number means, in Russian, for messages. */
-QString systemErrorText(int error);
 
 /** A message with an OK button; returns when the user has read it. */
 void showMessage(QWidget *parent, const QString &title, const QString &text);

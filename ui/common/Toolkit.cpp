@@ -4,65 +4,12 @@
 #include <QGuiApplication>
 #include <QScreen>
 #include <QTextBlock>
-#include <QTextCursor>
 #include <QTextDocument>
 #include <QTextEdit>
 #include <QTextLayout>
 #include <QWidget>
 
 namespace kaldex::ui {
-
-void clearLines(QTextDocument *document)
-{
-    document->clear();
-}
-
-namespace {
-
-// Inserts text at the cursor, each line feed as a paragraph break.
-void insertPieces(QTextCursor &cursor, const QString &text)
-{
-    const QStringList pieces = text.split(QLatin1Char('\n'));
-    for (qsizetype i = 0; i < pieces.size(); ++i) {
-        if (i)
-            cursor.insertBlock();
-        cursor.insertText(pieces[i]);
-    }
-}
-
-}  // namespace
-
-void appendLine(QTextDocument *document, const QString &text)
-{
-    QTextCursor cursor(document);
-    cursor.movePosition(QTextCursor::End);
-    if (!document->lastBlock().text().isEmpty())
-        cursor.insertBlock();
-    insertPieces(cursor, text);
-    cursor.insertBlock();
-}
-
-void writeLine(QTextDocument *document, int index, const QString &text)
-{
-    if (index < 0 || index >= document->blockCount())
-        return;
-    QTextBlock block = document->findBlockByNumber(index);
-    QTextCursor cursor(block);
-    cursor.movePosition(QTextCursor::EndOfBlock, QTextCursor::KeepAnchor);
-    insertPieces(cursor, text);
-}
-
-int lineCount(const QTextDocument *document)
-{
-    return document->blockCount();
-}
-
-QString lineAt(const QTextDocument *document, int index)
-{
-    if (index < 0 || index >= document->blockCount())
-        return {};
-    return document->findBlockByNumber(index).text();
-}
 
 QStringList displayedLines(QTextEdit *edit)
 {

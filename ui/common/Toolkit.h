@@ -1,6 +1,6 @@
 #pragma once
 
-// The toolkit adapter: the code page (app/Encoding.h), and the few rich-text
+// The toolkit adapter: the code page (text/Encoding.h), and the few rich-text
 // and widget operations the windows are written against.
 
 #include "text/Encoding.h"
@@ -13,27 +13,15 @@
 #include <string>
 #include <string_view>
 
-class QTextDocument;
 class QTextEdit;
 class QWidget;
 
 namespace kaldex::ui {
 
-// Rich-text lines. A line is a paragraph of the document; "displayed" lines
-// are what the control shows once paragraphs wrap at its width.
-
-/** Empties the document; it then holds one empty line. */
-void clearLines(QTextDocument *document);
-/** Adds text as the next line; its line feeds start further lines. */
-void appendLine(QTextDocument *document, const QString &text);
 /**
- * Replaces line i with text; each line feed in text starts a new line
- * inserted after it. An index at or past the last line is ignored.
+ * The lines of a rich-text control as it shows them: a paragraph wider than
+ * the control gives a line for each of its wrapped lines.
  */
-void writeLine(QTextDocument *document, int index, const QString &text);
-int lineCount(const QTextDocument *document);
-QString lineAt(const QTextDocument *document, int index);
-/** The lines as the control shows them, wrapped at its width. */
 QStringList displayedLines(QTextEdit *edit);
 
 /** A font as the layouts give it: family and height in pixels. */

@@ -89,44 +89,44 @@ EntryWindow::EntryWindow(DocumentStore &store, QWidget *parent) : QDialog(parent
         return text;
     };
 
-    slotLabel = label("Label10", "N", QPoint(31, 20));
-    slotList = new QListWidget(this);
+    label("Label10", "N", QPoint(31, 20));
+    auto *slotList = new QListWidget(this);
     named(slotList, QStringLiteral("ListBox2"), QRect(50, 20, 49, 18));
     slotList->setSelectionMode(QAbstractItemView::MultiSelection);
     for (int i = 0; i < kCategoryCount; ++i) {
         auto *box = new QCheckBox(QString::fromLatin1(kCategoryCaptions[i]), this);
         named(box, QStringLiteral("CheckBox%1").arg(i + 1), kCategoryPlaces[i]);
-        categoryBoxes[static_cast<size_t>(i)] = box;
+        categoryBoxes_[static_cast<size_t>(i)] = box;
     }
-    citationCaption = caption("ListBox1", QRect(17, 61, 100, 60),
-                              {"Авторы, название ", "статьи,название", " журнала. изда-", "тельство, год, стр."});
-    citationText = rich("RichEdit1", QRect(125, 61, 505, 60));
-    abstractCaption = caption("ListBox3", QRect(17, 125, 100, 125), {" Реферат"});
-    abstractText = rich("RichEdit2", QRect(125, 125, 504, 125));
-    notesCaption = caption("ListBox4", QRect(17, 252, 100, 60), {" Дополнительные", " сведения"});
-    notesText = rich("RichEdit3", QRect(125, 252, 505, 60));
-    provenanceCaption = caption("ListBox5", QRect(17, 313, 100, 60),
-                                {" Референт ,время ", " реферирования,", " место нахождения", " документа"});
-    provenanceText = rich("RichEdit4", QRect(125, 313, 505, 60));
+    auto *citationCaption = caption("ListBox1", QRect(17, 61, 100, 60),
+                                    {"Авторы, название ", "статьи,название", " журнала. изда-", "тельство, год, стр."});
+    citationText_ = rich("RichEdit1", QRect(125, 61, 505, 60));
+    auto *abstractCaption = caption("ListBox3", QRect(17, 125, 100, 125), {" Реферат"});
+    abstractText_ = rich("RichEdit2", QRect(125, 125, 504, 125));
+    auto *notesCaption = caption("ListBox4", QRect(17, 252, 100, 60), {" Дополнительные", " сведения"});
+    notesText_ = rich("RichEdit3", QRect(125, 252, 505, 60));
+    auto *provenanceCaption = caption("ListBox5", QRect(17, 313, 100, 60),
+                                      {" Референт ,время ", " реферирования,", " место нахождения", " документа"});
+    provenanceText_ = rich("RichEdit4", QRect(125, 313, 505, 60));
 
-    author1Label = label("Label1", "Aut1", QPoint(24, 382));
-    author1Field = edit("Edit1", QRect(60, 376, 121, 21));
-    author2Label = label("Label2", "Aut2", QPoint(24, 407));
-    author2Field = edit("Edit2", QRect(60, 400, 121, 21));
-    author3Label = label("Label3", "Aut3", QPoint(24, 431));
-    author3Field = edit("Edit3", QRect(60, 424, 121, 21));
-    yearLabel = label("Label9", "Year", QPoint(21, 465));
-    yearField = edit("Edit9", QRect(60, 459, 66, 21));
-    substance1Label = label("Label4", "Sub1", QPoint(184, 376));
-    substance1Field = edit("Edit4", QRect(216, 376, 121, 21));
-    substance2Label = label("Label5", "Sub2", QPoint(184, 400));
-    substance2Field = edit("Edit5", QRect(216, 400, 121, 21));
-    substance3Label = label("Label6", "Sub3", QPoint(184, 433));
-    substance3Field = edit("Edit6", QRect(216, 424, 121, 21));
-    substance4Label = label("Label7", "Sub4", QPoint(184, 456));
-    substance4Field = edit("Edit7", QRect(216, 449, 121, 21));
-    substance5Label = label("Label8", "Sub5", QPoint(184, 472));
-    substance5Field = edit("Edit8", QRect(216, 472, 121, 21));
+    author1Label_ = label("Label1", "Aut1", QPoint(24, 382));
+    author1Field_ = edit("Edit1", QRect(60, 376, 121, 21));
+    author2Label_ = label("Label2", "Aut2", QPoint(24, 407));
+    author2Field_ = edit("Edit2", QRect(60, 400, 121, 21));
+    author3Label_ = label("Label3", "Aut3", QPoint(24, 431));
+    author3Field_ = edit("Edit3", QRect(60, 424, 121, 21));
+    label("Label9", "Year", QPoint(21, 465));
+    yearField_ = edit("Edit9", QRect(60, 459, 66, 21));
+    substance1Label_ = label("Label4", "Sub1", QPoint(184, 376));
+    substance1Field_ = edit("Edit4", QRect(216, 376, 121, 21));
+    substance2Label_ = label("Label5", "Sub2", QPoint(184, 400));
+    substance2Field_ = edit("Edit5", QRect(216, 400, 121, 21));
+    substance3Label_ = label("Label6", "Sub3", QPoint(184, 433));
+    substance3Field_ = edit("Edit6", QRect(216, 424, 121, 21));
+    substance4Label_ = label("Label7", "Sub4", QPoint(184, 456));
+    substance4Field_ = edit("Edit7", QRect(216, 449, 121, 21));
+    substance5Label_ = label("Label8", "Sub5", QPoint(184, 472));
+    substance5Field_ = edit("Edit8", QRect(216, 472, 121, 21));
 
     // The pair boxes stand in a triangle: column i, row j, for i <= j.
     for (int j = 1; j <= kSubstanceCount; ++j) {
@@ -135,34 +135,34 @@ EntryWindow::EntryWindow(DocumentStore &store, QWidget *parent) : QDialog(parent
             auto *box = new QCheckBox(QStringLiteral("%1-%2").arg(i).arg(j), this);
             named(box, QStringLiteral("CheckBox%1").arg(12 + index),
                   QRect(357 + 50 * (i - 1), kPairRowTops[j - 1], 45, 17));
-            pairBoxes[static_cast<size_t>(index)] = box;
+            pairBoxes_[static_cast<size_t>(index)] = box;
         }
     }
 
-    okButton = new QPushButton(QStringLiteral("OK"), this);
+    auto *okButton = new QPushButton(QStringLiteral("OK"), this);
     named(okButton, QStringLiteral("Button1"), QRect(518, 372, 70, 25));
     okButton->setAutoDefault(false);
-    keywordButton = new QPushButton(QStringLiteral("key_word"), this);
+    auto *keywordButton = new QPushButton(QStringLiteral("key_word"), this);
     named(keywordButton, QStringLiteral("Button2"), QRect(724, 372, 70, 25));
     keywordButton->setAutoDefault(false);
 
-    QWidget *previous = author2Field;
+    QWidget *previous = author2Field_;
     auto chain = [&previous](QWidget *next) {
         QWidget::setTabOrder(previous, next);
         previous = next;
     };
     for (QWidget *next : std::initializer_list<QWidget *>{
-             author3Field,      substance1Field, substance2Field,  okButton,         keywordButton,
-             citationText,      slotList,        categoryBoxes[0], categoryBoxes[1], citationCaption,
-             abstractText,      notesText,       abstractCaption,  notesCaption,     provenanceText,
-             provenanceCaption, author1Field,    substance3Field,  substance4Field,  substance5Field})
+             author3Field_,     substance1Field_, substance2Field_,  okButton,          keywordButton,
+             citationText_,     slotList,         categoryBoxes_[0], categoryBoxes_[1], citationCaption,
+             abstractText_,     notesText_,       abstractCaption,   notesCaption,      provenanceText_,
+             provenanceCaption, author1Field_,    substance3Field_,  substance4Field_,  substance5Field_})
         chain(next);
-    for (size_t i = 2; i < categoryBoxes.size(); ++i)
-        chain(categoryBoxes[i]);
-    for (QCheckBox *box : pairBoxes)
+    for (size_t i = 2; i < categoryBoxes_.size(); ++i)
+        chain(categoryBoxes_[i]);
+    for (QCheckBox *box : pairBoxes_)
         chain(box);
-    chain(yearField);
-    author2Field->setFocus();
+    chain(yearField_);
+    author2Field_->setFocus();
 
     if (store_.changeNumber == 0) {
         store_.entrySlot = ++store_.documentCount;
@@ -192,18 +192,18 @@ void EntryWindow::keyPressEvent(QKeyEvent *event)
 void EntryWindow::fillFromRecord()
 {
     const DocumentRecord &r = store_.record(store_.entrySlot);
-    for (size_t i = 0; i < categoryBoxes.size(); ++i)
-        categoryBoxes[i]->setChecked(r.categoryFlags[i] != 0);
-    for (size_t i = 0; i < pairBoxes.size(); ++i)
-        pairBoxes[i]->setChecked(r.pairFlags[i] != 0);
-    const std::array<QLineEdit *, 8> names = {author1Field,    author2Field,    author3Field,    substance1Field,
-                                              substance2Field, substance3Field, substance4Field, substance5Field};
+    for (size_t i = 0; i < categoryBoxes_.size(); ++i)
+        categoryBoxes_[i]->setChecked(r.categoryFlags[i] != 0);
+    for (size_t i = 0; i < pairBoxes_.size(); ++i)
+        pairBoxes_[i]->setChecked(r.pairFlags[i] != 0);
+    const std::array<QLineEdit *, 8> names = {author1Field_,    author2Field_,    author3Field_,    substance1Field_,
+                                              substance2Field_, substance3Field_, substance4Field_, substance5Field_};
     for (size_t i = 0; i < kAuthorCount; ++i)
         names[i]->setText(fromCp1251(r.authors[i]));
     for (size_t i = 0; i < kSubstanceCount; ++i)
         names[kAuthorCount + i]->setText(fromCp1251(r.substances[i]));
-    yearField->setText(QString::number(r.year));
-    const std::array<QTextEdit *, 4> edits = {citationText, abstractText, notesText, provenanceText};
+    yearField_->setText(QString::number(r.year));
+    const std::array<QTextEdit *, 4> edits = {citationText_, abstractText_, notesText_, provenanceText_};
     const std::array<const FieldText *, 4> texts = {&r.citation, &r.abstract, &r.notes, &r.provenance};
     for (size_t i = 0; i < edits.size(); ++i) {
         QString text = fromCp1251(*texts[i]);
@@ -228,10 +228,10 @@ bool EntryWindow::readForm(Form &form)
             field, QStringLiteral("Поле «%1»: символ «%2» нельзя сохранить в кодировке Windows-1251.").arg(name, bad));
     };
 
-    const std::array<QLineEdit *, 8> edits = {author1Field,    author2Field,    author3Field,    substance1Field,
-                                              substance2Field, substance3Field, substance4Field, substance5Field};
-    const std::array<QLabel *, 8> labels = {author1Label,    author2Label,    author3Label,    substance1Label,
-                                            substance2Label, substance3Label, substance4Label, substance5Label};
+    const std::array<QLineEdit *, 8> edits = {author1Field_,    author2Field_,    author3Field_,    substance1Field_,
+                                              substance2Field_, substance3Field_, substance4Field_, substance5Field_};
+    const std::array<QLabel *, 8> labels = {author1Label_,    author2Label_,    author3Label_,    substance1Label_,
+                                            substance2Label_, substance3Label_, substance4Label_, substance5Label_};
     for (size_t i = 0; i < edits.size(); ++i) {
         std::string &name = i < kAuthorCount ? form.authors[i] : form.substances[i - kAuthorCount];
         const QString field = labels[i]->text();
@@ -263,7 +263,7 @@ bool EntryWindow::readForm(Form &form)
         return false;
 
     // Texts are stored as the lines the editors show, empty lines left out.
-    const std::array<QTextEdit *, 4> richEdits = {citationText, abstractText, notesText, provenanceText};
+    const std::array<QTextEdit *, 4> richEdits = {citationText_, abstractText_, notesText_, provenanceText_};
     for (size_t i = 0; i < richEdits.size(); ++i) {
         const QString name = QString::fromUtf8(kTextNames[i]);
         int stored = 0;
@@ -305,13 +305,13 @@ void EntryWindow::storeDocument()
     store_.storedThisSession[static_cast<size_t>(store_.entrySlot)] = true;
     r.number = store_.entrySlot;
     r.authorCount = lastFilled(form.authors);
-    r.year = readNumber(yearField->text().toStdString());
-    for (size_t i = 0; i < categoryBoxes.size(); ++i)
-        r.categoryFlags[i] = categoryBoxes[i]->isChecked() ? 1 : 0;
+    r.year = readNumber(yearField_->text().toStdString());
+    for (size_t i = 0; i < categoryBoxes_.size(); ++i)
+        r.categoryFlags[i] = categoryBoxes_[i]->isChecked() ? 1 : 0;
     std::copy(form.authors.begin(), form.authors.end(), r.authors.begin());
     r.substanceCount = lastFilled(form.substances);
-    for (size_t i = 0; i < pairBoxes.size(); ++i)
-        r.pairFlags[i] = pairBoxes[i]->isChecked() ? 1 : 0;
+    for (size_t i = 0; i < pairBoxes_.size(); ++i)
+        r.pairFlags[i] = pairBoxes_[i]->isChecked() ? 1 : 0;
     std::copy(form.substances.begin(), form.substances.end(), r.substances.begin());
     r.citation = form.texts[0];
     r.abstract = form.texts[1];

@@ -7,8 +7,6 @@
 class QCheckBox;
 class QLabel;
 class QLineEdit;
-class QListWidget;
-class QPushButton;
 class QTextEdit;
 
 namespace kaldex {
@@ -27,22 +25,6 @@ class EntryWindow : public QDialog {
 public:
     explicit EntryWindow(DocumentStore &store, QWidget *parent = nullptr);
 
-    QLabel *slotLabel;
-    QListWidget *slotList;
-    std::array<QCheckBox *, 11> categoryBoxes;  // object names CheckBox1 .. CheckBox11
-    QListWidget *citationCaption, *abstractCaption, *notesCaption, *provenanceCaption;
-    QTextEdit *citationText, *abstractText, *notesText, *provenanceText;
-    QLabel *author1Label, *author2Label, *author3Label, *substance1Label, *substance2Label, *substance3Label,
-        *substance4Label, *substance5Label, *yearLabel;
-    QLineEdit *author1Field, *author2Field, *author3Field, *substance1Field, *substance2Field, *substance3Field,
-        *substance4Field, *substance5Field, *yearField;
-    std::array<QCheckBox *, 15> pairBoxes;  // object names CheckBox12 .. CheckBox26, pairs 1-1 .. 5-5
-    QPushButton *okButton;
-    QPushButton *keywordButton;
-
-    void storeDocument();  // "OK"
-    void showKeywords();   // "key_word"
-
 protected:
     void keyPressEvent(QKeyEvent *event) override;
 
@@ -56,7 +38,18 @@ private:
      */
     bool readForm(Form &form);
 
+    void storeDocument();  // "OK"
+    void showKeywords();   // "key_word"
+
     DocumentStore &store_;
+    std::array<QCheckBox *, 11> categoryBoxes_;  // CheckBox1 .. CheckBox11
+    std::array<QCheckBox *, 15> pairBoxes_;      // CheckBox12 .. CheckBox26, pairs 1-1 .. 5-5
+    QTextEdit *citationText_, *abstractText_, *notesText_, *provenanceText_;
+    QLabel *author1Label_, *author2Label_, *author3Label_;
+    QLabel *substance1Label_, *substance2Label_, *substance3Label_, *substance4Label_, *substance5Label_;
+    QLineEdit *author1Field_, *author2Field_, *author3Field_;
+    QLineEdit *substance1Field_, *substance2Field_, *substance3Field_, *substance4Field_, *substance5Field_;
+    QLineEdit *yearField_;
 };
 
 }  // namespace kaldex::ui

@@ -16,7 +16,7 @@ KeywordHelp::KeywordHelp(QWidget *parent) : QDialog(parent)
     setFont(layoutFont(QStringLiteral("MS Sans Serif"), 11));
     setBackground(this, QColor(128, 128, 255));
 
-    keywordList = new QListWidget(this);
+    auto *keywordList = new QListWidget(this);
     keywordList->setObjectName(QStringLiteral("ListBox1"));
     keywordList->setGeometry(24, 33, 601, 336);
     keywordList->setTextElideMode(Qt::ElideNone);
@@ -26,7 +26,7 @@ KeywordHelp::KeywordHelp(QWidget *parent) : QDialog(parent)
         item->setSizeHint(QSize(0, 13));
     }
 
-    closeButton = new QPushButton(QStringLiteral("Button1"), this);
+    auto *closeButton = new QPushButton(QStringLiteral("Button1"), this);
     closeButton->setObjectName(QStringLiteral("Button1"));
     closeButton->setGeometry(277, 393, 60, 21);
     closeButton->setDefault(true);

@@ -2,9 +2,6 @@
 
 #include <QDialog>
 
-class QListWidget;
-class QPushButton;
-
 namespace kaldex::ui {
 
 /** The key-word help: the abbreviations used for subjects and substances. */
@@ -13,10 +10,8 @@ class KeywordHelp : public QDialog {
 public:
     explicit KeywordHelp(QWidget *parent = nullptr);
 
-    QListWidget *keywordList;
-    QPushButton *closeButton;
-
-    void dismiss();
+private:
+    void dismiss();  // "Button1"
 };
 
 }  // namespace kaldex::ui

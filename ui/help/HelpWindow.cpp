@@ -1,5 +1,6 @@
 #include "ui/help/HelpWindow.h"
 
+#include "ui/common/MessageTexts.h"
 #include "ui/common/Messages.h"
 
 #include <QCoreApplication>
@@ -27,29 +28,29 @@ HelpWindow::HelpWindow(HelpFile file, QWidget *parent) : QDialog(parent), file_(
     setWindowTitle(QStringLiteral("Справка"));
     resize(620, 460);
 
-    searchField = new QLineEdit(this);
-    searchField->setObjectName(QStringLiteral("Search"));
-    searchField->setPlaceholderText(QStringLiteral("Искать в справке"));
-    topicList = new QListWidget(this);
-    topicList->setObjectName(QStringLiteral("Topics"));
-    topicText = new QTextBrowser(this);
-    topicText->setObjectName(QStringLiteral("Text"));
-    contentsButton = new QPushButton(QStringLiteral("Содержание"), this);
+    searchField_ = new QLineEdit(this);
+    searchField_->setObjectName(QStringLiteral("Search"));
+    searchField_->setPlaceholderText(QStringLiteral("Искать в справке"));
+    topicList_ = new QListWidget(this);
+    topicList_->setObjectName(QStringLiteral("Topics"));
+    topicText_ = new QTextBrowser(this);
+    topicText_->setObjectName(QStringLiteral("Text"));
+    auto *contentsButton = new QPushButton(QStringLiteral("Содержание"), this);
     contentsButton->setObjectName(QStringLiteral("Contents"));
     contentsButton->setAutoDefault(false);
 
     auto *layout = new QVBoxLayout(this);
     auto *searchLabel = new QLabel(QStringLiteral("&Поиск:"), this);
-    searchLabel->setBuddy(searchField);
+    searchLabel->setBuddy(searchField_);
     layout->addWidget(searchLabel);
-    layout->addWidget(searchField);
-    layout->addWidget(topicList, 1);
-    layout->addWidget(topicText, 3);
+    layout->addWidget(searchField_);
+    layout->addWidget(topicList_, 1);
+    layout->addWidget(topicText_, 3);
     layout->addWidget(contentsButton, 0, Qt::AlignLeft);
 
     filter(QString());
-    connect(searchField, &QLineEdit::textChanged, this, &HelpWindow::filter);
-    connect(topicList, &QListWidget::currentItemChanged, this, [this](QListWidgetItem *item) {
+    connect(searchField_, &QLineEdit::textChanged, this, &HelpWindow::filter);
+    connect(topicList_, &QListWidget::currentItemChanged, this, [this](QListWidgetItem *item) {
         if (item)
             showTopic(item->data(Qt::UserRole).toString());
     });
@@ -58,12 +59,12 @@ HelpWindow::HelpWindow(HelpFile file, QWidget *parent) : QDialog(parent), file_(
 
 void HelpWindow::filter(const QString &partial)
 {
-    topicList->clear();
+    topicList_->clear();
     for (const HelpTopic &topic : file_.topics()) {
         const QString title = QString::fromStdString(topic.title);
         if (partial.isEmpty() || title.contains(partial, Qt::CaseInsensitive) ||
             QString::fromStdString(topic.text).contains(partial, Qt::CaseInsensitive)) {
-            auto *item = new QListWidgetItem(title, topicList);
+            auto *item = new QListWidgetItem(title, topicList_);
             item->setData(Qt::UserRole, QString::fromStdString(topic.key));
         }
     }
@@ -78,7 +79,7 @@ void HelpWindow::showTopic(const QString &key)
         topic = &file_.topics().front();
     shownKey_ = QString::fromStdString(topic->key);
     setWindowTitle(QStringLiteral("Справка — ") + QString::fromStdString(topic->title));
-    topicText->setPlainText(QString::fromStdString(topic->text));
+    topicText_->setPlainText(QString::fromStdString(topic->text));
 }
 
 void HelpWindow::run(int command, int data)
@@ -87,13 +88,13 @@ void HelpWindow::run(int command, int data)
     case HelpContext: showTopic(QString::number(data)); break;
     case HelpOnHelp: showTopic(QStringLiteral("help-on-help")); break;
     case HelpPartialKey:
-        searchField->clear();
+        searchField_->clear();
         showTopic(QStringLiteral("contents"));
-        searchField->setFocus();
+        searchField_->setFocus();
         break;
     case HelpContents:
     default:
-        searchField->clear();
+        searchField_->clear();
         showTopic(QStringLiteral("contents"));
         break;
     }

@@ -6,7 +6,6 @@
 
 class QLineEdit;
 class QListWidget;
-class QPushButton;
 class QTextBrowser;
 
 namespace kaldex::ui {
@@ -25,19 +24,18 @@ public:
 
     /** Carries out a help command; data is the help context for HelpContext. */
     void run(int command, int data = 0);
-    void showTopic(const QString &key);
+    /** The key of the topic on show. */
     QString shownKey() const { return shownKey_; }
 
-    QLineEdit *searchField;
-    QListWidget *topicList;
-    QTextBrowser *topicText;
-    QPushButton *contentsButton;
-
 private:
+    void showTopic(const QString &key);
     void filter(const QString &partial);
 
     HelpFile file_;
     QString shownKey_;
+    QLineEdit *searchField_;
+    QListWidget *topicList_;
+    QTextBrowser *topicText_;
 };
 
 /**

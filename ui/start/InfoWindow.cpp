@@ -1,5 +1,6 @@
 #include "ui/start/InfoWindow.h"
 
+#include "ui/common/MessageTexts.h"
 #include "ui/common/Toolkit.h"
 
 #include <QLabel>
@@ -7,13 +8,6 @@
 #include <QTabWidget>
 
 namespace kaldex::ui {
-
-const QString &InfoWindow::contactText()
-{
-    static const QString text =
-        QStringLiteral("По вопросам о базе обращайтесь к её хранителю в вашем отделе: лично или служебной запиской.");
-    return text;
-}
 
 InfoWindow::InfoWindow(QWidget *parent) : QDialog(parent)
 {
@@ -23,21 +17,21 @@ InfoWindow::InfoWindow(QWidget *parent) : QDialog(parent)
     move(224, 185);
     setBackground(this, Qt::white);
 
-    pages = new QTabWidget(this);
+    auto *pages = new QTabWidget(this);
     pages->setObjectName(QStringLiteral("PageControl1"));
     pages->setGeometry(-3, -5, 516, 174);
     auto *page = new QWidget;
     page->setObjectName(QStringLiteral("TabSheet1"));
     pages->addTab(page, QStringLiteral("Информация"));
 
-    contactLabel = new QLabel(contactText(), page);
+    auto *contactLabel = new QLabel(contactText(), page);
     contactLabel->setObjectName(QStringLiteral("Label1"));
     contactLabel->setGeometry(31, 25, 424, 93);
     contactLabel->setWordWrap(true);
     contactLabel->setAlignment(Qt::AlignLeft | Qt::AlignTop);
     contactLabel->setFont(layoutFont(QStringLiteral("Times New Roman"), 27, false, true));
 
-    okButton = new QPushButton(QStringLiteral("OK"), this);
+    auto *okButton = new QPushButton(QStringLiteral("OK"), this);
     okButton->setObjectName(QStringLiteral("Button1"));
     okButton->setGeometry(176, 176, 105, 39);
     okButton->setFont(layoutFont(QStringLiteral("MS Sans Serif"), 19));

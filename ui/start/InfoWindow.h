@@ -2,10 +2,6 @@
 
 #include <QDialog>
 
-class QLabel;
-class QPushButton;
-class QTabWidget;
-
 namespace kaldex::ui {
 
 /** The information window: whom to ask about the database. */
@@ -14,13 +10,8 @@ class InfoWindow : public QDialog {
 public:
     explicit InfoWindow(QWidget *parent = nullptr);
 
-    static const QString &contactText();
-
-    QTabWidget *pages;
-    QLabel *contactLabel;
-    QPushButton *okButton;
-
-    void dismiss();
+private:
+    void dismiss();  // "OK"
 };
 
 }  // namespace kaldex::ui

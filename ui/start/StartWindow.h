@@ -2,15 +2,9 @@
 
 #include <QDialog>
 
-class QFrame;
-class QLabel;
-class QPushButton;
-
 namespace kaldex {
 class DocumentStore;
-struct LoadResult;
-struct LockHolder;
-}  // namespace kaldex
+}
 
 namespace kaldex::ui {
 
@@ -20,26 +14,11 @@ class StartWindow : public QDialog {
 public:
     explicit StartWindow(DocumentStore &store, QWidget *parent = nullptr);
 
-    QLabel *titleLabel;
-    QLabel *subjectLabel;
-    QFrame *continueFrame;
-    QLabel *continueLabel;
-    QPushButton *continueButton;
-    QPushButton *infoButton;
-    QPushButton *quitButton;
-
+private:
     void loadAndSearch();  // "CONT"
     void showInfo();       // "Info"
     void quit();           // "OK"
 
-    /** What "CONT" says when "ba0" is there but could not be read (errno error). */
-    static QString unreadText(int error);
-    /** What "CONT" says when "ba0" is there but gives no database (not read, no text, no document). */
-    static QString unreadText(const LoadResult &loaded);
-    /** What "CONT" says when another program holds "ba0" for changes. */
-    static QString lockedText(const LockHolder &holder);
-
-private:
     DocumentStore &store_;
 };
 

@@ -2,6 +2,7 @@
 
 #include "core/layout/DocumentLayout.h"
 #include "core/store/DocumentStore.h"
+#include "ui/common/MessageTexts.h"
 #include "ui/common/Messages.h"
 #include "ui/common/SpinControl.h"
 #include "ui/common/Toolkit.h"
@@ -44,74 +45,66 @@ ResultViewer::ResultViewer(DocumentStore &store, QWidget *parent)
         return push;
     };
 
-    documentText = new QTextEdit(this);
-    documentText->setObjectName(QStringLiteral("RichEdit1"));
-    documentText->setGeometry(15, 22, 488, 339);
-    documentText->setAcceptRichText(false);
-    documentText->setTabChangesFocus(true);
-    documentText->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
-    documentText->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
-    pager = new SpinControl(this);
-    pager->setObjectName(QStringLiteral("UpDown1"));
-    pager->setGeometry(254, 371, 16, 47);
-    positionField = edit("Edit1", QRect(151, 392, 60, 21));
-    positionCaption = label("Label11", "Номер док.найденного-", QPoint(127, 364));
-    positionCaptionEnd = label("Label12", "номер док.в базе", QPoint(135, 376));
-    foundCountField = edit("Edit4", QRect(32, 392, 60, 21));
-    foundCountCaption = label("Label13", "Число найденных", QPoint(16, 360));
-    foundCountCaptionEnd = label("Label14", "документов", QPoint(24, 376));
-    addButton = button("Button2", "Add", QRect(277, 394, 60, 25));
-    addCaption = label("Label1", "Добавить в ", QPoint(277, 362));
-    addCaptionEnd = label("Label4", "карман", QPoint(277, 377));
-    pocketCountField = edit("Edit2", QRect(363, 394, 60, 21));
-    pocketCountCaption = label("Label5", "Число док.", QPoint(363, 364));
-    pocketCountCaptionEnd = label("Label6", "в кармане", QPoint(363, 377));
-    pocketMaximumField = edit("Edit3", QRect(449, 394, 60, 21));
-    pocketMaximumCaption = label("Label7", "Макс.число", QPoint(449, 364));
-    pocketMaximumCaptionEnd = label("Label8", "док.в карм.", QPoint(449, 377));
-    changeButton = button("Button3", "Change", QRect(514, 232, 70, 25));
-    changeCaption = label("Label2", "Изменить ", QPoint(520, 200));
-    changeCaptionEnd = label("Label3", "документ", QPoint(520, 216));
-    clearButton = button("Button5", "Clear", QRect(514, 290, 70, 20));
-    clearCaption = label("Label9", "Очистка", QPoint(531, 260));
-    clearCaptionEnd = label("Label10", "кармана", QPoint(531, 273));
-    okButton = button("Button1", "OK", QRect(514, 323, 70, 25));
+    documentText_ = new QTextEdit(this);
+    documentText_->setObjectName(QStringLiteral("RichEdit1"));
+    documentText_->setGeometry(15, 22, 488, 339);
+    documentText_->setAcceptRichText(false);
+    documentText_->setTabChangesFocus(true);
+    documentText_->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
+    documentText_->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
+    pager_ = new SpinControl(this);
+    pager_->setObjectName(QStringLiteral("UpDown1"));
+    pager_->setGeometry(254, 371, 16, 47);
+    positionField_ = edit("Edit1", QRect(151, 392, 60, 21));
+    label("Label11", "Номер док.найденного-", QPoint(127, 364));
+    label("Label12", "номер док.в базе", QPoint(135, 376));
+    auto *foundCountField = edit("Edit4", QRect(32, 392, 60, 21));
+    label("Label13", "Число найденных", QPoint(16, 360));
+    label("Label14", "документов", QPoint(24, 376));
+    auto *addButton = button("Button2", "Add", QRect(277, 394, 60, 25));
+    label("Label1", "Добавить в ", QPoint(277, 362));
+    label("Label4", "карман", QPoint(277, 377));
+    pocketCountField_ = edit("Edit2", QRect(363, 394, 60, 21));
+    label("Label5", "Число док.", QPoint(363, 364));
+    label("Label6", "в кармане", QPoint(363, 377));
+    auto *pocketMaximumField = edit("Edit3", QRect(449, 394, 60, 21));
+    label("Label7", "Макс.число", QPoint(449, 364));
+    label("Label8", "док.в карм.", QPoint(449, 377));
+    auto *changeButton = button("Button3", "Change", QRect(514, 232, 70, 25));
+    label("Label2", "Изменить ", QPoint(520, 200));
+    label("Label3", "документ", QPoint(520, 216));
+    auto *clearButton = button("Button5", "Clear", QRect(514, 290, 70, 20));
+    label("Label9", "Очистка", QPoint(531, 260));
+    label("Label10", "кармана", QPoint(531, 273));
+    auto *okButton = button("Button1", "OK", QRect(514, 323, 70, 25));
 
-    setTabChain({okButton, documentText, pager, positionField, addButton, changeButton, pocketCountField,
+    setTabChain({okButton, documentText_, pager_, positionField_, addButton, changeButton, pocketCountField_,
                  pocketMaximumField, clearButton, foundCountField});
 
-    pocketCountField->setText(QString::number(store_.pocketCount));
+    pocketCountField_->setText(QString::number(store_.pocketCount));
     pocketMaximumField->setText(QString::number(DocumentStore::kShownMaximum));
     if (listBrowsing_) {
         foundCountField->setText(QString::number(store_.foundCount));
         showDocument(store_.foundList[1]);
-        pager->setMinimum(1);
-        pager->setMaximum(static_cast<int16_t>(store_.foundCount));
-        pager->setPosition(1);
+        pager_->setMinimum(1);
+        pager_->setMaximum(static_cast<int16_t>(store_.foundCount));
+        pager_->setPosition(1);
     } else {
         foundCountField->setText(QString::number(store_.documentCount));
         showDocument(store_.query().wantedNumber);
-        pager->setMinimum(1);
-        pager->setMaximum(static_cast<int16_t>(store_.documentCount));
-        pager->setPosition(static_cast<int16_t>(store_.query().wantedNumber));
+        pager_->setMinimum(1);
+        pager_->setMaximum(static_cast<int16_t>(store_.documentCount));
+        pager_->setPosition(static_cast<int16_t>(store_.query().wantedNumber));
     }
     showPosition();
     okButton->setFocus();
 
-    connect(pager, &SpinControl::clicked, this, &ResultViewer::turnPage);
+    connect(pager_, &SpinControl::clicked, this, &ResultViewer::turnPage);
     connect(okButton, &QPushButton::clicked, this, &ResultViewer::leave);
     connect(addButton, &QPushButton::clicked, this, &ResultViewer::addToPocket);
     connect(changeButton, &QPushButton::clicked, this, &ResultViewer::changeDocument);
     connect(clearButton, &QPushButton::clicked, this, &ResultViewer::clearPocket);
     centerOnScreen(this);
-}
-
-const QString &ResultViewer::pocketFullText()
-{
-    static const QString text =
-        QStringLiteral("Карман полон: в нём уже %1 документов. Очистите карман, чтобы добавлять новые.")
-            .arg(DocumentStore::kMaxPocket);
-    return text;
 }
 
 void ResultViewer::showDocument(int slot)
@@ -123,18 +116,18 @@ void ResultViewer::showDocument(int slot)
             text += QLatin1Char('\n');
         text += fromCp1251(lines[i]);
     }
-    documentText->setPlainText(text);
+    documentText_->setPlainText(text);
 }
 
 int ResultViewer::currentSlot() const
 {
-    const int position = pager->position();
+    const int position = pager_->position();
     return listBrowsing_ ? store_.foundList[static_cast<size_t>(position)] : position;
 }
 
 void ResultViewer::showPosition()
 {
-    positionField->setText(QStringLiteral("%1-%2").arg(pager->position()).arg(store_.record(currentSlot()).number));
+    positionField_->setText(QStringLiteral("%1-%2").arg(pager_->position()).arg(store_.record(currentSlot()).number));
 }
 
 void ResultViewer::turnPage()
@@ -155,7 +148,7 @@ void ResultViewer::addToPocket()
         return;
     }
     store_.pocket[static_cast<size_t>(++store_.pocketCount)] = currentSlot();
-    pocketCountField->setText(QString::number(store_.pocketCount));
+    pocketCountField_->setText(QString::number(store_.pocketCount));
 }
 
 void ResultViewer::changeDocument()
@@ -173,7 +166,7 @@ void ResultViewer::changeDocument()
 void ResultViewer::clearPocket()
 {
     store_.pocketCount = 0;
-    pocketCountField->setText(QStringLiteral("0"));
+    pocketCountField_->setText(QStringLiteral("0"));
 }
 
 }  // namespace kaldex::ui

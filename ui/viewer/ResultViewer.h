@@ -2,7 +2,6 @@
 
 #include <QDialog>
 
-class QLabel;
 class QLineEdit;
 class QPushButton;
 class QTextEdit;
@@ -25,34 +24,25 @@ class ResultViewer : public QDialog {
 public:
     explicit ResultViewer(DocumentStore &store, QWidget *parent = nullptr);
 
-    static const QString &pocketFullText();
-
-    QTextEdit *documentText;
-    SpinControl *pager;
-    QLineEdit *positionField, *pocketCountField, *pocketMaximumField, *foundCountField;
-    QPushButton *okButton, *addButton, *changeButton, *clearButton;
-    QLabel *addCaption, *changeCaption, *changeCaptionEnd, *addCaptionEnd, *pocketCountCaption, *pocketCountCaptionEnd,
-        *pocketMaximumCaption;
-    QLabel *pocketMaximumCaptionEnd, *clearCaption, *clearCaptionEnd, *positionCaption, *positionCaptionEnd,
-        *foundCountCaption, *foundCountCaptionEnd;
-
+private:
     /** Replaces the display with the document in the slot. */
     void showDocument(int slot);
     /** The slot shown at the spin control's position. */
     int currentSlot() const;
-    bool listBrowsing() const { return listBrowsing_; }
+    void showPosition();
 
-    void turnPage();
+    void turnPage();        // an arrow of the spin control
     void leave();           // "OK"
     void addToPocket();     // "Add"
     void changeDocument();  // "Change"
     void clearPocket();     // "Clear"
 
-private:
-    void showPosition();
-
     DocumentStore &store_;
     bool listBrowsing_;
+    QTextEdit *documentText_;
+    SpinControl *pager_;
+    QLineEdit *positionField_;
+    QLineEdit *pocketCountField_;
 };
 
 }  // namespace kaldex::ui

@@ -7,6 +7,7 @@
 
 using namespace kaldex;
 using namespace kaldex::ui;
+using test::child;
 
 TEST(Session, EnterPressesAFocusedButtonOnly)
 {
@@ -16,38 +17,41 @@ TEST(Session, EnterPressesAFocusedButtonOnly)
     start.show();
     bool searched = false;
     test::onNextModal([&](QWidget *modal) { searched = qobject_cast<SearchWindow *>(modal) != nullptr; });
-    QTest::keyClick(start.continueButton, Qt::Key_Return);
+    QTest::keyClick(child<QPushButton>(&start, "Button1"), Qt::Key_Return);
     EXPECT_TRUE(searched);
 
     // Enter in a text field presses nothing: "Find" would add a line to the list.
     SearchWindow search(store);
     search.show();
-    QTest::keyClick(search.authorPrefixField, Qt::Key_Enter);
-    EXPECT_EQ(search.messageList->count(), 0);
+    QTest::keyClick(child<QLineEdit>(&search, "Edit1"), Qt::Key_Enter);
+    EXPECT_EQ(child<QListWidget>(&search, "ListBox2")->count(), 0);
 
     EntryWindow entry(store);
     entry.show();
-    entry.yearField->setText(QStringLiteral("1999"));
-    QTest::keyClick(entry.okButton, Qt::Key_Return);
+    child<QLineEdit>(&entry, "Edit9")->setText(QStringLiteral("1999"));
+    QTest::keyClick(child<QPushButton>(&entry, "Button1"), Qt::Key_Return);
     EXPECT_FALSE(entry.isVisible());
     EXPECT_EQ(store.record(1).year, 1999);
 }
 
-TEST(Session, OnlyTheFieldsASearchReadsMustBeStorable)
+using SearchWindowTest = test::WindowTest<SearchWindow>;
+
+TEST_F(SearchWindowTest, OnlyTheFieldsASearchReadsMustBeStorable)
 {
-    DocumentStore store;
-    SearchWindow search(store);
+    open();
     MessageHook messages;
-    search.viscosityKey->setChecked(true);
-    search.authorPrefixField->setText(QStringLiteral("Κεστιν"));  // Greek, Aut not ticked
-    search.findButton->click();
+    auto *find = child<QPushButton>("Button6");
+    child<QCheckBox>("CheckBox3")->setChecked(true);               // Visc
+    child<QLineEdit>("Edit1")->setText(QStringLiteral("Κεστιν"));  // Greek, Aut not ticked
+    find->click();
     EXPECT_TRUE(messages.shown().isEmpty());
-    search.byNumberBox->setChecked(true);
-    search.numberField->setText(QStringLiteral("1"));
-    search.byAuthorBox->setChecked(true);  // a number lookup reads the number alone
-    search.findButton->click();
+    child<QCheckBox>("CheckBox1")->setChecked(true);  // N
+    child<QLineEdit>("Edit6")->setText(QStringLiteral("1"));
+    child<QCheckBox>("CheckBox13")->setChecked(true);  // Aut: a number lookup reads the number alone
+    find->click();
     EXPECT_TRUE(messages.shown().isEmpty());
-    search.byNumberBox->setChecked(false);
-    search.findButton->click();
-    EXPECT_TRUE(messages.shown().size() == 1 && messages.shown()[0].contains(QStringLiteral("«Κ»")));
+    child<QCheckBox>("CheckBox1")->setChecked(false);
+    find->click();
+    ASSERT_EQ(messages.shown().size(), 1);
+    EXPECT_TRUE(messages.shown()[0].contains(QStringLiteral("«Κ»"))) << messages.shown()[0].toStdString();
 }

@@ -31,7 +31,7 @@ void onSearch(StartWindow &start, std::function<void(SearchWindow *)> inside)
         ASSERT_NE(search, nullptr);
         inside(search);
     });
-    start.continueButton->click();
+    test::child<QPushButton>(&start, "Button1")->click();
 }
 
 }  // namespace
@@ -42,24 +42,29 @@ TEST(SharedDatabase, TheSecondProgramIsToldItsSaveIsRefusedAndItsDocumentsGoToAS
     test::writeBytes("ba0", test::threeDocuments());
     MessageHook messages;
     messages.setNextAnswer(Answer::Yes);
-    auto first = std::make_unique<DocumentStore>(), second = std::make_unique<DocumentStore>();
-    StartWindow startFirst(*first), startSecond(*second);
-    bool firstSaved = false, secondClosed = false;
+    auto first = std::make_unique<DocumentStore>();
+    auto second = std::make_unique<DocumentStore>();
+    StartWindow startFirst(*first);
+    StartWindow startSecond(*second);
+    bool firstSaved = false;
+    bool secondClosed = false;
     onSearch(startFirst, [&](SearchWindow *searchFirst) {
         EXPECT_TRUE(messages.shown().isEmpty());
         EXPECT_TRUE(test::exists("ba0.lock"));
         // The second program starts while the first holds "ba0".
         onSearch(startSecond, [&](SearchWindow *searchSecond) {
-            EXPECT_EQ(searchSecond->documentCountField->text(), QStringLiteral("3"));  // it can search and read
+            EXPECT_EQ(test::child<QLineEdit>(searchSecond, "Edit7")->text(),
+                      QStringLiteral("3"));  // it can search and read
             test::addDocument(*second, "Second");
-            searchSecond->okButton->click();
+            test::child<QPushButton>(searchSecond, "Button9")->click();
             secondClosed = !searchSecond->isVisible();
         });
         test::addDocument(*first, "First");
-        searchFirst->okButton->click();
+        test::child<QPushButton>(searchFirst, "Button9")->click();
         firstSaved = !searchFirst->isVisible();
     });
-    EXPECT_TRUE(firstSaved && secondClosed);
+    EXPECT_TRUE(firstSaved);
+    EXPECT_TRUE(secondClosed);
     const QStringList shown = messages.shown();
     ASSERT_EQ(shown.size(), 3) << shown.join(QStringLiteral(" | ")).toStdString();
     EXPECT_TRUE(
@@ -90,10 +95,11 @@ TEST(SharedDatabase, AChangeByAnotherProgramBetweenContAndOkIsKept)
         test::writeBytes("ba0.other", theirs);
         std::filesystem::rename("ba0.other", "ba0");
         test::addDocument(*store, "Mine");
-        search->okButton->click();  // the offer is declined: the window stays
+        auto *ok = test::child<QPushButton>(search, "Button9");
+        ok->click();  // the offer is declined: the window stays
         EXPECT_TRUE(search->isVisible());
         messages.setNextAnswer(Answer::Yes);
-        search->okButton->click();
+        ok->click();
         EXPECT_FALSE(search->isVisible());
     });
     const QStringList shown = messages.shown();

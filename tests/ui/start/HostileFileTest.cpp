@@ -78,7 +78,7 @@ std::string snapshot(const std::string &dir)
 }
 
 // A row whose file is these bytes.
-Hostile bytes(std::string name, std::function<std::string()> make, int documents, bool message)
+Hostile bytes(std::string name, int documents, bool message, std::function<std::string()> make)
 {
     return {std::move(name), [make](const std::string &p) { test::writeBytes(p, make()); }, documents, message};
 }
@@ -87,35 +87,23 @@ std::vector<Hostile> hostileFiles()
 {
     const int full = DocumentStore::kMaxDocuments;
     std::vector<Hostile> rows = {
-        bytes(
-            "empty", [] { return ""; }, 0, false),
-        bytes(
-            "blank lines only (an empty database)", [] { return "\r\n  \r\n"; }, 0, false),
-        bytes(
-            "one byte", [] { return "$"; }, 0, true),  // not empty, no document: no database
-        bytes(
-            "binary garbage",
-            [] {
-                std::string out(1 << 20, '\0');
-                std::generate(out.begin(), out.end(), std::mt19937(7));
-                return out;
-            },
-            0, true),
-        bytes(
-            "UTF-8 text", [] { return utf8FromCp1251(sample()); }, 48, false),
-        bytes(
-            "100 MB in one line", [] { return std::string(100u << 20, 'x'); }, 0, true),
-        bytes(
-            "no line ends at all", [] { return replaced(sample(), "\r\n", ""); }, 0, true),
-        bytes(
-            "bare LF line ends", [] { return replaced(sample(), "\r\n", "\n"); }, 48, false),
-        bytes(
-            "CR line ends", [] { return replaced(sample(), "\r\n", "\r"); }, 0, true),
-        bytes(
-            "4 MB of zeros", [] { return std::string(4u << 20, '\0'); }, 0, true),
-        bytes(
-            "a text file (a password list)",
-            [] { return "root:x:0:0:root:/root:/bin/bash\nalice:x:1000:1000:Alice:/home/alice:/bin/sh\n"; }, 0, true),
+        bytes("empty", 0, false, [] { return ""; }),
+        bytes("blank lines only (an empty database)", 0, false, [] { return "\r\n  \r\n"; }),
+        bytes("one byte", 0, true, [] { return "$"; }),  // not empty, no document: no database
+        bytes("binary garbage", 0, true,
+              [] {
+                  std::string out(1 << 20, '\0');
+                  std::generate(out.begin(), out.end(), std::mt19937(7));
+                  return out;
+              }),
+        bytes("UTF-8 text", 48, false, [] { return utf8FromCp1251(sample()); }),
+        bytes("100 MB in one line", 0, true, [] { return std::string(100u << 20, 'x'); }),
+        bytes("no line ends at all", 0, true, [] { return replaced(sample(), "\r\n", ""); }),
+        bytes("bare LF line ends", 48, false, [] { return replaced(sample(), "\r\n", "\n"); }),
+        bytes("CR line ends", 0, true, [] { return replaced(sample(), "\r\n", "\r"); }),
+        bytes("4 MB of zeros", 0, true, [] { return std::string(4u << 20, '\0'); }),
+        bytes("a text file (a password list)", 0, true,
+              [] { return "root:x:0:0:root:/root:/bin/bash\nalice:x:1000:1000:Alice:/home/alice:/bin/sh\n"; }),
         {"over the size bound (sparse, must not be read)",
          [](auto &p) {
              int fd = ::open(p.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0644);
@@ -123,24 +111,19 @@ std::vector<Hostile> hostileFiles()
              ::close(fd);
          },
          0, true},
-        bytes(
-            "no line end after the last line", [] { return sample().substr(0, sample().size() - 2); }, 48, false),
-        bytes(
-            "6000 records", [] { return records(6000); }, full, true),
-        bytes(
-            "4999 records and a stray line", [] { return fullThen(0); }, full, false),
-        bytes(
-            "4999 records and a partial one", [] { return fullThen(6); }, full, false),
-        bytes(
-            "4999 records and one more", [] { return fullThen(9); }, full, true),
+        bytes("no line end after the last line", 48, false, [] { return sample().substr(0, sample().size() - 2); }),
+        bytes("6000 records", full, true, [] { return records(6000); }),
+        bytes("4999 records and a stray line", full, false, [] { return fullThen(0); }),
+        bytes("4999 records and a partial one", full, false, [] { return fullThen(6); }),
+        bytes("4999 records and one more", full, true, [] { return fullThen(9); }),
         {"a directory", [](auto &p) { fs::create_directory(p); }, 0, true},
         {"a pipe", [](auto &p) { ASSERT_EQ(::mkfifo(p.c_str(), 0644), 0); }, 0, true},
         {"a link to itself", [](auto &p) { fs::create_symlink("ba0", p); }, 0, true},
         {"a link to nowhere (no database yet)", [](auto &p) { fs::create_symlink("gone", p); }, 0, false},
     };
     for (int k = 0; k < 10; ++k)
-        rows.push_back(bytes(
-            "cut in section " + std::to_string(k), [k] { return cutInSection(k); }, k < 9 ? 2 : 3, false));
+        rows.push_back(
+            bytes("cut in section " + std::to_string(k), k < 9 ? 2 : 3, false, [k] { return cutInSection(k); }));
     if (::geteuid() != 0)  // root reads any file
         rows.push_back({"no read permission",
                         [](auto &p) {
@@ -169,15 +152,15 @@ TEST(HostileFiles, LoadAsDocumentedOrSaySoAndWriteNothing)
             auto *search = qobject_cast<SearchWindow *>(modal);
             ASSERT_NE(search, nullptr);
             QApplication::processEvents();  // the window's own warnings
-            shown = search->documentCountField->text();
+            shown = test::child<QLineEdit>(search, "Edit7")->text();
             if (row.message) {
                 // Storing a document and pressing "OK" must not put it over the unread file.
                 store->modified = 1;
-                search->okButton->click();
+                test::child<QPushButton>(search, "Button9")->click();
                 EXPECT_TRUE(search->isVisible());
             }
         });
-        start.continueButton->click();
+        test::child<QPushButton>(&start, "Button1")->click();
 
         EXPECT_EQ(shown, QString::number(row.documents));
         EXPECT_EQ(messages.shown().size(), row.message ? 2 : 0)

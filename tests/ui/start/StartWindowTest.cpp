@@ -4,7 +4,6 @@
 #include "ui/common/Messages.h"
 #include "ui/start/InfoWindow.h"
 
-#include <QFrame>
 #include <QTabWidget>
 
 #include <stdexcept>
@@ -13,65 +12,81 @@ using namespace kaldex;
 using namespace kaldex::ui;
 using test::onNextModal;
 
-TEST(StartWindow, CarriesTheLayoutsTextsAndPlaces)
+using StartWindowTest = test::WindowTest<StartWindow>;
+using InfoWindowTest = test::WindowTest<InfoWindow>;
+using ErrorBannerTest = test::WindowTest<ErrorBanner>;
+
+TEST_F(StartWindowTest, CarriesTheLayoutsTextsAndPlaces)
 {
-    DocumentStore store;
-    StartWindow start(store);
+    StartWindow &start = open();
     EXPECT_EQ(start.windowTitle(), QStringLiteral("KALDEX"));
     EXPECT_EQ(start.size(), QSize(489, 360));
     EXPECT_EQ(start.palette().color(QPalette::Window), QColor(Qt::cyan));
-    EXPECT_EQ(start.titleLabel->text(), QStringLiteral("ЛАНТЕР"));
-    EXPECT_TRUE(start.titleLabel->font().pixelSize() == 24 && start.titleLabel->font().bold());
-    EXPECT_TRUE(start.subjectLabel->text().contains(QStringLiteral("KALDEX  по транспортным  свойствам")) &&
-                start.subjectLabel->text().contains(QStringLiteral("газов     и потенциалам")));
-    EXPECT_LT(start.subjectLabel->geometry().bottom(), start.continueFrame->y());  // the wrapped text clears the frame
-    EXPECT_EQ(start.continueLabel->text() + "/" + start.continueButton->text(), QStringLiteral("Продолжать/CONT"));
-    const std::pair<QWidget *, QRect> places[] = {
-        {start.titleLabel, {145, 15, 0, 0}},        {start.subjectLabel, {71, 53, 352, 0}},
-        {start.continueFrame, {347, 152, 113, 61}}, {start.continueButton, {365, 177, 70, 24}},
-        {start.infoButton, {213, 177, 70, 24}},     {start.quitButton, {48, 177, 70, 24}}};
-    for (const auto &[widget, rect] : places)  // a zero height or size: only what is given is checked
-        EXPECT_EQ(QRect(widget->pos(), QSize(rect.width() ? widget->width() : 0, rect.height() ? widget->height() : 0)),
-                  rect)
-            << widget->objectName().toStdString();
-    EXPECT_EQ(start.continueButton->font().family(), QStringLiteral("Times New Roman"));
-    EXPECT_TRUE(start.continueButton->nextInFocusChain() == start.infoButton &&
-                start.infoButton->nextInFocusChain() == start.quitButton);
+    // Label3 grows downwards where a substitute font wraps its text differently.
+    test::expectLayout(&start, {
+                                   {"Label2", "ЛАНТЕР", {145, 15, 0, 0}},
+                                   {"Label3",
+                                    "Библиографическая БД KALDEX  по транспортным  свойствам смесей разреженных "
+                                    "нейтральных газов     и потенциалам взаимодействия их компонентов",
+                                    {71, 53, 352, 0}},
+                                   {"Bevel1", nullptr, {347, 152, 113, 61}},
+                                   {"Label1", "Продолжать", {357, 154, 0, 0}},
+                                   {"Button1", "CONT", {365, 177, 70, 24}},
+                                   {"Button2", "Info", {213, 177, 70, 24}},
+                                   {"Button4", "OK", {48, 177, 70, 24}},
+                               });
+    const QFont title = child<QLabel>("Label2")->font();
+    EXPECT_EQ(title.pixelSize(), 24);
+    EXPECT_TRUE(title.bold());
+    EXPECT_EQ(child<QPushButton>("Button1")->font().family(), QStringLiteral("Times New Roman"));
+    EXPECT_LT(child<QLabel>("Label3")->geometry().bottom(), child<QWidget>("Bevel1")->y())
+        << "the wrapped text must clear the frame";
+    EXPECT_EQ(test::tabOrder(&start, child<QPushButton>("Button1"), 4),
+              QStringLiteral("Button1 Button2 Button4 Button1"));
 }
 
-TEST(StartWindow, InfoAndBannerWindows)
+TEST_F(StartWindowTest, InfoOpensTheInformationWindowAndOkCloses)
 {
-    DocumentStore store;
-    StartWindow start(store);
-    QString caption, contact;
-    onNextModal([&](QWidget *modal) {
-        auto *info = qobject_cast<InfoWindow *>(modal);
-        ASSERT_NE(info, nullptr);
-        caption = info->windowTitle();
-        contact = info->contactLabel->text();
-        EXPECT_EQ(info->size(), QSize(546, 267));
-        EXPECT_EQ(info->pages->tabText(0), QStringLiteral("Информация"));
-        EXPECT_EQ(info->okButton->geometry(), QRect(176, 176, 105, 39));
-    });
-    start.infoButton->click();
+    StartWindow &start = open();
+    QString caption;
+    onNextModal([&caption](QWidget *modal) { caption = modal->windowTitle(); });
+    child<QPushButton>("Button2")->click();
     EXPECT_EQ(caption, QStringLiteral("Информация "));
-    EXPECT_FALSE(contact.isEmpty());
 
-    ErrorBanner banner;
+    start.show();
+    child<QPushButton>("Button4")->click();
+    EXPECT_FALSE(start.isVisible());
+}
+
+TEST_F(InfoWindowTest, CarriesTheLayoutsTextsAndPlaces)
+{
+    InfoWindow &info = open();
+    EXPECT_EQ(info.size(), QSize(546, 267));
+    test::expectLayout(&info, {
+                                  {"PageControl1", nullptr, {-3, -5, 516, 174}},
+                                  {"Label1", nullptr, {31, 25, 424, 93}},
+                                  {"Button1", "OK", {176, 176, 105, 39}},
+                              });
+    EXPECT_EQ(child<QTabWidget>("PageControl1")->tabText(0), QStringLiteral("Информация"));
+    EXPECT_FALSE(child<QLabel>("Label1")->text().isEmpty()) << "the contact text";
+    info.show();
+    child<QPushButton>("Button1")->click();
+    EXPECT_FALSE(info.isVisible());
+}
+
+TEST_F(ErrorBannerTest, CarriesTheLayoutsTextsAndPlaces)
+{
+    ErrorBanner &banner = open();
     EXPECT_TRUE(banner.windowFlags() & Qt::FramelessWindowHint);
     EXPECT_EQ(banner.size(), QSize(502, 64));
-    EXPECT_EQ(banner.messageLabel->text(), QStringLiteral("Ошибки в задании"));
-    EXPECT_EQ(banner.messageLabel->palette().color(QPalette::WindowText), QColor(Qt::red));
-    EXPECT_TRUE(banner.exitButton->text() == QStringLiteral("Выход") &&
-                banner.exitButton->geometry() == QRect(413, 18, 75, 25));
+    test::expectLayout(&banner, {
+                                    {"Label1", "Ошибки в задании", {10, -2, 0, 0}},
+                                    {"Button1", "Выход", {413, 18, 75, 25}},
+                                });
+    EXPECT_EQ(child<QLabel>("Label1")->palette().color(QPalette::WindowText), QColor(Qt::red));
     banner.show();
-    banner.exitButton->click();
+    child<QPushButton>("Button1")->click();
     EXPECT_FALSE(banner.isVisible());
-
-    // "OK" closes the start window.
-    start.show();
-    start.quitButton->click();
-    EXPECT_FALSE(start.isVisible());
 }
 
 namespace {

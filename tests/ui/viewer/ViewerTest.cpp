@@ -8,93 +8,113 @@ using namespace kaldex::ui;
 
 namespace {
 
-std::unique_ptr<DocumentStore> storeWithHits(std::initializer_list<int> hits)
-{
-    auto store = test::queryStore();
-    for (int slot : hits)
-        store->foundList[static_cast<size_t>(++store->foundCount)] = slot;
-    return store;
-}
+class ResultViewerTest : public test::WindowTest<ResultViewer> {
+protected:
+    // What the viewer shows: "position field: first line of the text".
+    QString shown()
+    {
+        return child<QLineEdit>("Edit1")->text() + ": " +
+               child<QTextEdit>("RichEdit1")->document()->firstBlock().text();
+    }
 
-// What the viewer shows: "position field: first line of the text".
-QString shown(const ResultViewer &v)
-{
-    return v.positionField->text() + ": " + v.documentText->document()->firstBlock().text();
-}
+    void press(std::initializer_list<SpinControl::Direction> arrows)
+    {
+        auto *pager = child<SpinControl>("UpDown1");
+        for (SpinControl::Direction arrow : arrows)
+            QTest::mouseClick(arrow == Up ? pager->upButton() : pager->downButton(), Qt::LeftButton);
+    }
 
-void step(ResultViewer &viewer, std::initializer_list<SpinControl::Direction> steps)
-{
-    for (SpinControl::Direction direction : steps)
-        viewer.pager->step(direction);
-}
-
-constexpr auto Up = SpinControl::Direction::Up;
-constexpr auto Down = SpinControl::Direction::Down;
+    static constexpr auto Up = SpinControl::Direction::Up;
+    static constexpr auto Down = SpinControl::Direction::Down;
+};
 
 }  // namespace
 
-TEST(Viewer, CarriesTheLayoutsPlacesAndTabOrder)
+TEST_F(ResultViewerTest, CarriesTheLayoutsTextsAndPlaces)
 {
-    auto store = storeWithHits({1});
-    ResultViewer viewer(*store);
+    store = test::queryStore({1}, {4});
+    ResultViewer &viewer = open();
     EXPECT_EQ(viewer.windowTitle(), QStringLiteral("Find"));
     EXPECT_EQ(viewer.size(), QSize(652, 461));
-    const std::pair<QWidget *, QRect> places[] = {{viewer.documentText, {15, 22, 488, 339}},
-                                                  {viewer.pager, {254, 371, 16, 47}},
-                                                  {viewer.changeButton, {514, 232, 70, 25}},
-                                                  {viewer.clearButton, {514, 290, 70, 20}}};
-    for (const auto &[widget, rect] : places)
-        EXPECT_EQ(widget->geometry(), rect) << widget->objectName().toStdString();
-    EXPECT_EQ(viewer.positionCaption->text(), QStringLiteral("Номер док.найденного-"));
-    EXPECT_EQ(viewer.positionCaption->pos(), QPoint(127, 364));
-    EXPECT_EQ(viewer.pocketMaximumField->text(), QStringLiteral("5000"));
-    EXPECT_EQ(test::tabOrder(&viewer, viewer.okButton, 11),
+    test::expectLayout(&viewer, {
+                                    {"RichEdit1", nullptr, {15, 22, 488, 339}},
+                                    {"UpDown1", nullptr, {254, 371, 16, 47}},
+                                    {"Edit1", "1-1", {151, 392, 60, 21}},
+                                    {"Label11", "Номер док.найденного-", {127, 364, 0, 0}},
+                                    {"Label12", "номер док.в базе", {135, 376, 0, 0}},
+                                    {"Edit4", "1", {32, 392, 60, 21}},
+                                    {"Label13", "Число найденных", {16, 360, 0, 0}},
+                                    {"Label14", "документов", {24, 376, 0, 0}},
+                                    {"Button2", "Add", {277, 394, 60, 25}},
+                                    {"Label1", "Добавить в ", {277, 362, 0, 0}},
+                                    {"Label4", "карман", {277, 377, 0, 0}},
+                                    {"Edit2", "1", {363, 394, 60, 21}},
+                                    {"Label5", "Число док.", {363, 364, 0, 0}},
+                                    {"Label6", "в кармане", {363, 377, 0, 0}},
+                                    {"Edit3", "5000", {449, 394, 60, 21}},
+                                    {"Label7", "Макс.число", {449, 364, 0, 0}},
+                                    {"Label8", "док.в карм.", {449, 377, 0, 0}},
+                                    {"Button3", "Change", {514, 232, 70, 25}},
+                                    {"Label2", "Изменить ", {520, 200, 0, 0}},
+                                    {"Label3", "документ", {520, 216, 0, 0}},
+                                    {"Button5", "Clear", {514, 290, 70, 20}},
+                                    {"Label9", "Очистка", {531, 260, 0, 0}},
+                                    {"Label10", "кармана", {531, 273, 0, 0}},
+                                    {"Button1", "OK", {514, 323, 70, 25}},
+                                });
+    EXPECT_EQ(test::tabOrder(&viewer, child<QPushButton>("Button1"), 11),
               QStringLiteral("Button1 RichEdit1 UpDown1 Edit1 Button2 Button3 Edit2 Edit3 Button5 Edit4 Button1"));
+    child<QPushButton>("Button1")->click();
+    EXPECT_FALSE(viewer.isVisible());
 }
 
-TEST(Viewer, PagesThroughSeveralHitsByTheirSlots)
+TEST_F(ResultViewerTest, OneHitStaysWhereItIs)
 {
-    auto one = storeWithHits({5});  // one hit stays where it is
-    ResultViewer single(*one);
-    EXPECT_EQ(single.foundCountField->text(), QStringLiteral("1"));
-    step(single, {Up, Down});
-    EXPECT_EQ(single.pager->position(), 1);
-    EXPECT_EQ(shown(single), QStringLiteral("1-5: Номер документа= 5"));
+    store = test::queryStore({5});
+    open();
+    press({Up, Down});
+    EXPECT_EQ(child<SpinControl>("UpDown1")->position(), 1);
+    EXPECT_EQ(shown(), QStringLiteral("1-5: Номер документа= 5"));
+}
 
-    auto store = storeWithHits({2, 4, 9});
+TEST_F(ResultViewerTest, PagesThroughSeveralHitsByTheirSlots)
+{
+    store = test::queryStore({2, 4, 9});
     store->record(2).number = 0;  // a hand-edited file: the slot still decides
     store->record(4).number = 40;
-    ResultViewer viewer(*store);
-    EXPECT_EQ(shown(viewer), QStringLiteral("1-0: Номер документа= 2"));
-    step(viewer, {Down});
-    EXPECT_EQ(shown(viewer), QStringLiteral("1-0: Номер документа= 2"));
-    QTest::mouseClick(viewer.pager->upButton(), Qt::LeftButton);
-    EXPECT_EQ(shown(viewer), QStringLiteral("2-40: Номер документа= 4"));
-    EXPECT_TRUE(viewer.documentText->toPlainText().contains(QStringLiteral("Первый автор:  Голубев ")));
-    step(viewer, {Up, Up});
-    EXPECT_EQ(shown(viewer), QStringLiteral("3-9: Номер документа= 9"));
+    open();
+    EXPECT_EQ(shown(), QStringLiteral("1-0: Номер документа= 2"));
+    press({Down});
+    EXPECT_EQ(shown(), QStringLiteral("1-0: Номер документа= 2"));
+    press({Up});
+    EXPECT_EQ(shown(), QStringLiteral("2-40: Номер документа= 4"));
+    EXPECT_TRUE(child<QTextEdit>("RichEdit1")->toPlainText().contains(QStringLiteral("Первый автор:  Голубев ")));
+    press({Up, Up});
+    EXPECT_EQ(shown(), QStringLiteral("3-9: Номер документа= 9"));
 }
 
-TEST(Viewer, AddClearAndAFullPocket)
+TEST_F(ResultViewerTest, AddClearAndAFullPocket)
 {
-    auto store = storeWithHits({3, 6});
-    store->pocketCount = 1, store->pocket[1] = 1;
-    ResultViewer viewer(*store);
-    EXPECT_EQ(viewer.pocketCountField->text(), QStringLiteral("1"));
-    viewer.addButton->click(), viewer.addButton->click();
-    EXPECT_EQ(std::vector<int>(store->pocket.begin() + 1, store->pocket.begin() + 1 + store->pocketCount),
-              std::vector<int>({1, 3, 3}));
-    EXPECT_EQ(viewer.pocketCountField->text(), QStringLiteral("3"));
+    store = test::queryStore({3, 6}, {1});
+    open();
+    auto *add = child<QPushButton>("Button2");
+    add->click();
+    add->click();
+    ASSERT_EQ(store->pocketCount, 3);
+    EXPECT_EQ(store->pocket[2], 3);
+    EXPECT_EQ(store->pocket[3], 3);
+    EXPECT_EQ(child<QLineEdit>("Edit2")->text(), QStringLiteral("3"));
 
-    viewer.clearButton->click();
-    EXPECT_EQ(viewer.pocketCountField->text(), QStringLiteral("0"));
-    step(viewer, {Up});
-    viewer.addButton->click();
-    EXPECT_TRUE(store->pocketCount == 1 && store->pocket[1] == 6);
+    child<QPushButton>("Button5")->click();
+    EXPECT_EQ(child<QLineEdit>("Edit2")->text(), QStringLiteral("0"));
+    press({Up});
+    add->click();
+    ASSERT_EQ(store->pocketCount, 1);
+    EXPECT_EQ(store->pocket[1], 6);
 
     MessageHook hook;
     store->pocketCount = DocumentStore::kMaxPocket;
-    viewer.addButton->click();
+    add->click();
     EXPECT_EQ(store->pocketCount, DocumentStore::kMaxPocket);
     EXPECT_EQ(hook.shown(),
               QStringList({"Карман полон: в нём уже 4999 документов. Очистите карман, чтобы добавлять новые."}));
