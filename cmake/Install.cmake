@@ -13,7 +13,7 @@ set(CMAKE_INSTALL_DEFAULT_DIRECTORY_PERMISSIONS
 
 install(TARGETS kaldex kaldex-tool RUNTIME DESTINATION ${CMAKE_INSTALL_BINDIR})
 install(PROGRAMS ${generated}/kaldex-start DESTINATION ${CMAKE_INSTALL_BINDIR})
-install(FILES ui/help/RICHEDIT.HLP DESTINATION ${KALDEX_INSTALL_DATADIR})
+install(FILES ui/help/RICHEDIT.HLP ui/help/KALDEX.HLP DESTINATION ${KALDEX_INSTALL_DATADIR})
 install(FILES sample/ba0 DESTINATION ${KALDEX_INSTALL_DATADIR}/sample)
 install(FILES ${packaging}/kaldex.desktop DESTINATION ${CMAKE_INSTALL_DATADIR}/applications)
 install(FILES ${packaging}/kaldex.svg DESTINATION ${CMAKE_INSTALL_DATADIR}/icons/hicolor/scalable/apps)

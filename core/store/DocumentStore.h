@@ -1,6 +1,7 @@
 #pragma once
 
 #include "core/store/DatabaseFile.h"
+#include "core/store/DatabaseLocation.h"
 #include "core/store/DocumentRecord.h"
 
 #include <array>
@@ -35,6 +36,9 @@ public:
     int modified = 0;
     int changeNumber = 0;
     int entrySlot = 0;
+
+    /** The database file the program works on, and so where its backups, lock and side files go. */
+    DatabaseLocation database;
 
     /**
      * Set by the last load when the file held more than kMaxDocuments records:

@@ -1,5 +1,7 @@
 #include "ui/common/MessageTexts.h"
 
+#include "core/store/DatabaseLocation.h"
+
 #include "core/store/DatabaseLoader.h"
 #include "core/store/DatabaseWriter.h"
 #include "core/store/DocumentStore.h"
@@ -173,8 +175,7 @@ QString overflowText(long line)
 QString saveFailureText(const SaveResult &result)
 {
     const QString file = QString::fromStdString(result.fileName.empty() ? kDatabaseName : result.fileName);
-    const QString intact = QStringLiteral("Прежний файл «ba0» не изменён. Окно поиска остаётся открытым, "
-                                          "введённые документы не потеряны.");
+    const QString intact = QStringLiteral("Прежний файл «ba0» не изменён.");
     QString what;
     switch (result.status) {
     case SaveStatus::NotModified:
@@ -248,15 +249,56 @@ QString saveFailureText(const SaveResult &result)
 QString sideFileQuestion()
 {
     return QStringLiteral("Записать документы, добавленные или изменённые в этом сеансе, в отдельный файл "
-                          "рядом с «ba0»? Позже команда «kaldex-tool append» добавит их в базу.");
+                          "рядом с «ba0»? Позже команда «kaldex-tool append» добавит их в базу. Если ответить "
+                          "«Нет», окно поиска останется открытым и введённые документы не потеряются.");
 }
 
-QString sideFileText(const QString &name)
+namespace {
+
+// A file beside the database as a command names it: bare in the working
+// folder, else in full.
+QString besideDatabase(const QString &name, const DatabaseLocation &database)
 {
-    return QStringLiteral("Документы этого сеанса записаны в файл «%1» в рабочей папке. Файл «ba0» не изменён.\n"
-                          "Чтобы добавить их в базу, когда файл «ba0» будет в порядке, выполните:\n"
-                          "kaldex-tool append %1 ba0")
-        .arg(name);
+    return database.folder == "." ? name : QString::fromStdString(database.folder) + QLatin1Char('/') + name;
+}
+
+}  // namespace
+
+QString sideFileText(const QString &name, const DatabaseLocation &database)
+{
+    return QStringLiteral("Документы этого сеанса записаны в файл «%1» рядом с файлом базы. Файл «ba0» не "
+                          "изменён.\nЧтобы добавить их в базу, когда файл «ba0» будет в порядке, выполните:\n"
+                          "kaldex-tool append %2 %3")
+        .arg(name, besideDatabase(name, database), besideDatabase(QString::fromStdString(database.name), database));
+}
+
+QString stillOpenText()
+{
+    return QStringLiteral("Окно поиска остаётся открытым, введённые документы не потеряны.");
+}
+
+QString unsavedQuestion()
+{
+    return QStringLiteral("Сохранить изменения?\nДокументы, добавленные или изменённые в этом сеансе, ещё не "
+                          "записаны в файл базы.");
+}
+
+QString missingText(const DatabaseLocation &database)
+{
+    return QStringLiteral("Файл «%1» не найден: начинается пустая база. Первое сохранение создаст этот файл.")
+        .arg(QString::fromStdString(database.path()));
+}
+
+QString waitingSideFilesText(const QString &names, const DatabaseLocation &database)
+{
+    return QStringLiteral("Рядом с файлом базы лежат документы прошлого сеанса, не попавшие в базу:\n%1\n"
+                          "Чтобы добавить их, выполните для каждого файла:\nkaldex-tool append ФАЙЛ %2")
+        .arg(names, besideDatabase(QString::fromStdString(database.name), database));
+}
+
+QString databaseText(const DatabaseLocation &database)
+{
+    return QStringLiteral("Файл базы: %1").arg(QString::fromStdString(database.path()));
 }
 
 QString storeFullText()

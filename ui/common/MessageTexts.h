@@ -9,6 +9,7 @@ namespace kaldex {
 struct LoadResult;
 struct LockHolder;
 struct SaveResult;
+struct DatabaseLocation;
 }  // namespace kaldex
 
 namespace kaldex::ui {
@@ -26,6 +27,12 @@ QString unreadText(int error);
 QString unreadText(const LoadResult &loaded);
 /** What "CONT" says when another program holds "ba0" for changes. */
 QString lockedText(const LockHolder &holder);
+/** What "CONT" says when the database file is not there: an empty database starts. */
+QString missingText(const DatabaseLocation &database);
+/** What "CONT" says of side files that wait beside the database (names joined by newlines). */
+QString waitingSideFilesText(const QString &names, const DatabaseLocation &database);
+/** The database in use, in full, for tooltips and the information window. */
+QString databaseText(const DatabaseLocation &database);
 
 /** The information window's text: whom to ask about the database. */
 QString contactText();
@@ -38,7 +45,11 @@ QString overflowText(long line);
 QString saveFailureText(const SaveResult &result);
 /** The offer to write the session's documents to a file of their own, and what was done. */
 QString sideFileQuestion();
-QString sideFileText(const QString &name);
+QString sideFileText(const QString &name, const DatabaseLocation &database);
+/** Said after a failed save that leaves the search window open. */
+QString stillOpenText();
+/** The question when the search window is closed with documents not saved. */
+QString unsavedQuestion();
 /** What "Add" says when the store has no room. */
 QString storeFullText();
 

@@ -2,7 +2,6 @@
 
 #include "core/store/DatabaseWriter.h"
 
-#include <QCoreApplication>
 #include <QSocketNotifier>
 
 #include <cerrno>
@@ -69,7 +68,7 @@ void TerminationGuard::terminate()
                          sideFile_.c_str(), sideFile_.c_str());
         store_.modified = 0;
     }
-    QCoreApplication::exit(128 + signal);
+    emit terminated(128 + signal);
 }
 
 }  // namespace kaldex::ui

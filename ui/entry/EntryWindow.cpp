@@ -6,6 +6,7 @@
 #include "ui/common/Messages.h"
 #include "ui/common/Toolkit.h"
 #include "ui/entry/KeywordHelp.h"
+#include "ui/help/HelpWindow.h"
 
 #include <QCheckBox>
 #include <QKeyEvent>
@@ -179,6 +180,7 @@ EntryWindow::EntryWindow(DocumentStore &store, QWidget *parent) : QDialog(parent
     connect(okButton, &QPushButton::clicked, this, &EntryWindow::storeDocument);
     connect(keywordButton, &QPushButton::clicked, this, &EntryWindow::showKeywords);
     centerOnScreen(this);
+    addHelpKey(this, kEntryHelp);
 }
 
 void EntryWindow::keyPressEvent(QKeyEvent *event)

@@ -1,6 +1,7 @@
 #include "ui/entry/KeywordHelp.h"
 
 #include "ui/common/Toolkit.h"
+#include "ui/help/HelpWindow.h"
 
 #include <QListWidget>
 #include <QPushButton>
@@ -31,6 +32,7 @@ KeywordHelp::KeywordHelp(QWidget *parent) : QDialog(parent)
     closeButton->setGeometry(277, 393, 60, 21);
     closeButton->setDefault(true);
     connect(closeButton, &QPushButton::clicked, this, &KeywordHelp::dismiss);
+    addHelpKey(this, kKeywordHelp);
 }
 
 void KeywordHelp::dismiss()

@@ -11,6 +11,7 @@
 #include <QLineEdit>
 #include <QListWidget>
 #include <QPushButton>
+#include <QShortcut>
 #include <QTextBrowser>
 #include <QVBoxLayout>
 
@@ -109,6 +110,13 @@ QString helpFilePath(const QString &programDir, const QString &fileName)
     const QString beside = dir.filePath(fileName);
     const QString installed = QDir::cleanPath(dir.filePath(QStringLiteral(KALDEX_DATA_FROM_BIN "/") + fileName));
     return !QFileInfo(beside).isFile() && QFileInfo(installed).isFile() ? installed : beside;
+}
+
+void addHelpKey(QWidget *window, WindowHelpTopic topic)
+{
+    auto *key = new QShortcut(QKeySequence(Qt::Key_F1), window);
+    QObject::connect(key, &QShortcut::activated, window,
+                     [window, topic] { callHelp(window, QString::fromLatin1(kWindowsHelpFile), HelpContext, topic); });
 }
 
 HelpWindow *callHelp(QWidget *parent, const QString &fileName, int command, int data)

@@ -52,4 +52,11 @@ QString helpFilePath(const QString &programDir, const QString &fileName);
  */
 HelpWindow *callHelp(QWidget *parent, const QString &fileName, int command, int data = 0);
 
+/** The windows' help file and its topics, one for each window. */
+constexpr const char *kWindowsHelpFile = "KALDEX.HLP";
+enum WindowHelpTopic { kStartHelp = 10, kSearchHelp = 20, kViewerHelp = 30, kEntryHelp = 40, kKeywordHelp = 50 };
+
+/** F1 anywhere in window opens its topic of the windows' help file. */
+void addHelpKey(QWidget *window, WindowHelpTopic topic);
+
 }  // namespace kaldex::ui

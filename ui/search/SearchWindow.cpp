@@ -8,9 +8,11 @@
 #include "ui/common/Toolkit.h"
 #include "ui/editor/PocketEditor.h"
 #include "ui/entry/EntryWindow.h"
+#include "ui/help/HelpWindow.h"
 #include "ui/viewer/ResultViewer.h"
 
 #include <QCheckBox>
+#include <QCloseEvent>
 #include <QFrame>
 #include <QKeyEvent>
 #include <QLabel>
@@ -167,6 +169,7 @@ SearchWindow::SearchWindow(DocumentStore &store, QWidget *parent) : QDialog(pare
     static_assert(std::tuple_size_v<decltype(categoryKeys_)> == kCategoryCount);
 
     documentCountField_->setText(QString::number(store_.documentCount));
+    documentCountField_->setToolTip(databaseText(store_.database));
     storeMaximumField->setText(QString::number(DocumentStore::kShownMaximum));
     pocketMaximumField->setText(QString::number(DocumentStore::kShownMaximum));
     pocketCountField_->setText(QString::number(store_.pocketCount));
@@ -210,6 +213,11 @@ SearchWindow::SearchWindow(DocumentStore &store, QWidget *parent) : QDialog(pare
 
     connect(addButton, &QPushButton::clicked, this, &SearchWindow::addDocument);
     connect(findButton, &QPushButton::clicked, this, &SearchWindow::find);
+    // Enter in a field the search reads runs it, as "Find" does.
+    for (QLineEdit *field : {textFragmentField_, numberField_, firstSubstanceField_, secondSubstanceField_,
+                             authorPrefixField_, upperYearField_, lowerYearField_})
+        connect(field, &QLineEdit::returnPressed, this, &SearchWindow::find);
+    addHelpKey(this, kSearchHelp);
     connect(viewButton, &QPushButton::clicked, this, &SearchWindow::showPocket);
     connect(clearButton, &QPushButton::clicked, this, &SearchWindow::clearPocket);
     connect(okButton, &QPushButton::clicked, this, &SearchWindow::saveAndClose);
@@ -223,6 +231,24 @@ void SearchWindow::showEvent(QShowEvent *event)
         warnedOverflow_ = true;
         QTimer::singleShot(0, this,
                            [this] { showMessage(this, QStringLiteral("KALDEX"), overflowText(store_.overflowLine)); });
+    }
+}
+
+void SearchWindow::closeEvent(QCloseEvent *event)
+{
+    if (!store_.modified) {
+        event->accept();
+        return;
+    }
+    switch (askQuestion(this, QStringLiteral("KALDEX"), unsavedQuestion())) {
+    case Answer::Yes:
+        if (save())
+            event->accept();
+        else
+            event->ignore();
+        break;
+    case Answer::No: event->accept(); break;
+    case Answer::Cancel: event->ignore(); break;
     }
 }
 
@@ -310,7 +336,7 @@ void SearchWindow::find()
 
 bool SearchWindow::saveToSideFile()
 {
-    const std::string name = saveSessionDocuments(store_, ".", LocalDate::today());
+    const std::string name = saveSessionDocuments(store_, store_.database.folder, LocalDate::today());
     if (name.empty()) {
         showMessage(this, QStringLiteral("KALDEX"),
                     QStringLiteral("Не удалось записать документы сеанса в отдельный файл: %1. Окно поиска "
@@ -318,7 +344,8 @@ bool SearchWindow::saveToSideFile()
                         .arg(systemErrorText(errno)));
         return false;
     }
-    showMessage(this, QStringLiteral("KALDEX"), sideFileText(QString::fromStdString(name)));
+    store_.modified = 0;
+    showMessage(this, QStringLiteral("KALDEX"), sideFileText(QString::fromStdString(name), store_.database));
     return true;
 }
 
@@ -350,22 +377,27 @@ void SearchWindow::clearPocket()
 
 void SearchWindow::saveAndClose()
 {
-    SaveResult result = saveDatabase(store_, ".", LocalDate::today());
-    if (result.ok()) {
+    if (save())
         accept();
-        return;
+}
+
+bool SearchWindow::save()
+{
+    SaveResult result = saveDatabaseAs(store_, store_.database.folder, store_.database.name, LocalDate::today());
+    if (result.ok()) {
+        store_.modified = 0;
+        return true;
     }
     // Over a file that was not read whole, that changed since the load, that
     // another program holds or that is write-protected no save can succeed
     // now: the session's documents can go to a file of their own.
     if (!result.never()) {
-        showMessage(this, QStringLiteral("KALDEX"), saveFailureText(result));
-        return;
+        showMessage(this, QStringLiteral("KALDEX"), saveFailureText(result) + QLatin1Char(' ') + stillOpenText());
+        return false;
     }
-    if (askQuestion(this, QStringLiteral("KALDEX"), saveFailureText(result) + QLatin1Char('\n') + sideFileQuestion()) ==
-            Answer::Yes &&
-        saveToSideFile())
-        accept();
+    return askQuestion(this, QStringLiteral("KALDEX"),
+                       saveFailureText(result) + QLatin1Char('\n') + sideFileQuestion()) == Answer::Yes &&
+           saveToSideFile();
 }
 
 }  // namespace kaldex::ui

@@ -24,6 +24,8 @@ public:
 protected:
     void showEvent(QShowEvent *event) override;
     void keyPressEvent(QKeyEvent *event) override;
+    /** Leaving by the title bar with unsaved documents asks first. */
+    void closeEvent(QCloseEvent *event) override;
 
 private:
     void addDocument();   // "Add"
@@ -31,6 +33,8 @@ private:
     void showPocket();    // "View ": the pocket editor
     void clearPocket();   // "Clear": empty the pocket
     void saveAndClose();  // "OK": save when something was stored, then close
+    /** Saves as "OK" does; false when the window is to stay open. */
+    bool save();
 
     /** The criteria as typed; false (after a message) when a text cannot be stored. */
     bool readQuery(QueryInput &input);

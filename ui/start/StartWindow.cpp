@@ -5,14 +5,17 @@
 #include "ui/common/MessageTexts.h"
 #include "ui/common/Messages.h"
 #include "ui/common/Toolkit.h"
+#include "ui/help/HelpWindow.h"
 #include "ui/search/SearchWindow.h"
 #include "ui/start/InfoWindow.h"
 
+#include <QDir>
 #include <QFrame>
 #include <QLabel>
 #include <QPushButton>
 
 #include <algorithm>
+#include <cerrno>
 
 namespace kaldex::ui {
 
@@ -70,21 +73,32 @@ StartWindow::StartWindow(DocumentStore &store, QWidget *parent) : QDialog(parent
     connect(infoButton, &QPushButton::clicked, this, &StartWindow::showInfo);
     connect(quitButton, &QPushButton::clicked, this, &StartWindow::quit);
     centerOnScreen(this);
+    addHelpKey(this, kStartHelp);
 }
 
 void StartWindow::loadAndSearch()
 {
     // The lock comes first, so that no other program saves between the load
     // and the lock; it is held while the search window is open.
-    DatabaseLock lock = DatabaseLock::acquire(".", kDatabaseName);
-    LoadResult loaded = loadDatabaseFile(store_, kDatabaseName);
+    const DatabaseLocation &database = store_.database;
+    DatabaseLock lock = DatabaseLock::acquire(database.folder, database.name);
+    LoadResult loaded = loadDatabaseFile(store_, database.path());
     store_.lockedElsewhere = lock.state() == DatabaseLock::State::HeldElsewhere;
     // A missing file is a new, empty database; one that is there but cannot be
     // read is not, and the user must know before working on an empty table.
     if (store_.unreadFile)
         showMessage(this, QStringLiteral("KALDEX"), unreadText(loaded));
+    else if (!loaded.opened && loaded.errorNumber == ENOENT)
+        showMessage(this, QStringLiteral("KALDEX"), missingText(database));
     else if (store_.lockedElsewhere)
         showMessage(this, QStringLiteral("KALDEX"), lockedText(lock.holder()));
+    // Documents of an earlier session that could not be saved wait beside the
+    // database until someone adds them.
+    const QStringList waiting =
+        QDir(QString::fromStdString(database.folder))
+            .entryList({QString::fromStdString(database.name) + QStringLiteral(".session-*")}, QDir::Files, QDir::Name);
+    if (!waiting.isEmpty())
+        showMessage(this, QStringLiteral("KALDEX"), waitingSideFilesText(waiting.join(QLatin1Char('\n')), database));
     // A file this session can never save over is nobody's to hold.
     if (store_.unreadFile || store_.loadOverflow)
         lock.release();
@@ -95,6 +109,7 @@ void StartWindow::loadAndSearch()
 void StartWindow::showInfo()
 {
     InfoWindow info(this);
+    info.setToolTip(databaseText(store_.database));
     info.exec();
 }
 

@@ -7,6 +7,7 @@
 #include "ui/common/SpinControl.h"
 #include "ui/common/Toolkit.h"
 #include "ui/entry/EntryWindow.h"
+#include "ui/help/HelpWindow.h"
 
 #include <QLabel>
 #include <QLineEdit>
@@ -105,6 +106,7 @@ ResultViewer::ResultViewer(DocumentStore &store, QWidget *parent)
     connect(changeButton, &QPushButton::clicked, this, &ResultViewer::changeDocument);
     connect(clearButton, &QPushButton::clicked, this, &ResultViewer::clearPocket);
     centerOnScreen(this);
+    addHelpKey(this, kViewerHelp);
 }
 
 void ResultViewer::showDocument(int slot)
