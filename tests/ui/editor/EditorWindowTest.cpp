@@ -44,7 +44,7 @@ TEST(EditorWindow, OpensWithTheReportOfThePocket)
     auto store = pocketOf({5, 2, 5});
     PocketEditor editor(*store);
     auto *text = editor.findChild<QTextEdit *>(QStringLiteral("RichEdit1"));
-    EXPECT_EQ(editor.currentFile, QStringLiteral("Untitled"));
+    EXPECT_EQ(editor.currentFile(), QStringLiteral("Untitled"));
     EXPECT_EQ(editor.windowTitle(), title("Untitled"));
     // The report's text line for line is tests/data/editor/report.txt (PocketReport tests).
     EXPECT_EQ(text->document()->firstBlock().text(), QStringLiteral("$$                              KALDEX"));
@@ -102,7 +102,7 @@ TEST(EditorWindow, SaveAsNamesTheFileAndSaveThenWritesWithoutAsking)
 
     e.editor.save();  // "Untitled" always asks for a name
     EXPECT_EQ(dialogs.shown, 1);
-    EXPECT_EQ(e.editor.currentFile, dialogs.saveName);
+    EXPECT_EQ(e.editor.currentFile(), dialogs.saveName);
     EXPECT_EQ(e.editor.windowTitle(), title("pocket.rtf"));
     EXPECT_TRUE(test::readBytes(dir.file("pocket.rtf")).rfind("{\\rtf", 0) == 0);
 
@@ -152,14 +152,14 @@ TEST(EditorWindow, TheSavePromptsThreeAnswers)
     EXPECT_FALSE(e.text->document()->isModified());
     e.editor.newFile();  // nothing to ask now
     EXPECT_TRUE(e.text->toPlainText().isEmpty());
-    EXPECT_EQ(e.editor.currentFile, QStringLiteral("Untitled"));
+    EXPECT_EQ(e.editor.currentFile(), QStringLiteral("Untitled"));
     EXPECT_EQ(messages.shown().size(), 2);
 
     e.text->insertPlainText(QStringLiteral("y"));
     messages.setNextAnswer(Answer::No);
     dialogs.openName = QString::fromStdString(dir.file("kept.rtf"));
     e.editor.openFile();
-    EXPECT_EQ(e.editor.currentFile, dialogs.openName);
+    EXPECT_EQ(e.editor.currentFile(), dialogs.openName);
 
     // Closing by OK, Esc or Exit: Cancel keeps the window, No closes it.
     e.text->insertPlainText(QStringLiteral("z"));
@@ -288,6 +288,6 @@ TEST(EditorWindow, OpenRefusesAFileBeyondTheLimitAndCancelKeepsTheText)
     e.editor.openFile();
     EXPECT_EQ(messages.shown().size(), 1);
     EXPECT_EQ(e.text->toPlainText(), QStringLiteral("прежний текст"));
-    EXPECT_EQ(e.editor.currentFile, QStringLiteral("Untitled"));
+    EXPECT_EQ(e.editor.currentFile(), QStringLiteral("Untitled"));
     EXPECT_TRUE(e.find<QStatusBar>("StatusBar")->currentMessage().contains(QStringLiteral("отменено")));
 }
