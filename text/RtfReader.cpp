@@ -1,5 +1,6 @@
 #include "text/RtfReader.h"
 
+#include "text/FontSize.h"
 #include "text/Indents.h"
 #include "text/RtfTokenizer.h"
 
@@ -637,7 +638,7 @@ void Reader::word(const RtfToken &token)
     case Kw::Ul:
     case Kw::UlVariant: state.chr.underline = on; break;
     case Kw::Ulnone: state.chr.underline = false; break;
-    case Kw::Fs: state.chr.halfPoints = value > 0 ? qMin(value, 3276) : 24; break;
+    case Kw::Fs: state.chr.halfPoints = value > 0 ? qMin(value, 2 * kMaxFontPoints) : 24; break;
     case Kw::Uc: state.uc = qBound(0, value, 1000); break;
     case Kw::U:
         if (token.hasParameter) {

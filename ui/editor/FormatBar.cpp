@@ -1,22 +1,18 @@
-// The pocket editor's formatting bar and ruler: both follow the selection and
-// change it.
-#include "ui/editor/PocketEditor.h"
+// The pocket editor's formatting bar: it follows the selection and changes it.
+#include "ui/editor/FormatBar.h"
 
 #include "core/store/Number.h"
-#include "text/Indents.h"
+#include "text/FontSize.h"
 #include "ui/common/Messages.h"
 #include "ui/common/SpinControl.h"
-#include "ui/editor/RulerMarker.h"
+#include "ui/editor/TextFormat.h"
 
 #include <QComboBox>
 #include <QFontDatabase>
 #include <QLineEdit>
 #include <QPainter>
 #include <QTextBlock>
-#include <QTextCursor>
-#include <QTextEdit>
 #include <QTextList>
-#include <QTextOption>
 #include <QToolButton>
 
 #include <algorithm>
@@ -27,6 +23,10 @@ namespace kaldex::ui {
 namespace {
 
 enum Alignment { AlignLeftCode = 0, AlignRightCode = 1, AlignCenterCode = 2 };
+
+// Where the bar stands on the speed bar: around its controls and no further,
+// so that the speed bar's own buttons beside it take their clicks.
+const QRect kBarRect(QPoint(194, 5), QPoint(571, 29));
 
 // A 16-pixel glyph of our own for each button.
 QIcon glyph(const std::function<void(QPainter &)> &draw)
@@ -82,33 +82,30 @@ int truncated(double value)
 
 }  // namespace
 
-QString PocketEditor::rulerCaption()
+FormatBar::FormatBar(QTextEdit *text, QWidget *speedBar) : QWidget(speedBar), text_(text)
 {
-    return QStringLiteral("\t|").repeated(100);
-}
+    setGeometry(kBarRect);
+    // Each control by its layout name and its place on the speed bar.
+    auto place = [](QWidget *control, const char *name, int left, int top, int width, int height) {
+        control->setObjectName(QString::fromLatin1(name));
+        control->setGeometry(QRect(left, top, width, height).translated(-kBarRect.topLeft()));
+    };
+    fontName_ = new QComboBox(this);
+    place(fontName_, "FontName", 194, 6, 131, 21);
+    fontName_->setEditable(true);
+    fontName_->setInsertPolicy(QComboBox::NoInsert);
+    fontName_->setEditText(QStringLiteral("FontName"));
+    fontSize_ = new QLineEdit(QStringLiteral("10"), this);
+    place(fontSize_, "FontSize", 328, 6, 31, 21);
+    fontSizeArrows_ = new SpinControl(this);
+    place(fontSizeArrows_, "UpDown1", 359, 6, 12, 21);
+    fontSizeArrows_->setMinimum(1);
+    fontSizeArrows_->setMaximum(kMaxFontPoints);
+    fontSizeArrows_->setPosition(10);
 
-void PocketEditor::buildFormatBar()
-{
-    fontNameBox = new QComboBox(speedBar);
-    fontNameBox->setObjectName(QStringLiteral("FontName"));
-    fontNameBox->setGeometry(194, 6, 131, 21);
-    fontNameBox->setEditable(true);
-    fontNameBox->setInsertPolicy(QComboBox::NoInsert);
-    fontNameBox->setEditText(QStringLiteral("FontName"));
-    fontSizeField = new QLineEdit(QStringLiteral("10"), speedBar);
-    fontSizeField->setObjectName(QStringLiteral("FontSize"));
-    fontSizeField->setGeometry(328, 6, 31, 21);
-    fontSizeSpin = new SpinControl(speedBar);
-    fontSizeSpin->setObjectName(QStringLiteral("UpDown1"));
-    fontSizeSpin->setGeometry(359, 6, 12, 21);
-    fontSizeSpin->setMinimum(1);
-    fontSizeSpin->setMaximum(1638);
-    fontSizeSpin->setPosition(10);
-
-    auto toggle = [this](const char *name, int left, const char *hint, const QIcon &icon) {
-        auto *button = new QToolButton(speedBar);
-        button->setObjectName(QString::fromLatin1(name));
-        button->setGeometry(left, 5, 25, 25);
+    auto toggle = [this, &place](const char *name, int left, const char *hint, const QIcon &icon) {
+        auto *button = new QToolButton(this);
+        place(button, name, left, 5, 25, 25);
         button->setCheckable(true);
         button->setAutoRaise(true);
         button->setFocusPolicy(Qt::NoFocus);
@@ -117,231 +114,134 @@ void PocketEditor::buildFormatBar()
         button->setIcon(icon);
         return button;
     };
-    boldButton = toggle("BoldButton", 380, "Bold", letter(QStringLiteral("B"), true, false, false));
-    italicButton = toggle("ItalicButton", 406, "Italic", letter(QStringLiteral("I"), false, true, false));
-    underlineButton = toggle("UnderlineButton", 432, "Underline", letter(QStringLiteral("U"), false, false, true));
-    alignLeftButton = toggle("LeftAlign", 464, "Align Left", alignmentGlyph(AlignLeftCode));
-    alignCenterButton = toggle("CenterAlign", 490, "Center", alignmentGlyph(AlignCenterCode));
-    alignRightButton = toggle("RightAlign", 516, "Align Right", alignmentGlyph(AlignRightCode));
-    bulletsButton = toggle("BulletsButton", 547, "Bullets", bulletGlyph());
+    bold_ = toggle("BoldButton", 380, "Bold", letter(QStringLiteral("B"), true, false, false));
+    italic_ = toggle("ItalicButton", 406, "Italic", letter(QStringLiteral("I"), false, true, false));
+    underline_ = toggle("UnderlineButton", 432, "Underline", letter(QStringLiteral("U"), false, false, true));
+    alignLeft_ = toggle("LeftAlign", 464, "Align Left", alignmentGlyph(AlignLeftCode));
+    alignCenter_ = toggle("CenterAlign", 490, "Center", alignmentGlyph(AlignCenterCode));
+    alignRight_ = toggle("RightAlign", 516, "Align Right", alignmentGlyph(AlignRightCode));
+    bullets_ = toggle("BulletsButton", 547, "Bullets", bulletGlyph());
     // The tag of an alignment button is the alignment it sets: right is 1, centre 2.
-    alignLeftButton->setProperty("tag", int(AlignLeftCode));
-    alignCenterButton->setProperty("tag", int(AlignCenterCode));
-    alignRightButton->setProperty("tag", int(AlignRightCode));
+    alignLeft_->setProperty("tag", int(AlignLeftCode));
+    alignCenter_->setProperty("tag", int(AlignCenterCode));
+    alignRight_->setProperty("tag", int(AlignRightCode));
 
-    connect(boldButton, &QToolButton::clicked, this, &PocketEditor::toggleBold);
-    connect(italicButton, &QToolButton::clicked, this, &PocketEditor::toggleItalic);
-    connect(underlineButton, &QToolButton::clicked, this, &PocketEditor::toggleUnderline);
-    for (QToolButton *button : {alignLeftButton, alignCenterButton, alignRightButton})
+    for (QToolButton *style : {bold_, italic_, underline_})
+        connect(style, &QToolButton::clicked, this, [this, style] { setCharacterStyle(style); });
+    for (QToolButton *button : {alignLeft_, alignCenter_, alignRight_})
         connect(button, &QToolButton::clicked, this, [this, button] { align(button); });
-    connect(bulletsButton, &QToolButton::clicked, this, &PocketEditor::toggleBullets);
-    connect(fontSizeField, &QLineEdit::textChanged, this, &PocketEditor::applyFontSize);
-    connect(fontSizeSpin, &SpinControl::clicked, this,
-            [this] { fontSizeField->setText(QString::number(fontSizeSpin->position())); });
-    connect(fontNameBox, &QComboBox::activated, this, &PocketEditor::applyFontName);
+    connect(bullets_, &QToolButton::clicked, this, &FormatBar::toggleBullets);
+    connect(fontSize_, &QLineEdit::textChanged, this, &FormatBar::applyFontSize);
+    connect(fontSizeArrows_, &SpinControl::clicked, this,
+            [this] { fontSize_->setText(QString::number(fontSizeArrows_->position())); });
+    connect(fontName_, &QComboBox::activated, this, &FormatBar::applyFontName);
+
+    // Undo, redo and formatting move no caret: the text's changes count too.
+    for (auto changed : {&QTextEdit::cursorPositionChanged, &QTextEdit::selectionChanged, &QTextEdit::textChanged})
+        connect(text_, changed, this, &FormatBar::sync);
+    connect(text_, &QTextEdit::currentCharFormatChanged, this, &FormatBar::sync);
+    loadFontList();
 }
 
-void PocketEditor::buildRuler()
-{
-    ruler->setFrameStyle(QFrame::Panel | QFrame::Sunken);
-    ruler->setLineWidth(1);
-    QFont font(QStringLiteral("Arial"));
-    font.setPixelSize(11);
-    ruler->setFont(font);
-    firstIndentMarker = new RulerMarker(RulerMarker::Shape::Down, ruler);
-    firstIndentMarker->setObjectName(QStringLiteral("FirstInd"));
-    firstIndentMarker->setGeometry(2, 2, 10, 9);
-    leftIndentMarker = new RulerMarker(RulerMarker::Shape::Up, ruler);
-    leftIndentMarker->setObjectName(QStringLiteral("LeftInd"));
-    leftIndentMarker->setGeometry(2, 12, 10, 11);
-    rulerLine = new QFrame(ruler);
-    rulerLine->setObjectName(QStringLiteral("RulerLine"));
-    rulerLine->setFrameStyle(QFrame::HLine | QFrame::Sunken);
-    rulerLine->setGeometry(4, 12, 579, 2);
-    rightIndentMarker = new RulerMarker(RulerMarker::Shape::Up, ruler);
-    rightIndentMarker->setObjectName(QStringLiteral("RightInd"));
-    rightIndentMarker->setGeometry(575, 14, 9, 12);
-    rulerLine->lower();
-    ruler->installEventFilter(this);
-
-    for (RulerMarker *marker : {firstIndentMarker, leftIndentMarker, rightIndentMarker}) {
-        connect(marker, &RulerMarker::pressed, this, [this, marker](int x) { grabMarker(marker, x); });
-        connect(marker, &RulerMarker::moved, this, [this, marker](int x) { dragMarker(marker, x); });
-    }
-    connect(firstIndentMarker, &RulerMarker::released, this, &PocketEditor::dropFirstIndent);
-    connect(leftIndentMarker, &RulerMarker::released, this, &PocketEditor::dropLeftIndent);
-    connect(rightIndentMarker, &RulerMarker::released, this, &PocketEditor::dropRightIndent);
-}
-
-void PocketEditor::loadFontList()
+void FormatBar::loadFontList()
 {
     QStringList families = QFontDatabase::families();
     families.sort(Qt::CaseInsensitive);
-    fontNameBox->addItems(families);
+    fontName_->addItems(families);
 }
 
-void PocketEditor::fillRuler()
+void FormatBar::sync()
 {
-    ruler->setProperty("caption", rulerCaption());
-    ruler->update();
-}
-
-void PocketEditor::paintRuler()
-{
-    // The caption with its tabs expanded puts a "|" at every tab stop: the ticks.
-    QPainter painter(ruler);
-    painter.setFont(ruler->font());
-    QTextOption option(Qt::AlignLeft | Qt::AlignTop);
-    option.setWrapMode(QTextOption::NoWrap);
-    option.setTabStopDistance(8 * QFontMetrics(ruler->font()).averageCharWidth());
-    painter.setPen(ruler->palette().color(QPalette::WindowText));
-    painter.drawText(QRectF(ruler->contentsRect()), ruler->property("caption").toString(), option);
-}
-
-int PocketEditor::rulerClientWidth() const
-{
-    return ruler->contentsRect().width();
-}
-
-qreal PocketEditor::listIndent() const
-{
-    // A bulleted paragraph's text starts after its list's own indent.
-    const QTextCursor cursor = textEdit->textCursor();
-    const QTextList *list = cursor.currentList();
-    const int levels = cursor.blockFormat().indent() + (list ? list->format().indent() : 0);
-    return levels * textEdit->document()->indentWidth();
-}
-
-PocketEditor::Indents PocketEditor::paragraphIndents() const
-{
-    const QTextBlockFormat block = textEdit->textCursor().blockFormat();
-    const qreal others = listIndent() + block.leftMargin();
-    Indents indents;
-    indents.first = truncated((others + block.textIndent()) / kPixelsPerPoint);
-    indents.left = truncated(-block.textIndent() / kPixelsPerPoint);
-    indents.right = truncated(block.rightMargin() / kPixelsPerPoint);
-    return indents;
-}
-
-void PocketEditor::setParagraphIndents(const Indents &indents)
-{
-    // No line may start left of the text area.
-    const qreal first = std::max(0, indents.first) * kPixelsPerPoint;
-    const qreal others = std::max(0, indents.first + indents.left) * kPixelsPerPoint;
-    QTextBlockFormat block;
-    block.setLeftMargin(others - listIndent());
-    block.setTextIndent(first - others);
-    block.setRightMargin(std::max(0, indents.right) * kPixelsPerPoint);
-    textEdit->textCursor().mergeBlockFormat(block);
-}
-
-void PocketEditor::syncToolbar()
-{
-    syncingToolbar = true;
-    const double scale = kRulerScale;
-    const Indents indents = paragraphIndents();
-    moveMarker(firstIndentMarker, truncated(indents.first * scale) + 2);
-    moveMarker(leftIndentMarker, truncated((indents.left + indents.first) * scale) + 2);
-    moveMarker(rightIndentMarker, rulerClientWidth() - 6 - truncated((indents.right + 6) * scale));
-
-    const QTextCharFormat chars = textEdit->currentCharFormat();
-    boldButton->setChecked(chars.fontWeight() >= QFont::DemiBold);
-    italicButton->setChecked(chars.fontItalic());
-    underlineButton->setChecked(chars.fontUnderline());
-    bulletsButton->setChecked(textEdit->textCursor().currentList() != nullptr);
+    syncing_ = true;
+    const QTextCharFormat chars = text_->currentCharFormat();
+    bold_->setChecked(chars.fontWeight() >= QFont::DemiBold);
+    italic_->setChecked(chars.fontItalic());
+    underline_->setChecked(chars.fontUnderline());
+    bullets_->setChecked(text_->textCursor().currentList() != nullptr);
     const double points =
-        chars.fontPointSize() > 0 ? chars.fontPointSize() : textEdit->document()->defaultFont().pointSizeF();
-    fontSizeField->setText(QString::number(truncated(points)));
-    fontSizeSpin->setPosition(static_cast<int16_t>(std::clamp(truncated(points), 1, 1638)));
+        chars.fontPointSize() > 0 ? chars.fontPointSize() : text_->document()->defaultFont().pointSizeF();
+    fontSize_->setText(QString::number(truncated(points)));
+    fontSizeArrows_->setPosition(static_cast<int16_t>(std::clamp(truncated(points), 1, kMaxFontPoints)));
     const QStringList families = chars.fontFamilies().toStringList();
-    fontNameBox->setEditText(families.isEmpty() ? textEdit->document()->defaultFont().family() : families.first());
+    fontName_->setEditText(families.isEmpty() ? text_->document()->defaultFont().family() : families.first());
 
-    const Qt::Alignment align = textEdit->alignment() & Qt::AlignHorizontal_Mask;
+    const Qt::Alignment align = text_->alignment() & Qt::AlignHorizontal_Mask;
     QToolButton *down = align & Qt::AlignJustify                       ? nullptr
-                        : align & Qt::AlignHCenter                     ? alignCenterButton
-                        : align & (Qt::AlignRight | Qt::AlignTrailing) ? alignRightButton
-                                                                       : alignLeftButton;
+                        : align & Qt::AlignHCenter                     ? alignCenter_
+                        : align & (Qt::AlignRight | Qt::AlignTrailing) ? alignRight_
+                                                                       : alignLeft_;
     if (down) {
-        for (QToolButton *button : {alignLeftButton, alignCenterButton, alignRightButton})
+        for (QToolButton *button : {alignLeft_, alignCenter_, alignRight_})
             button->setChecked(button == down);
     }
-    syncingToolbar = false;
+    syncing_ = false;
 }
 
-void PocketEditor::setCharacterStyle(QToolButton *button)
+void FormatBar::setCharacterStyle(QToolButton *button)
 {
-    if (syncingToolbar)
+    if (syncing_)
         return;
     QTextCharFormat format;
-    if (button == boldButton)
+    if (button == bold_)
         format.setFontWeight(button->isChecked() ? QFont::Bold : QFont::Normal);
-    else if (button == italicButton)
+    else if (button == italic_)
         format.setFontItalic(button->isChecked());
     else
         format.setFontUnderline(button->isChecked());
-    textEdit->mergeCurrentCharFormat(format);
+    mergeFormat(*text_, format);
 }
 
-void PocketEditor::toggleBold()
+void FormatBar::applyFontSize()
 {
-    setCharacterStyle(boldButton);
-}
-void PocketEditor::toggleItalic()
-{
-    setCharacterStyle(italicButton);
-}
-void PocketEditor::toggleUnderline()
-{
-    setCharacterStyle(underlineButton);
-}
-
-void PocketEditor::applyFontSize()
-{
-    const int size = readNumber(fontSizeField->text().toStdString());
-    if (syncingToolbar || size == 0)
+    const int size = readNumber(fontSize_->text().toStdString());
+    if (syncing_ || size == 0)
         return;
-    if (size < 1 || size > 1638) {
-        showMessage(this, windowTitle(), QString::fromLatin1(kSizeRangeText));
-        fontSizeField->setText(QString::number(size < 1 ? 1 : 1638));  // runs this handler again
+    if (size < 1 || size > kMaxFontPoints) {
+        showMessage(window(), window()->windowTitle(),
+                    QStringLiteral("The number must be between 1 and %1.").arg(kMaxFontPoints));
+        fontSize_->setText(QString::number(size < 1 ? 1 : kMaxFontPoints));  // runs this handler again
         return;
     }
-    fontSizeSpin->setPosition(static_cast<int16_t>(size));
+    fontSizeArrows_->setPosition(static_cast<int16_t>(size));
     QTextCharFormat format;
     format.setFontPointSize(size);
-    textEdit->mergeCurrentCharFormat(format);
+    mergeFormat(*text_, format);
 }
 
-void PocketEditor::applyFontName(int index)
+void FormatBar::applyFontName(int index)
 {
     // Typed text that names no font in the list selects nothing: it is left alone.
-    if (syncingToolbar || index < 0)
+    if (syncing_ || index < 0)
         return;
     QTextCharFormat format;
-    format.setFontFamilies({fontNameBox->itemText(index)});
-    textEdit->mergeCurrentCharFormat(format);
+    format.setFontFamilies({fontName_->itemText(index)});
+    mergeFormat(*text_, format);
 }
 
-void PocketEditor::align(QToolButton *button)
+void FormatBar::align(QToolButton *button)
 {
     // One choice, and all three may be up: a click releases the others.
-    for (QToolButton *other : {alignLeftButton, alignCenterButton, alignRightButton})
+    for (QToolButton *other : {alignLeft_, alignCenter_, alignRight_})
         if (other != button)
             other->setChecked(false);
-    if (syncingToolbar)
+    if (syncing_)
         return;
+    QTextBlockFormat format;
     switch (button->property("tag").toInt()) {
-    case AlignRightCode: textEdit->setAlignment(Qt::AlignRight | Qt::AlignAbsolute); break;
-    case AlignCenterCode: textEdit->setAlignment(Qt::AlignHCenter); break;
-    default: textEdit->setAlignment(Qt::AlignLeft | Qt::AlignAbsolute); break;
+    case AlignRightCode: format.setAlignment(Qt::AlignRight | Qt::AlignAbsolute); break;
+    case AlignCenterCode: format.setAlignment(Qt::AlignHCenter); break;
+    default: format.setAlignment(Qt::AlignLeft | Qt::AlignAbsolute); break;
     }
+    mergeFormat(*text_, format);
+    text_->ensureCursorVisible();  // the aligned paragraph comes into view, as it always has
 }
 
-void PocketEditor::toggleBullets()
+void FormatBar::toggleBullets()
 {
-    if (syncingToolbar)
+    if (syncing_)
         return;
-    QTextCursor cursor = textEdit->textCursor();
-    if (bulletsButton->isChecked()) {
+    QTextCursor cursor = text_->textCursor();
+    if (bullets_->isChecked()) {
         QTextListFormat list;
         list.setStyle(QTextListFormat::ListDisc);
         cursor.createList(list);
@@ -351,66 +251,6 @@ void PocketEditor::toggleBullets()
         plain.setIndent(0);
         cursor.setBlockFormat(plain);
     }
-}
-
-void PocketEditor::resizeRuler()
-{
-    rulerLine->resize(rulerClientWidth() - 2 * rulerLine->x(), rulerLine->height());
-}
-
-void PocketEditor::moveMarker(RulerMarker *marker, int x)
-{
-    // A marker stays on the ruler: the left ones no further left than a zero
-    // indent, the right one no further right.
-    const int zero = marker == rightIndentMarker ? rulerClientWidth() - 6 - truncated(6 * kRulerScale) : 2;
-    const int lowest = marker == rightIndentMarker ? 0 : zero;
-    const int highest = marker == rightIndentMarker ? zero : rulerClientWidth() - marker->width();
-    marker->move(std::clamp(x, lowest, std::max(lowest, highest)), marker->y());
-}
-
-void PocketEditor::grabMarker(RulerMarker *marker, int x)
-{
-    grabOffset = marker->width() / 2;
-    moveMarker(marker, marker->x() + x - grabOffset);
-    draggingMarker = true;
-}
-
-void PocketEditor::dragMarker(RulerMarker *marker, int x)
-{
-    if (draggingMarker)
-        moveMarker(marker, marker->x() + x - grabOffset);
-}
-
-void PocketEditor::dropFirstIndent()
-{
-    // The left indent is relative to the first: both are read off the ruler
-    // before either changes, so the other lines' marker stays.
-    draggingMarker = false;
-    Indents indents = paragraphIndents();
-    const int others = truncated((leftIndentMarker->x() + grabOffset - 6) / double(kRulerScale));
-    indents.first = truncated((firstIndentMarker->x() + grabOffset - 6) / double(kRulerScale));
-    indents.left = others - indents.first;
-    setParagraphIndents(indents);
-    syncToolbar();
-}
-
-void PocketEditor::dropLeftIndent()
-{
-    draggingMarker = false;
-    Indents indents = paragraphIndents();
-    indents.left = truncated((leftIndentMarker->x() + grabOffset - 6) / double(kRulerScale)) - indents.first;
-    setParagraphIndents(indents);
-    syncToolbar();
-}
-
-void PocketEditor::dropRightIndent()
-{
-    draggingMarker = false;
-    Indents indents = paragraphIndents();
-    indents.right =
-        truncated((rulerClientWidth() - rightIndentMarker->x() + grabOffset - 2) / double(kRulerScale)) - 12;
-    setParagraphIndents(indents);
-    syncToolbar();
 }
 
 }  // namespace kaldex::ui

@@ -8,6 +8,9 @@
 #include "ui/common/Dialogs.h"
 #include "ui/common/Messages.h"
 #include "ui/common/Toolkit.h"
+#include "ui/editor/FormatBar.h"
+#include "ui/editor/Ruler.h"
+#include "ui/editor/TextFormat.h"
 #include "ui/help/HelpWindow.h"
 
 #include <QAction>
@@ -41,7 +44,8 @@ constexpr int kClientHeight = 541;
 constexpr int kSpeedBarHeight = 32;
 constexpr int kRulerHeight = 26;
 constexpr int kStatusHeight = 23;
-constexpr int kHelpContextRole = Qt::UserRole + 1;
+constexpr const char *kHelpFile = "RICHEDIT.HLP";
+constexpr const char *kFilter = "Rich Text Files (*.RTF);;Text Files (*.TXT)";
 
 // The margins of the text: 6 pixels from both sides, none at the top.
 class TextEdit : public QTextEdit {
@@ -68,65 +72,43 @@ PocketEditor::PocketEditor(DocumentStore &store, QWidget *parent)
     auto *layout = new QVBoxLayout(this);
     layout->setContentsMargins(0, 0, 0, 0);
     layout->setSpacing(0);
-    mainMenu = new QMenuBar(this);
-    mainMenu->setObjectName(QStringLiteral("MainMenu"));
-    layout->setMenuBar(mainMenu);
+    mainMenu_ = new QMenuBar(this);
+    mainMenu_->setObjectName(QStringLiteral("MainMenu"));
+    layout->setMenuBar(mainMenu_);
     client_ = new QWidget(this);
     client_->setMinimumSize(200, 150);
     layout->addWidget(client_);
 
     buildMenus();
     buildSpeedBar();
-    buildFormatBar();
+    buildText();
+    statusBar_ = new QStatusBar(client_);
+    statusBar_->setObjectName(QStringLiteral("StatusBar"));
+    statusBar_->setSizeGripEnabled(false);
 
-    ruler = new QFrame(client_);
-    ruler->setObjectName(QStringLiteral("Ruler"));
-    buildRuler();
-    auto *edit = new TextEdit(client_);
-    textEdit = edit;
-    textEdit->setObjectName(QStringLiteral("RichEdit1"));
-    textEdit->setAcceptRichText(true);
-    // The window's font in points, so that sizes read back as the size box shows them.
-    textEdit->setFont(QFont(QStringLiteral("MS Sans Serif"), 8));
-    textEdit->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
-    textEdit->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
-    textEdit->setProperty("helpContext", 400);
-    textEdit->document()->setDocumentMargin(0);
-    textEdit->document()->setIndentWidth(kListLevelPixels);
-    edit->setTextMargins(6);
-    // The margin beside the text is part of the white text area, not of the window.
-    QPalette white = textEdit->palette();
-    white.setColor(QPalette::Window, white.color(QPalette::Base));
-    textEdit->setPalette(white);
-    textEdit->setAutoFillBackground(true);
-    textEdit->installEventFilter(this);
-    statusBar = new QStatusBar(client_);
-    statusBar->setObjectName(QStringLiteral("StatusBar"));
-    statusBar->setSizeGripEnabled(false);
-
-    okButton = new QPushButton(QStringLiteral("OK"), client_);
-    okButton->setObjectName(QStringLiteral("Button2"));
-    okButton->setFont(layoutFont(QStringLiteral("Times New Roman"), 21, true));
-    okButton->setAutoDefault(false);
-    captionButton = new QPushButton(QStringLiteral("KALDEX - ТЕКСТОВЫЙ РЕДАКТОР"), client_);
-    captionButton->setObjectName(QStringLiteral("Button3"));
-    captionButton->setFont(layoutFont(QStringLiteral("Times New Roman"), 19, true));
-    captionButton->setAutoDefault(false);
-    captionButton->setFocusPolicy(Qt::NoFocus);
+    okButton_ = new QPushButton(QStringLiteral("OK"), client_);
+    okButton_->setObjectName(QStringLiteral("Button2"));
+    okButton_->setFont(layoutFont(QStringLiteral("Times New Roman"), 21, true));
+    okButton_->setAutoDefault(false);
+    captionButton_ = new QPushButton(QStringLiteral("KALDEX - ТЕКСТОВЫЙ РЕДАКТОР"), client_);
+    captionButton_->setObjectName(QStringLiteral("Button3"));
+    captionButton_->setFont(layoutFont(QStringLiteral("Times New Roman"), 19, true));
+    captionButton_->setAutoDefault(false);
+    captionButton_->setFocusPolicy(Qt::NoFocus);
     // Substitute fonts run a little wider than the layout's: tighten the
     // letters until the caption fits its button.
-    QFont caption = captionButton->font();
-    for (qreal spacing = -0.1; captionButton->sizeHint().width() > 330 && spacing > -1; spacing -= 0.1) {
+    QFont caption = captionButton_->font();
+    for (qreal spacing = -0.1; captionButton_->sizeHint().width() > 330 && spacing > -1; spacing -= 0.1) {
         caption.setLetterSpacing(QFont::AbsoluteSpacing, spacing);
-        captionButton->setFont(caption);
+        captionButton_->setFont(caption);
     }
-    connect(okButton, &QPushButton::clicked, this, &PocketEditor::leave);
+    connect(okButton_, &QPushButton::clicked, this, &PocketEditor::leave);
 
-    resize(kClientWidth, kClientHeight + mainMenu->sizeHint().height());
+    resize(kClientWidth, kClientHeight + mainMenu_->sizeHint().height());
     layout->activate();  // gives the client area its size before the first showing
     layoutClient();
     centerOnScreen(this);
-    textEdit->setFocus();
+    text_->setFocus();
 
     prepare();
     fillReport();
@@ -144,60 +126,55 @@ void PocketEditor::buildMenus()
         return action;
     };
     auto menu = [this](const char *name, const char *title, int context) {
-        QMenu *created = mainMenu->addMenu(QString::fromUtf8(title));
+        QMenu *created = mainMenu_->addMenu(QString::fromUtf8(title));
         created->setObjectName(QString::fromLatin1(name));
         created->menuAction()->setData(context);
         created->installEventFilter(this);
         return created;
     };
 
-    fileMenu = menu("FileMenu", "&File", 100);
-    newAction = item(fileMenu, "FileNewItem", "&New", 101, "Create a new file", &PocketEditor::newFile);
-    openAction = item(fileMenu, "FileOpenItem", "&Open...", 102, "Open an existing file", &PocketEditor::openFile);
-    saveAction = item(fileMenu, "FileSaveItem", "&Save", 103, "Save current file", &PocketEditor::save);
-    saveAsAction = item(fileMenu, "FileSaveAsItem", "Save &As...", 104, "Save current file under a new name",
-                        &PocketEditor::saveAs);
-    fileMenu->addSeparator();
-    printAction = item(fileMenu, "FilePrintItem", "&Print", 105, "Print current file", &PocketEditor::print);
-    fileMenu->addSeparator();
+    QMenu *file = menu("FileMenu", "&File", 100);
+    item(file, "FileNewItem", "&New", 101, "Create a new file", &PocketEditor::newFile);
+    item(file, "FileOpenItem", "&Open...", 102, "Open an existing file", &PocketEditor::openFile);
+    item(file, "FileSaveItem", "&Save", 103, "Save current file", &PocketEditor::save);
+    item(file, "FileSaveAsItem", "Save &As...", 104, "Save current file under a new name", &PocketEditor::saveAs);
+    file->addSeparator();
+    item(file, "FilePrintItem", "&Print", 105, "Print current file", &PocketEditor::print);
+    file->addSeparator();
     // "Delete" is shown beside Exit but is no shortcut: the key belongs to the
     // text, and closing the editor on it would throw work away.
-    exitAction =
-        item(fileMenu, "FileExitItem", "E&xit\tDelete", 106, "Exit this application", &PocketEditor::exitEditor);
+    item(file, "FileExitItem", "E&xit\tDelete", 106, "Exit this application", &PocketEditor::leave);
 
-    editMenu = menu("EditMenu", "&Edit", 200);
-    undoAction = item(editMenu, "EditUndoItem", "&Undo", 201, "Undo the last action", &PocketEditor::undo);
-    editMenu->addSeparator();
-    cutAction = item(editMenu, "EditCutItem", "Cu&t", 202, "Delete selected item", &PocketEditor::cut);
-    copyAction = item(editMenu, "EditCopyItem", "&Copy", 203, "Copy selected item to clipboard", &PocketEditor::copy);
-    pasteAction = item(editMenu, "EditPasteItem", "&Paste", 204, "Paste contents of clipboard", &PocketEditor::paste);
-    editMenu->addSeparator();
-    fontAction =
-        item(editMenu, "EditFontItem", "&Font...", 205, "Select a font for the text.", &PocketEditor::selectFont);
+    QMenu *edit = menu("EditMenu", "&Edit", 200);
+    item(edit, "EditUndoItem", "&Undo", 201, "Undo the last action", &PocketEditor::undo);
+    edit->addSeparator();
+    item(edit, "EditCutItem", "Cu&t", 202, "Delete selected item", &PocketEditor::cut);
+    item(edit, "EditCopyItem", "&Copy", 203, "Copy selected item to clipboard", &PocketEditor::copy);
+    item(edit, "EditPasteItem", "&Paste", 204, "Paste contents of clipboard", &PocketEditor::paste);
+    edit->addSeparator();
+    item(edit, "EditFontItem", "&Font...", 205, "Select a font for the text.", &PocketEditor::selectFont);
 
-    helpMenu = menu("HelpMenu", "&Help", 300);
-    helpContentsAction = item(helpMenu, "HelpContentsItem", "&Contents", 0, "Display the help contents screen",
-                              &PocketEditor::showHelpContents);
-    helpSearchAction = item(helpMenu, "HelpSearchItem", "&Search for Help On...", 0, "Search help file for a topic",
-                            &PocketEditor::searchHelp);
-    helpOnHelpAction = item(helpMenu, "HelpHowToItem", "&How to Use Help", 0, "Help on using the help system",
-                            &PocketEditor::showHelpOnHelp);
-    helpMenu->addSeparator();
-    aboutAction = item(helpMenu, "HelpAboutItem", "&About...", 0, "Show program information", &PocketEditor::showAbout);
+    QMenu *help = menu("HelpMenu", "&Help", 300);
+    item(help, "HelpContentsItem", "&Contents", 0, "Display the help contents screen", &PocketEditor::showHelpContents);
+    item(help, "HelpSearchItem", "&Search for Help On...", 0, "Search help file for a topic",
+         &PocketEditor::searchHelp);
+    item(help, "HelpHowToItem", "&How to Use Help", 0, "Help on using the help system", &PocketEditor::showHelpOnHelp);
+    help->addSeparator();
+    item(help, "HelpAboutItem", "&About...", 0, "Show program information", &PocketEditor::showAbout);
 }
 
 void PocketEditor::buildSpeedBar()
 {
-    speedBar = new QFrame(client_);
-    speedBar->setObjectName(QStringLiteral("SpeedBar"));
-    speedBarEdge = new QFrame(speedBar);
-    speedBarEdge->setObjectName(QStringLiteral("Bevel1"));
-    speedBarEdge->setFrameStyle(QFrame::HLine | QFrame::Sunken);
+    speedBar_ = new QFrame(client_);
+    speedBar_->setObjectName(QStringLiteral("SpeedBar"));
+    speedBarEdge_ = new QFrame(speedBar_);
+    speedBarEdge_->setObjectName(QStringLiteral("Bevel1"));
+    speedBarEdge_->setFrameStyle(QFrame::HLine | QFrame::Sunken);
 
     // Hints are "tool tip|status text"; the speed buttons leave the status empty.
     auto button = [this](const char *name, int left, QStyle::StandardPixmap icon, const char *text, const char *hint,
                          void (PocketEditor::*handler)()) {
-        auto *speed = new QToolButton(speedBar);
+        auto *speed = new QToolButton(speedBar_);
         speed->setObjectName(QString::fromLatin1(name));
         speed->setGeometry(left, 5, 25, 25);
         speed->setAutoRaise(true);
@@ -210,48 +187,74 @@ void PocketEditor::buildSpeedBar()
         else
             speed->setText(QString::fromUtf8(text));
         connect(speed, &QToolButton::clicked, this, handler);
-        return speed;
     };
-    openButton = button("OpenButton", 8, QStyle::SP_DialogOpenButton, "", "Open|", &PocketEditor::openFile);
-    saveButton = button("SaveButton", 33, QStyle::SP_DialogSaveButton, "", "Save|", &PocketEditor::save);
-    printButton = button("PrintButton", 58, QStyle::SP_CustomBase, "P", "Print|", &PocketEditor::print);
-    undoButton = button("UndoButton", 89, QStyle::SP_ArrowBack, "", "Undo|", &PocketEditor::undo);
-    cutButton = button("CutButton", 114, QStyle::SP_CustomBase, "✂", "Cut|", &PocketEditor::cut);
-    copyButton = button("CopyButton", 139, QStyle::SP_FileDialogContentsView, "", "Copy|", &PocketEditor::copy);
-    pasteButton = button("PasteButton", 164, QStyle::SP_FileDialogDetailedView, "", "Paste|", &PocketEditor::paste);
+    button("OpenButton", 8, QStyle::SP_DialogOpenButton, "", "Open|", &PocketEditor::openFile);
+    button("SaveButton", 33, QStyle::SP_DialogSaveButton, "", "Save|", &PocketEditor::save);
+    button("PrintButton", 58, QStyle::SP_CustomBase, "P", "Print|", &PocketEditor::print);
+    button("UndoButton", 89, QStyle::SP_ArrowBack, "", "Undo|", &PocketEditor::undo);
+    button("CutButton", 114, QStyle::SP_CustomBase, "✂", "Cut|", &PocketEditor::cut);
+    button("CopyButton", 139, QStyle::SP_FileDialogContentsView, "", "Copy|", &PocketEditor::copy);
+    button("PasteButton", 164, QStyle::SP_FileDialogDetailedView, "", "Paste|", &PocketEditor::paste);
+}
+
+void PocketEditor::buildText()
+{
+    // The text control joins the window after the formatting bar and the
+    // ruler that follow it: the tab order is the order of joining.
+    auto *text = new TextEdit;
+    formatBar_ = new FormatBar(text, speedBar_);
+    ruler_ = new Ruler(text, client_);
+    text->setParent(client_);
+    text_ = text;
+    text_->setObjectName(QStringLiteral("RichEdit1"));
+    text_->setAcceptRichText(true);
+    // The window's font in points, so that sizes read back as the size box shows them.
+    text_->setFont(QFont(QStringLiteral("MS Sans Serif"), 8));
+    text_->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
+    text_->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
+    text_->setProperty("helpContext", 400);
+    text_->document()->setDocumentMargin(0);
+    text_->document()->setIndentWidth(kListLevelPixels);
+    text->setTextMargins(6);
+    // The margin beside the text is part of the white text area, not of the window.
+    QPalette white = text_->palette();
+    white.setColor(QPalette::Window, white.color(QPalette::Base));
+    text_->setPalette(white);
+    text_->setAutoFillBackground(true);
+    text_->installEventFilter(this);
 }
 
 void PocketEditor::layoutClient()
 {
     const int width = client_->width() > 0 ? client_->width() : kClientWidth;
     const int height = client_->height() > 0 ? client_->height() : kClientHeight;
-    speedBar->setGeometry(0, 0, width, kSpeedBarHeight);
-    speedBarEdge->setGeometry(0, 0, width, 2);
-    ruler->setGeometry(0, kSpeedBarHeight, width, kRulerHeight);
+    speedBar_->setGeometry(0, 0, width, kSpeedBarHeight);
+    speedBarEdge_->setGeometry(0, 0, width, 2);
+    ruler_->setGeometry(0, kSpeedBarHeight, width, kRulerHeight);
     const int textTop = kSpeedBarHeight + kRulerHeight;
-    textEdit->setGeometry(0, textTop, width, std::max(0, height - textTop - kStatusHeight));
-    statusBar->setGeometry(0, height - kStatusHeight, width, kStatusHeight);
-    okButton->setGeometry(7, 483 + (height - kClientHeight), 95, 35);
-    captionButton->setGeometry(447, 34, 330, 25);
-    okButton->raise();
-    captionButton->raise();
+    text_->setGeometry(0, textTop, width, std::max(0, height - textTop - kStatusHeight));
+    statusBar_->setGeometry(0, height - kStatusHeight, width, kStatusHeight);
+    okButton_->setGeometry(7, 483 + (height - kClientHeight), 95, 35);
+    captionButton_->setGeometry(447, 34, 330, 25);
+    okButton_->raise();
+    captionButton_->raise();
 }
 
 void PocketEditor::prepare()
 {
     dialogDirectory_ = QCoreApplication::applicationDirPath();
-    loadFontList();
-    fillRuler();
-    syncToolbar();
-    for (auto changed : {&QTextEdit::cursorPositionChanged, &QTextEdit::selectionChanged})
-        connect(textEdit, changed, this, &PocketEditor::syncToolbar);
-    connect(textEdit, &QTextEdit::currentCharFormatChanged, this, &PocketEditor::syncToolbar);
-    connect(textEdit->document(), &QTextDocument::contentsChanged, this, &PocketEditor::syncToolbar);
+    followSelection();
+}
+
+void PocketEditor::followSelection()
+{
+    ruler_->sync();
+    formatBar_->sync();
 }
 
 void PocketEditor::focusText()
 {
-    textEdit->setFocus();
+    text_->setFocus();
 }
 
 void PocketEditor::fillReport()
@@ -259,14 +262,14 @@ void PocketEditor::fillReport()
     setFileName(QString::fromLatin1(kUntitled));
     std::string text = reportText(buildReport(store_));
     if (text.size() < kBackgroundFillBytes) {
-        textEdit->setPlainText(fromCp1251(text));
+        text_->setPlainText(fromCp1251(text));
         return;
     }
     // A full pocket makes hundreds of thousands of paragraphs, which take the
     // text control about a second: build them beside the window, which shows
     // at once and takes the text when it is ready.
-    textEdit->setReadOnly(true);
-    statusBar->showMessage(QStringLiteral("Отчёт загружается…"));
+    text_->setReadOnly(true);
+    statusBar_->showMessage(QStringLiteral("Отчёт загружается…"));
     QThread *guiThread = thread();
     filler_ = std::thread([this, guiThread, text = std::move(text)] {
         auto document = std::make_unique<QTextDocument>();
@@ -287,20 +290,18 @@ void PocketEditor::takeFilledDocument()
         return;
     filler_.join();
     adoptDocument(filled_.release());
-    textEdit->setReadOnly(false);
-    statusBar->clearMessage();
+    text_->setReadOnly(false);
+    statusBar_->clearMessage();
 }
 
 void PocketEditor::adoptDocument(QTextDocument *document)
 {
-    document->setParent(textEdit);
+    document->setParent(text_);
     document->setIndentWidth(kListLevelPixels);
-    textEdit->setDocument(document);  // deletes the old one, a child of the editor too
+    text_->setDocument(document);  // deletes the old one, a child of the editor too
     // A fresh caret: the control would carry the old text's typing format over.
-    textEdit->setTextCursor(QTextCursor(document));
-    // Undo, redo and format changes move no caret: the bar follows the document itself.
-    connect(document, &QTextDocument::contentsChanged, this, &PocketEditor::syncToolbar);
-    syncToolbar();
+    text_->setTextCursor(QTextCursor(document));
+    followSelection();
 }
 
 void PocketEditor::waitForReport()
@@ -316,13 +317,13 @@ PocketEditor::~PocketEditor()
 
 void PocketEditor::setFileName(const QString &fileName)
 {
-    currentFile = fileName;
+    currentFile_ = fileName;
     setWindowTitle(QStringLiteral("%1 - %2").arg(QFileInfo(fileName).fileName(), applicationTitle()));
 }
 
 bool PocketEditor::confirmSave()
 {
-    if (!textEdit->document()->isModified())
+    if (!text_->document()->isModified())
         return true;
     switch (askQuestion(this, QStringLiteral("Confimation"), QStringLiteral("Save Changes?"))) {
     case Answer::No: return true;
@@ -334,12 +335,7 @@ bool PocketEditor::confirmSave()
 
 void PocketEditor::resetTextMargins()
 {
-    static_cast<TextEdit *>(textEdit)->setTextMargins(6);
-}
-
-void PocketEditor::showStatusHint(const QString &hint)
-{
-    statusBar->showMessage(hint);
+    static_cast<TextEdit *>(text_)->setTextMargins(6);
 }
 
 void PocketEditor::newFile()
@@ -348,9 +344,9 @@ void PocketEditor::newFile()
     if (!confirmSave())
         return;
     setFileName(QString::fromLatin1(kUntitled));
-    textEdit->clear();
-    textEdit->document()->setModified(false);
-    syncToolbar();
+    text_->clear();
+    text_->document()->setModified(false);
+    followSelection();
 }
 
 void PocketEditor::openFile()
@@ -399,8 +395,8 @@ void PocketEditor::openFile()
     // following every insertion, and undo cannot bring back the old text.
     auto document = std::make_unique<QTextDocument>();
     document->setUndoRedoEnabled(false);
-    document->setDocumentMargin(textEdit->document()->documentMargin());
-    document->setDefaultFont(textEdit->document()->defaultFont());
+    document->setDocumentMargin(text_->document()->documentMargin());
+    document->setDefaultFont(text_->document()->defaultFont());
     if (looksLikeRtf(bytes)) {
         // A large file shows how far reading has come, and Cancel stops it;
         // the shown text stays as it was.
@@ -426,7 +422,7 @@ void PocketEditor::openFile()
         QString error;
         if (!readRtf(bytes, *document, &error, progress)) {
             if (error.isEmpty())
-                statusBar->showMessage(
+                statusBar_->showMessage(
                     QStringLiteral("Открытие файла «%1» отменено; текст в редакторе остался прежним.").arg(fileName));
             else
                 showMessage(this, windowTitle(), QStringLiteral("Файл «%1» не прочитан: %2").arg(fileName, error));
@@ -438,9 +434,9 @@ void PocketEditor::openFile()
     document->setUndoRedoEnabled(true);
     adoptDocument(document.release());
     setFileName(fileName);
-    textEdit->setFocus();
-    textEdit->document()->setModified(false);
-    textEdit->setReadOnly(readOnly);
+    text_->setFocus();
+    text_->document()->setModified(false);
+    text_->setReadOnly(readOnly);
 }
 
 bool PocketEditor::saveTo(const QString &fileName)
@@ -449,7 +445,7 @@ bool PocketEditor::saveTo(const QString &fileName)
     // The old file stays whole until the new one is complete.
     QSaveFile file(fileName);
     errno = 0;
-    if (!file.open(QIODevice::WriteOnly) || file.write(writeRtf(*textEdit->document())) < 0 || !file.commit()) {
+    if (!file.open(QIODevice::WriteOnly) || file.write(writeRtf(*text_->document())) < 0 || !file.commit()) {
         const int error = errno;
         showMessage(this, windowTitle(),
                     QStringLiteral("Не удалось сохранить файл «%1»: %2.")
@@ -461,12 +457,12 @@ bool PocketEditor::saveTo(const QString &fileName)
 
 void PocketEditor::save()
 {
-    if (currentFile == QLatin1String(kUntitled)) {
+    if (currentFile_ == QLatin1String(kUntitled)) {
         saveAs();
         return;
     }
-    if (saveTo(currentFile))
-        textEdit->document()->setModified(false);
+    if (saveTo(currentFile_))
+        text_->document()->setModified(false);
 }
 
 void PocketEditor::saveAs()
@@ -476,7 +472,7 @@ void PocketEditor::saveAs()
     if (fileName.isEmpty() || !saveTo(fileName))
         return;
     setFileName(fileName);
-    textEdit->document()->setModified(false);
+    text_->document()->setModified(false);
 }
 
 void PocketEditor::print()
@@ -485,13 +481,8 @@ void PocketEditor::print()
     QPrinter printer;
     if (!choosePrinter(this, printer))
         return;
-    printer.setDocName(currentFile);
-    textEdit->document()->print(&printer);
-}
-
-void PocketEditor::exitEditor()
-{
-    close();
+    printer.setDocName(currentFile_);
+    text_->document()->print(&printer);
 }
 
 void PocketEditor::leave()
@@ -501,34 +492,34 @@ void PocketEditor::leave()
 
 void PocketEditor::undo()
 {
-    textEdit->undo();
+    text_->undo();
 }
 
 void PocketEditor::cut()
 {
-    textEdit->cut();
+    text_->cut();
 }
 
 void PocketEditor::copy()
 {
-    textEdit->copy();
+    text_->copy();
 }
 
 void PocketEditor::paste()
 {
-    textEdit->paste();
+    text_->paste();
 }
 
 void PocketEditor::selectFont()
 {
     bool chosen = false;
-    const QFont font = QFontDialog::getFont(&chosen, textEdit->currentFont(), this);
+    const QFont font = QFontDialog::getFont(&chosen, text_->currentFont(), this);
     if (!chosen)
         return;
     QTextCharFormat format;
     format.setFont(font, QTextCharFormat::FontPropertiesSpecifiedOnly);
-    textEdit->mergeCurrentCharFormat(format);
-    textEdit->setFocus();
+    mergeFormat(*text_, format);
+    text_->setFocus();
 }
 
 void PocketEditor::showHelpContents()
@@ -564,7 +555,7 @@ void PocketEditor::done(int result)
 bool PocketEditor::event(QEvent *event)
 {
     if (event->type() == QEvent::StatusTip) {
-        showStatusHint(static_cast<QStatusTipEvent *>(event)->tip());
+        statusBar_->showMessage(static_cast<QStatusTipEvent *>(event)->tip());
         return true;
     }
     if (event->type() == QEvent::WindowActivate)
@@ -574,13 +565,6 @@ bool PocketEditor::event(QEvent *event)
 
 bool PocketEditor::eventFilter(QObject *watched, QEvent *event)
 {
-    if (watched == ruler) {
-        if (event->type() == QEvent::Paint)
-            paintRuler();
-        else if (event->type() == QEvent::Resize)
-            resizeRuler();
-        return false;
-    }
     if (event->type() == QEvent::KeyPress && static_cast<QKeyEvent *>(event)->key() == Qt::Key_F1) {
         int context = 400;
         if (auto *menu = qobject_cast<QMenu *>(watched)) {
@@ -602,7 +586,7 @@ void PocketEditor::resizeEvent(QResizeEvent *event)
     QDialog::resizeEvent(event);
     layoutClient();
     resetTextMargins();
-    syncToolbar();
+    followSelection();
 }
 
 void PocketEditor::showEvent(QShowEvent *event)

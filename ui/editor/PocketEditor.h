@@ -5,18 +5,12 @@
 #include <memory>
 #include <thread>
 
-class QAction;
-class QComboBox;
 class QFrame;
-class QLabel;
-class QLineEdit;
-class QMenu;
 class QMenuBar;
 class QPushButton;
 class QStatusBar;
 class QTextDocument;
 class QTextEdit;
-class QToolButton;
 
 namespace kaldex {
 class DocumentStore;
@@ -24,12 +18,13 @@ class DocumentStore;
 
 namespace kaldex::ui {
 
-class RulerMarker;
-class SpinControl;
+class FormatBar;
+class Ruler;
 
 /**
  * The pocket editor: opens with the report of the pocket, edits it, saves
- * and opens RTF files, prints, and gives help on its menu entries.
+ * and opens RTF files, prints, and gives help on its menu entries. Its
+ * formatting bar and ruler are widgets of their own over its text control.
  */
 class PocketEditor : public QDialog {
     Q_OBJECT
@@ -50,98 +45,19 @@ public:
     static constexpr qint64 kProgressOpenBytes = qint64(2) << 20;
 
     static constexpr const char *kUntitled = "Untitled";
-    static constexpr const char *kHelpFile = "RICHEDIT.HLP";
-    static constexpr const char *kFilter = "Rich Text Files (*.RTF);;Text Files (*.TXT)";
 
     /** The application's title in captions: the program file's name without extension. */
     static QString applicationTitle();
 
-    QString currentFile;
-    bool syncingToolbar = false;
-    int grabOffset = 0;
-    bool draggingMarker = false;
+    /** The file the text belongs to: kUntitled until Open or Save As give it a full path. */
+    const QString &currentFile() const { return currentFile_; }
 
-    QMenuBar *mainMenu;
-    QFrame *speedBar;
-    QToolButton *openButton, *saveButton, *printButton, *undoButton, *cutButton, *copyButton, *pasteButton;
-    QFrame *speedBarEdge;
-    QComboBox *fontNameBox;
-    QLineEdit *fontSizeField;
-    SpinControl *fontSizeSpin;
-    QToolButton *boldButton, *italicButton, *underlineButton;
-    QToolButton *alignLeftButton, *alignCenterButton, *alignRightButton;
-    QToolButton *bulletsButton;
-    QFrame *ruler;
-    RulerMarker *firstIndentMarker, *leftIndentMarker, *rightIndentMarker;
-    QFrame *rulerLine;
-    QStatusBar *statusBar;
-    QTextEdit *textEdit;
-    QPushButton *okButton;
-    QPushButton *captionButton;
-    QMenu *fileMenu, *editMenu, *helpMenu;
-    QAction *newAction, *openAction, *saveAction, *saveAsAction, *printAction, *exitAction;
-    QAction *undoAction, *cutAction, *copyAction, *pasteAction, *fontAction;
-    QAction *helpContentsAction, *helpSearchAction, *helpOnHelpAction, *aboutAction;
-
-    void setFileName(const QString &fileName);
-    /** False when the command that asked is to be abandoned. */
-    bool confirmSave();
-    void resetTextMargins();
-    void showStatusHint(const QString &hint);
-
+    // The file commands of the menu and the speed bar.
     void newFile();
     void openFile();
     void save();
     void saveAs();
     void print();
-    void exitEditor();
-    void undo();
-    void cut();
-    void copy();
-    void paste();
-    void selectFont();
-    void showHelpContents();
-    void searchHelp();
-    void showHelpOnHelp();
-    void showAbout();
-    void leave();
-
-    // The formatting bar and the ruler.
-    static constexpr float kRulerScale = 1.3333333730697632f;  // ruler pixels per point of indent
-    static constexpr const char *kSizeRangeText = "The number must be between 1 and 1638.";
-    /** The ruler's caption: one hundred pairs of a tab and "|". */
-    static QString rulerCaption();
-    void syncToolbar();
-    void loadFontList();
-    void fillRuler();
-    void toggleBold();
-    void toggleItalic();
-    void toggleUnderline();
-    void applyFontSize();
-    void applyFontName(int index);
-    void align(QToolButton *button);
-    void toggleBullets();
-    void resizeRuler();
-    void grabMarker(RulerMarker *marker, int x);
-    void dragMarker(RulerMarker *marker, int x);
-    void moveMarker(RulerMarker *marker, int x);
-    void dropFirstIndent();
-    void dropLeftIndent();
-    void dropRightIndent();
-    /** The paragraph attributes as the ruler speaks of them, in points. */
-    struct Indents {
-        int first = 0;  // the first line, from the left edge
-        int left = 0;   // the other lines, from the first line
-        int right = 0;
-    };
-    Indents paragraphIndents() const;
-    /** Where a bulleted paragraph's list puts its text, in document pixels. */
-    qreal listIndent() const;
-    void setParagraphIndents(const Indents &indents);
-    int rulerClientWidth() const;
-
-    /** Asks the help engine for a help context (a menu entry's, or 400 for the text). */
-    void contextHelp(int context);
 
 public slots:
     void done(int result) override;
@@ -153,24 +69,50 @@ protected:
     void showEvent(QShowEvent *event) override;
 
 private:
-    void prepare();
-    void focusText();
     void buildMenus();
     void buildSpeedBar();
-    void buildFormatBar();
-    void buildRuler();
-    void setCharacterStyle(QToolButton *button);
-    void paintRuler();
-    void fillReport();
-    /** Writes the text as RTF; shows what failed and returns false. */
-    bool saveTo(const QString &fileName);
+    void buildText();
     void layoutClient();
+    void prepare();
+    /** Brings the formatting bar and the ruler into line with the selection. */
+    void followSelection();
+    void fillReport();
     void takeFilledDocument();
     void adoptDocument(QTextDocument *document);  // shown from now on, owned by the editor
+    void setFileName(const QString &fileName);
+    /** False when the command that asked is to be abandoned. */
+    bool confirmSave();
+    /** Writes the text as RTF; shows what failed and returns false. */
+    bool saveTo(const QString &fileName);
+    void resetTextMargins();
+    void focusText();
+
+    void leave();
+    void undo();
+    void cut();
+    void copy();
+    void paste();
+    void selectFont();
+    void showHelpContents();
+    void searchHelp();
+    void showHelpOnHelp();
+    void showAbout();
+    /** Asks the help engine for a help context (a menu entry's, or 400 for the text). */
+    void contextHelp(int context);
 
     DocumentStore &store_;
-    QWidget *client_;
+    QString currentFile_;
     QString dialogDirectory_;
+    QMenuBar *mainMenu_;
+    QWidget *client_;
+    QFrame *speedBar_;
+    QFrame *speedBarEdge_;
+    FormatBar *formatBar_;
+    Ruler *ruler_;
+    QTextEdit *text_;
+    QStatusBar *statusBar_;
+    QPushButton *okButton_;
+    QPushButton *captionButton_;
     std::thread filler_;
     std::unique_ptr<QTextDocument> filled_;
 };

@@ -1,7 +1,5 @@
-#include "ui/WindowTesting.h"
-#include "ui/common/Dialogs.h"
 #include "ui/common/Messages.h"
-#include "ui/editor/PocketEditor.h"
+#include "ui/editor/EditorTesting.h"
 #include "ui/help/HelpWindow.h"
 
 #include <QAction>
@@ -45,161 +43,187 @@ TEST(EditorWindow, OpensWithTheReportOfThePocket)
 {
     auto store = pocketOf({5, 2, 5});
     PocketEditor editor(*store);
-    EXPECT_EQ(editor.currentFile + "|" + editor.windowTitle(), "Untitled|" + title("Untitled"));
+    auto *text = editor.findChild<QTextEdit *>(QStringLiteral("RichEdit1"));
+    EXPECT_EQ(editor.currentFile(), QStringLiteral("Untitled"));
+    EXPECT_EQ(editor.windowTitle(), title("Untitled"));
     // The report's text line for line is tests/data/editor/report.txt (PocketReport tests).
-    EXPECT_EQ(editor.textEdit->document()->firstBlock().text(),
-              QStringLiteral("$$                              KALDEX"));
-    EXPECT_EQ(blockNumbers(editor.textEdit), QStringLiteral("5 2 5"));
-    EXPECT_FALSE(editor.textEdit->document()->isModified() || editor.textEdit->isReadOnly());
-    EXPECT_TRUE(editor.windowFlags() & Qt::FramelessWindowHint);
-    EXPECT_EQ(editor.palette().color(QPalette::Window), QColor(0xFF, 0xFF, 0x80));
-    EXPECT_EQ(editor.captionButton->text(), QStringLiteral("KALDEX - ТЕКСТОВЫЙ РЕДАКТОР"));
-    EXPECT_EQ(QList<QRect>({editor.openButton->geometry(), editor.pasteButton->geometry(), editor.textEdit->geometry(),
-                            editor.okButton->geometry()}),
-              QList<QRect>({{8, 5, 25, 25}, {164, 5, 25, 25}, {0, 58, 787, 460}, {7, 483, 95, 35}}));
-    EXPECT_EQ(editor.openButton->toolTip() + "|" + editor.openButton->statusTip(), QStringLiteral("Open|"));
-
-    auto empty = pocketOf({});
-    PocketEditor nothing(*empty);
-    EXPECT_EQ(nothing.textEdit->document()->blockCount() + nothing.textEdit->toPlainText().size(), 1);
+    EXPECT_EQ(text->document()->firstBlock().text(), QStringLiteral("$$                              KALDEX"));
+    EXPECT_EQ(blockNumbers(text), QStringLiteral("5 2 5"));
+    EXPECT_FALSE(text->document()->isModified());
+    EXPECT_FALSE(text->isReadOnly());
     // "View " in the search window opens it on the pocket: tests/e2e/run-e2e.
+}
+
+TEST(EditorWindow, EveryControlStandsWhereTheLayoutPutsIt)
+{
+    // Left, top, width and height in the client area (under the menu bar) or on the speed bar.
+    const std::tuple<const char *, const char *, QRect> layout[] = {
+        {"OpenButton", "SpeedBar", {8, 5, 25, 25}},
+        {"SaveButton", "SpeedBar", {33, 5, 25, 25}},
+        {"PrintButton", "SpeedBar", {58, 5, 25, 25}},
+        {"UndoButton", "SpeedBar", {89, 5, 25, 25}},
+        {"CutButton", "SpeedBar", {114, 5, 25, 25}},
+        {"CopyButton", "SpeedBar", {139, 5, 25, 25}},
+        {"PasteButton", "SpeedBar", {164, 5, 25, 25}},
+        {"FontName", "SpeedBar", {194, 6, 131, 21}},
+        {"FontSize", "SpeedBar", {328, 6, 31, 21}},
+        {"UpDown1", "SpeedBar", {359, 6, 12, 21}},
+        {"BoldButton", "SpeedBar", {380, 5, 25, 25}},
+        {"ItalicButton", "SpeedBar", {406, 5, 25, 25}},
+        {"UnderlineButton", "SpeedBar", {432, 5, 25, 25}},
+        {"LeftAlign", "SpeedBar", {464, 5, 25, 25}},
+        {"CenterAlign", "SpeedBar", {490, 5, 25, 25}},
+        {"RightAlign", "SpeedBar", {516, 5, 25, 25}},
+        {"BulletsButton", "SpeedBar", {547, 5, 25, 25}},
+        {"RichEdit1", nullptr, {0, 58, 787, 460}},
+        {"Button2", nullptr, {7, 483, 95, 35}},
+        {"Button3", nullptr, {447, 34, 330, 25}},
+    };
+    test::ShownEditor e;
+    QWidget *client = e.find("SpeedBar")->parentWidget();
+    for (const auto &[name, in, rect] : layout) {
+        QWidget *widget = e.find(name);
+        const QPoint at = widget->mapTo(in ? e.find(in) : client, QPoint());
+        EXPECT_EQ(at.x(), rect.x()) << name << " left";
+        EXPECT_EQ(at.y(), rect.y()) << name << " top";
+        EXPECT_EQ(widget->width(), rect.width()) << name << " width";
+        EXPECT_EQ(widget->height(), rect.height()) << name << " height";
+    }
+    EXPECT_EQ(test::tabOrder(&e.editor, e.find("Button2"), 5),
+              QStringLiteral("Button2 FontName FontSize UpDown1 RichEdit1"));
 }
 
 TEST(EditorWindow, SaveAsNamesTheFileAndSaveThenWritesWithoutAsking)
 {
     test::TempDir dir;
-    auto store = pocketOf({1});
-    PocketEditor editor(*store);
+    test::ShownEditor e;
     DialogHook dialogs;
     dialogs.saveName = QString::fromStdString(dir.file("pocket.rtf"));
 
-    editor.save();  // "Untitled" always asks for a name
+    e.editor.save();  // "Untitled" always asks for a name
     EXPECT_EQ(dialogs.shown, 1);
-    EXPECT_EQ(editor.currentFile, dialogs.saveName);
-    EXPECT_EQ(editor.windowTitle(), title("pocket.rtf"));
+    EXPECT_EQ(e.editor.currentFile(), dialogs.saveName);
+    EXPECT_EQ(e.editor.windowTitle(), title("pocket.rtf"));
     EXPECT_TRUE(test::readBytes(dir.file("pocket.rtf")).rfind("{\\rtf", 0) == 0);
 
-    editor.textEdit->append(QStringLiteral("дописано"));
-    EXPECT_TRUE(editor.textEdit->document()->isModified());
-    editor.save();
+    e.text->append(QStringLiteral("дописано"));
+    EXPECT_TRUE(e.text->document()->isModified());
+    e.editor.save();
     EXPECT_EQ(dialogs.shown, 1);
-    EXPECT_FALSE(editor.textEdit->document()->isModified());
+    EXPECT_FALSE(e.text->document()->isModified());
     EXPECT_NE(test::readBytes(dir.file("pocket.rtf")).find("\\'e4\\'ee\\'ef\\'e8\\'f1\\'e0\\'ed\\'ee"),
               std::string::npos);  // "дописано" in Windows-1251
 
     // A name ending in .txt still gets the rich-text form; cancelling changes nothing.
     dialogs.saveName = QString::fromStdString(dir.file("pocket.txt"));
-    editor.saveAs();
+    e.editor.saveAs();
     EXPECT_TRUE(test::readBytes(dir.file("pocket.txt")).rfind("{\\rtf", 0) == 0);
     dialogs.saveName.clear();
-    editor.saveAs();
-    EXPECT_EQ(editor.windowTitle(), title("pocket.txt"));
+    e.editor.saveAs();
+    EXPECT_EQ(e.editor.windowTitle(), title("pocket.txt"));
 
     // A file that cannot be written: a message, and name and caption stay.
     MessageHook messages;
     dialogs.saveName = QString::fromStdString(dir.file("no/such/folder/x.rtf"));
-    editor.saveAs();
+    e.editor.saveAs();
     EXPECT_EQ(
         messages.shown(),
         QStringList(
             {QStringLiteral("Не удалось сохранить файл «%1»: файл или папка не найдены.").arg(dialogs.saveName)}));
-    EXPECT_EQ(editor.windowTitle(), title("pocket.txt"));
+    EXPECT_EQ(e.editor.windowTitle(), title("pocket.txt"));
 }
 
 TEST(EditorWindow, TheSavePromptsThreeAnswers)
 {
     test::TempDir dir;
-    auto store = pocketOf({1});
+    test::ShownEditor e;
     DialogHook dialogs;
     dialogs.saveName = QString::fromStdString(dir.file("kept.rtf"));
     MessageHook messages;
-
-    PocketEditor editor(*store);
-    editor.show();
-    editor.textEdit->insertPlainText(QStringLiteral("x"));
+    e.text->insertPlainText(QStringLiteral("x"));
 
     for (Answer answer : {Answer::Cancel, Answer::Yes}) {  // Yes saves, and New does not go on
         messages.setNextAnswer(answer);
-        editor.newFile();
-        EXPECT_FALSE(editor.textEdit->toPlainText().isEmpty());
+        e.editor.newFile();
+        EXPECT_FALSE(e.text->toPlainText().isEmpty());
         EXPECT_EQ(messages.shown().last(), QStringLiteral("Save Changes?"));
     }
-    EXPECT_TRUE(test::exists(dir.file("kept.rtf")) && !editor.textEdit->document()->isModified());
-    editor.newFile();  // nothing to ask now
-    EXPECT_TRUE(editor.textEdit->toPlainText().isEmpty());
-    EXPECT_EQ(editor.currentFile, QStringLiteral("Untitled"));
+    EXPECT_TRUE(test::exists(dir.file("kept.rtf")));
+    EXPECT_FALSE(e.text->document()->isModified());
+    e.editor.newFile();  // nothing to ask now
+    EXPECT_TRUE(e.text->toPlainText().isEmpty());
+    EXPECT_EQ(e.editor.currentFile(), QStringLiteral("Untitled"));
     EXPECT_EQ(messages.shown().size(), 2);
 
-    editor.textEdit->insertPlainText(QStringLiteral("y"));
+    e.text->insertPlainText(QStringLiteral("y"));
     messages.setNextAnswer(Answer::No);
     dialogs.openName = QString::fromStdString(dir.file("kept.rtf"));
-    editor.openFile();
-    EXPECT_EQ(editor.currentFile, dialogs.openName);
+    e.editor.openFile();
+    EXPECT_EQ(e.editor.currentFile(), dialogs.openName);
 
     // Closing by OK, Esc or Exit: Cancel keeps the window, No closes it.
-    editor.textEdit->insertPlainText(QStringLiteral("z"));
+    e.text->insertPlainText(QStringLiteral("z"));
     for (Answer answer : {Answer::Cancel, Answer::Cancel, Answer::No})
         messages.setNextAnswer(answer);
-    editor.okButton->click();
-    QTest::keyClick(&editor, Qt::Key_Escape);
-    EXPECT_TRUE(editor.isVisible());
-    editor.exitEditor();
-    EXPECT_FALSE(editor.isVisible());
+    e.find<QPushButton>("Button2")->click();
+    QTest::keyClick(&e.editor, Qt::Key_Escape);
+    EXPECT_TRUE(e.editor.isVisible());
+    e.find<QAction>("FileExitItem")->trigger();
+    EXPECT_FALSE(e.editor.isVisible());
 }
 
 TEST(EditorWindow, OpenReadsRichAndPlainTextAndKeepsReadOnly)
 {
     test::TempDir dir;
-    auto store = pocketOf({});
-    PocketEditor editor(*store);
+    test::ShownEditor e;
     DialogHook dialogs;
-
     test::writeBytes(dir.file("utf8.txt"), "Вязкость\r\nвторая строка");
     dialogs.openName = QString::fromStdString(dir.file("utf8.txt"));
     dialogs.openReadOnly = true;
-    editor.openFile();
-    EXPECT_EQ(editor.textEdit->toPlainText(), QStringLiteral("Вязкость\nвторая строка"));
-    EXPECT_TRUE(editor.textEdit->isReadOnly() && editor.windowTitle() == title("utf8.txt"));
-    editor.newFile();
-    EXPECT_TRUE(editor.textEdit->isReadOnly());  // until the next Open
+    e.editor.openFile();
+    EXPECT_EQ(e.text->toPlainText(), QStringLiteral("Вязкость\nвторая строка"));
+    EXPECT_EQ(e.editor.windowTitle(), title("utf8.txt"));
+    EXPECT_TRUE(e.text->isReadOnly());
+    e.editor.newFile();
+    EXPECT_TRUE(e.text->isReadOnly()) << "until the next Open";
 
     test::writeBytes(dir.file("old.txt"), test::cp1251("Теплопроводность"));
     dialogs.openName = QString::fromStdString(dir.file("old.txt"));
     dialogs.openReadOnly = false;
-    editor.openFile();
-    EXPECT_EQ(editor.textEdit->toPlainText(), QStringLiteral("Теплопроводность"));
+    e.editor.openFile();
+    EXPECT_EQ(e.text->toPlainText(), QStringLiteral("Теплопроводность"));
+    EXPECT_FALSE(e.text->isReadOnly());
     // The opened file is where editing starts: undo does not bring back what was there before.
-    EXPECT_FALSE(editor.textEdit->isReadOnly() || editor.textEdit->document()->isUndoAvailable());
-    EXPECT_EQ(editor.textEdit->document()->documentMargin(), 0);
-    editor.textEdit->textCursor().insertText(QStringLiteral("x"));
-    EXPECT_TRUE(editor.textEdit->document()->isModified());
-    editor.textEdit->undo();
-    EXPECT_EQ(editor.textEdit->toPlainText(), QStringLiteral("Теплопроводность"));
-    editor.textEdit->document()->setModified(false);
+    EXPECT_FALSE(e.text->document()->isUndoAvailable());
+    EXPECT_EQ(e.text->document()->documentMargin(), 0);
+    e.text->textCursor().insertText(QStringLiteral("x"));
+    EXPECT_TRUE(e.text->document()->isModified());
+    e.text->undo();
+    EXPECT_EQ(e.text->toPlainText(), QStringLiteral("Теплопроводность"));
+    e.text->document()->setModified(false);
 
     MessageHook messages;
     dialogs.openName = QString::fromStdString(dir.file("missing.rtf"));
-    editor.openFile();
+    e.editor.openFile();
     EXPECT_EQ(messages.shown().size(), 1);
-    EXPECT_EQ(editor.windowTitle(), title("old.txt"));
+    EXPECT_EQ(e.editor.windowTitle(), title("old.txt"));
 }
 
 TEST(EditorWindow, HintsAndHelp)
 {
-    auto store = pocketOf({});
-    PocketEditor editor(*store);
-    editor.newAction->showStatusText(editor.mainMenu);  // as a highlighted entry does
-    EXPECT_EQ(editor.statusBar->currentMessage(), QStringLiteral("Create a new file"));
+    test::ShownEditor e;
+    e.find<QAction>("FileNewItem")->showStatusText(e.find("MainMenu"));  // as a highlighted entry does
+    EXPECT_EQ(e.find<QStatusBar>("StatusBar")->currentMessage(), QStringLiteral("Create a new file"));
 
     // F1 on a highlighted entry gives its topic; in the text, the text's topic.
-    editor.show();
-    editor.fileMenu->popup(QPoint(0, 0));
-    editor.fileMenu->setActiveAction(editor.openAction);
-    QTest::keyClick(editor.fileMenu, Qt::Key_F1);
-    auto *help = editor.findChild<HelpWindow *>();
+    auto *fileMenu = e.find<QMenu>("FileMenu");
+    fileMenu->popup(QPoint(0, 0));
+    fileMenu->setActiveAction(e.find<QAction>("FileOpenItem"));
+    QTest::keyClick(fileMenu, Qt::Key_F1);
+    auto *help = e.editor.findChild<HelpWindow *>();
     ASSERT_NE(help, nullptr);
     EXPECT_EQ(help->shownKey(), QStringLiteral("102"));
-    QTest::keyClick(editor.textEdit, Qt::Key_F1);
+    QTest::keyClick(e.text, Qt::Key_F1);
     EXPECT_EQ(help->shownKey(), QStringLiteral("400"));
 
     // The shipped file has a topic for every context (its format: fuzz/HelpFuzz.cpp).
@@ -207,8 +231,10 @@ TEST(EditorWindow, HintsAndHelp)
     std::string error;
     ASSERT_TRUE(file.parse(test::readBytes(std::string(KALDEX_SOURCE_DIR) + "/ui/help/RICHEDIT.HLP"), &error)) << error;
     for (const char *key : {"contents", "help-on-help", "100", "101", "102", "103", "104", "105", "106", "200", "201",
-                            "202", "203", "204", "205", "300", "400"})
-        EXPECT_TRUE(file.find(key) && !file.find(key)->text.empty()) << key;
+                            "202", "203", "204", "205", "300", "400"}) {
+        ASSERT_NE(file.find(key), nullptr) << key;
+        EXPECT_FALSE(file.find(key)->text.empty()) << key;
+    }
 }
 
 TEST(EditorWindow, AFullPocketShowsAtOnceAndItsTextFollows)
@@ -218,13 +244,17 @@ TEST(EditorWindow, AFullPocketShowsAtOnceAndItsTextFollows)
     for (int entry = 1; entry <= store->pocketCount; ++entry)
         store->pocket[static_cast<size_t>(entry)] = 1 + entry % 9;
     PocketEditor editor(*store);
-    EXPECT_TRUE(editor.filling() && editor.textEdit->isReadOnly());  // nothing typed meanwhile can be lost
+    auto *text = editor.findChild<QTextEdit *>(QStringLiteral("RichEdit1"));
+    EXPECT_TRUE(editor.filling());
+    EXPECT_TRUE(text->isReadOnly()) << "nothing typed meanwhile can be lost";
     editor.show();
     editor.waitForReport();
-    EXPECT_FALSE(editor.filling() || editor.textEdit->isReadOnly() || editor.textEdit->document()->isModified());
+    EXPECT_FALSE(editor.filling());
+    EXPECT_FALSE(text->isReadOnly());
+    EXPECT_FALSE(text->document()->isModified());
     QApplication::processEvents();  // the worker's late call finds nothing left to do
     // Every block, in pocket order: entry e holds slot 1 + e % 9, so the last one is 5.
-    const QString numbers = blockNumbers(editor.textEdit);
+    const QString numbers = blockNumbers(text);
     EXPECT_EQ(numbers.count(u' ') + 1, DocumentStore::kMaxPocket);
     EXPECT_TRUE(numbers.startsWith(QStringLiteral("2 3 4 5 6 7 8 9 1 2 ")));
     EXPECT_TRUE(numbers.endsWith(QStringLiteral(" 3 4 5")));
@@ -233,10 +263,8 @@ TEST(EditorWindow, AFullPocketShowsAtOnceAndItsTextFollows)
 TEST(EditorWindow, OpenRefusesAFileBeyondTheLimitAndCancelKeepsTheText)
 {
     test::TempDir dir;
-    auto store = pocketOf({});
-    PocketEditor editor(*store);
-    editor.textEdit->setPlainText(QStringLiteral("прежний текст"));
-    editor.textEdit->document()->setModified(false);
+    test::ShownEditor e;
+    e.text->setPlainText(QStringLiteral("прежний текст"));
     DialogHook dialogs;
     MessageHook messages;
 
@@ -244,21 +272,22 @@ TEST(EditorWindow, OpenRefusesAFileBeyondTheLimitAndCancelKeepsTheText)
     dialogs.openName = QString::fromStdString(dir.file("huge.rtf"));
     ASSERT_TRUE(QFile(dialogs.openName).open(QIODevice::WriteOnly));
     ASSERT_TRUE(QFile::resize(dialogs.openName, PocketEditor::kMaxOpenBytes + 1));
-    editor.openFile();
-    ASSERT_EQ(messages.shown().size(), 1);
-    EXPECT_TRUE(messages.shown()[0].contains(QStringLiteral("«%1»").arg(dialogs.openName)) &&
-                messages.shown()[0].contains(QStringLiteral("256 МБ")));
+    e.editor.openFile();
+    EXPECT_EQ(messages.shown(),
+              QStringList({QStringLiteral("Файл «%1» не открыт: он больше 256 МБ, а редактор открывает файлы не больше "
+                                          "256 МБ.")
+                               .arg(dialogs.openName)}));
 
     // A large RTF shows its progress; Cancel leaves the text and the file name.
     test::writeBytes(dir.file("large.rtf"), "{\\rtf1 " + std::string(3 << 20, 'x') + "\\par}");
     dialogs.openName = QString::fromStdString(dir.file("large.rtf"));
-    QTimer::singleShot(0, &editor, [&] {
-        if (auto *progress = editor.findChild<QProgressDialog *>(QStringLiteral("OpenProgress")))
+    QTimer::singleShot(0, &e.editor, [&] {
+        if (auto *progress = e.editor.findChild<QProgressDialog *>(QStringLiteral("OpenProgress")))
             progress->cancel();
     });
-    editor.openFile();
+    e.editor.openFile();
     EXPECT_EQ(messages.shown().size(), 1);
-    EXPECT_EQ(editor.textEdit->toPlainText(), QStringLiteral("прежний текст"));
-    EXPECT_EQ(editor.currentFile, QString::fromLatin1(PocketEditor::kUntitled));
-    EXPECT_TRUE(editor.statusBar->currentMessage().contains(QStringLiteral("отменено")));
+    EXPECT_EQ(e.text->toPlainText(), QStringLiteral("прежний текст"));
+    EXPECT_EQ(e.editor.currentFile(), QStringLiteral("Untitled"));
+    EXPECT_TRUE(e.find<QStatusBar>("StatusBar")->currentMessage().contains(QStringLiteral("отменено")));
 }

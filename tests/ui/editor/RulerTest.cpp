@@ -1,64 +1,16 @@
 // Where the editor draws text against its ruler, and what the user meets in
 // the editor in the first hour: keys, hints, the margin.
-#include "text/RtfReader.h"
 #include "text/RtfWriter.h"
-#include "ui/WindowTesting.h"
-#include "ui/common/Dialogs.h"
 #include "ui/common/Messages.h"
-#include "ui/editor/PocketEditor.h"
-#include "ui/editor/RulerMarker.h"
+#include "ui/editor/EditorTesting.h"
 
-#include <QAbstractTextDocumentLayout>
-#include <QMenu>
 #include <QStatusBar>
-#include <QTextLayout>
-#include <QTextList>
+#include <QStatusTipEvent>
 
 using namespace kaldex;
 using namespace kaldex::ui;
 
 namespace {
-
-struct Shown {
-    DocumentStore store;
-    PocketEditor editor{store};
-    Shown()
-    {
-        editor.show();
-        EXPECT_TRUE(QTest::qWaitForWindowExposed(&editor));
-    }
-
-    // Where the first line of the paragraph is drawn, in window pixels.
-    int drawnX(int paragraph)
-    {
-        QTextDocument *document = editor.textEdit->document();
-        const QTextBlock block = document->findBlockByNumber(paragraph);
-        document->documentLayout()->blockBoundingRect(block);  // lays the block out
-        const QTextLayout *layout = block.layout();
-        return qRound(layout->position().x() + layout->lineAt(0).x()) +
-               editor.textEdit->viewport()->mapTo(&editor, QPoint()).x();
-    }
-    int tipX(RulerMarker *marker) { return marker->mapTo(&editor, QPoint(marker->width() / 2, 0)).x(); }
-
-    void open(const QByteArray &rtf, bool readOnly = false)
-    {
-        test::TempDir dir;
-        test::writeBytes(dir.file("opened.rtf"), rtf.toStdString());
-        DialogHook dialogs;
-        dialogs.openName = QString::fromStdString(dir.file("opened.rtf"));
-        dialogs.openReadOnly = readOnly;
-        editor.openFile();
-    }
-    void drag(RulerMarker *marker, int by)
-    {
-        const QPoint middle(marker->width() / 2, 4);
-        QTest::mousePress(marker, Qt::LeftButton, {}, middle);
-        QMouseEvent move(QEvent::MouseMove, QPointF(middle + QPoint(by, 0)), marker->mapToGlobal(QPointF(middle)),
-                         Qt::NoButton, Qt::LeftButton, Qt::NoModifier);
-        QApplication::sendEvent(marker, &move);
-        QTest::mouseRelease(marker, Qt::LeftButton, {}, middle);
-    }
-};
 
 const QByteArray kIndented = "{\\rtf1\\ansi{\\fonttbl{\\f0 Times New Roman;}}\\f0\\fs24 "
                              "\\pard plain\\par\\pard\\li1440 one inch\\par}";
@@ -67,103 +19,105 @@ const QByteArray kIndented = "{\\rtf1\\ansi{\\fonttbl{\\f0 Times New Roman;}}\\f
 
 TEST(Ruler, TextStandsWhereItsMarkerStands)
 {
-    Shown s;
-    s.open(kIndented);
-    const int plain = s.drawnX(0);
-    s.editor.textEdit->moveCursor(QTextCursor::End);
+    test::ShownEditor e;
+    e.open(kIndented);
+    const int plain = e.drawnX(0);
+    e.text->moveCursor(QTextCursor::End);
     // One inch at the ruler's 96 pixels an inch, for the text and for its markers.
-    EXPECT_EQ(s.drawnX(1) - plain, 96);
-    EXPECT_NEAR(s.tipX(s.editor.firstIndentMarker), s.drawnX(1), 2);
-    EXPECT_NEAR(s.tipX(s.editor.leftIndentMarker), s.drawnX(1), 2);
+    EXPECT_EQ(e.drawnX(1) - plain, 96);
+    EXPECT_NEAR(e.tipX("FirstInd"), e.drawnX(1), 2);
+    EXPECT_NEAR(e.tipX("LeftInd"), e.drawnX(1), 2);
+
+    // Indents 0: the markers at 2, 2 and the ruler's client width - 6 - 8; its line 4 from both ends.
+    e.text->moveCursor(QTextCursor::Start);
+    const int client = e.find<QFrame>("Ruler")->contentsRect().width();
+    EXPECT_EQ(e.left("RightInd"), client - 6 - 8);
+    EXPECT_EQ(e.find("RulerLine")->width(), client - 8);
 
     // Dragged 40 pixels right, the first line moves 40 pixels and the file says so.
-    s.editor.textEdit->moveCursor(QTextCursor::Start);
-    EXPECT_EQ(s.editor.rightIndentMarker->x(), s.editor.rulerClientWidth() - 6 - 8);
-    const int markerBefore = s.tipX(s.editor.firstIndentMarker);
-    s.drag(s.editor.firstIndentMarker, 40);
-    EXPECT_EQ(s.editor.leftIndentMarker->x(), 2);  // the other lines stay
-    EXPECT_FALSE(s.editor.draggingMarker);
-    EXPECT_NEAR(s.drawnX(0) - plain, 40, 1);
-    EXPECT_NEAR(s.tipX(s.editor.firstIndentMarker) - markerBefore, 40, 1);
-    EXPECT_TRUE(writeRtf(*s.editor.textEdit->document()).contains("\\fi600\\li0"));
+    const int markerBefore = e.tipX("FirstInd");
+    e.drag("FirstInd", 40);
+    EXPECT_EQ(e.left("LeftInd"), 2) << "the other lines stay";
+    EXPECT_NEAR(e.drawnX(0) - plain, 40, 1);
+    EXPECT_NEAR(e.tipX("FirstInd") - markerBefore, 40, 1);
+    EXPECT_TRUE(writeRtf(*e.text->document()).contains("\\fi600\\li0"));
+
+    // Dropped at 41, it sets trunc(40 / s) points at the single-precision scale s: 29, not 30.
+    e.drag("FirstInd", -1);
+    EXPECT_EQ(e.left("FirstInd"), 40);
+    EXPECT_TRUE(writeRtf(*e.text->document()).contains("\\fi580\\li0"));
 
     // Dragged far past the left end, it stays on the ruler and the text in the text area.
-    s.drag(s.editor.firstIndentMarker, -500);
-    EXPECT_EQ(s.editor.firstIndentMarker->x(), 2);
-    EXPECT_EQ(s.drawnX(0), plain);
-    s.drag(s.editor.leftIndentMarker, -500);
-    EXPECT_EQ(s.editor.leftIndentMarker->x(), 2);
-    EXPECT_GE(s.editor.textEdit->textCursor().blockFormat().leftMargin(), 0);
+    e.drag("FirstInd", -500);
+    EXPECT_EQ(e.left("FirstInd"), 2);
+    EXPECT_EQ(e.drawnX(0), plain);
+    e.drag("LeftInd", -500);
+    EXPECT_EQ(e.left("LeftInd"), 2);
+    EXPECT_GE(e.text->textCursor().blockFormat().leftMargin(), 0);
 }
 
 TEST(Ruler, BulletedParagraphsShowAndKeepTheirIndents)
 {
-    Shown s;
-    s.editor.textEdit->setPlainText(QStringLiteral("bullet"));
-    s.editor.bulletsButton->click();
-    const QTextBlock block = s.editor.textEdit->document()->firstBlock();
-    const int listed = s.drawnX(0);
-    EXPECT_NEAR(s.tipX(s.editor.firstIndentMarker), listed, 1);  // the list's own indent is shown
+    test::ShownEditor e;
+    e.text->setPlainText(QStringLiteral("bullet"));
+    e.find<QToolButton>("BulletsButton")->click();
+    const int listed = e.drawnX(0);
+    EXPECT_NEAR(e.tipX("FirstInd"), listed, 1) << "the list's own indent is shown";
 
-    s.drag(s.editor.leftIndentMarker, 30);
-    s.drag(s.editor.firstIndentMarker, 30);
-    EXPECT_NEAR(s.drawnX(0) - listed, 30, 1);
-    const QByteArray rtf = writeRtf(*s.editor.textEdit->document());
+    e.drag("LeftInd", 30);
+    e.drag("FirstInd", 30);
+    EXPECT_NEAR(e.drawnX(0) - listed, 30, 1);
+    const QByteArray rtf = writeRtf(*e.text->document());
     // The list's own indent first, then the paragraph's, 30 pixels (about 450 twips) further.
     const qsizetype own = rtf.indexOf("\\ls1\\ilvl0\\fi-360\\li720\\fi");
     ASSERT_GE(own, 0) << rtf.toStdString();
     const int left = rtf.mid(rtf.indexOf("\\li", own + 25) + 3, 4).toInt();
     EXPECT_NEAR(left, 720 + 450, 15);
-
-    QTextDocument back;
-    ASSERT_TRUE(readRtf(rtf, back, nullptr));
-    EXPECT_NE(back.firstBlock().textList(), nullptr);
-    for (auto margin : {&QTextBlockFormat::leftMargin, &QTextBlockFormat::textIndent})
-        EXPECT_NEAR((back.firstBlock().blockFormat().*margin)(), (block.blockFormat().*margin)(), 0.1);
 }
 
 TEST(Ruler, TheBarFollowsOpenNewAndUndo)
 {
-    Shown s;
+    test::ShownEditor e;
     MessageHook messages;
     messages.setNextAnswer(Answer::No);  // the changes before Open
     messages.setNextAnswer(Answer::No);  // and before New
-    s.editor.textEdit->setPlainText(QStringLiteral("text"));
-    s.editor.boldButton->click();
-    s.drag(s.editor.firstIndentMarker, 40);
-    const int moved = s.editor.firstIndentMarker->x();
+    e.text->setPlainText(QStringLiteral("text"));
+    e.find<QToolButton>("BoldButton")->click();
+    e.drag("FirstInd", 40);
+    const int moved = e.left("FirstInd");
     ASSERT_GT(moved, 30);
 
-    s.editor.undo();
-    EXPECT_EQ(s.editor.firstIndentMarker->x(), 2);
-    s.editor.textEdit->redo();
-    EXPECT_EQ(s.editor.firstIndentMarker->x(), moved);
+    e.find<QToolButton>("UndoButton")->click();
+    EXPECT_EQ(e.left("FirstInd"), 2);
+    e.text->redo();
+    EXPECT_EQ(e.left("FirstInd"), moved);
 
-    s.open(kIndented);  // the caret stays at the start, in the plain paragraph
-    EXPECT_EQ(s.editor.firstIndentMarker->x(), 2);
-    EXPECT_FALSE(s.editor.boldButton->isChecked());
-    EXPECT_EQ(s.editor.fontSizeField->text(), QStringLiteral("12"));
-    s.editor.textEdit->moveCursor(QTextCursor::End);
-    EXPECT_EQ(s.editor.firstIndentMarker->x(), 98);
+    e.open(kIndented);  // the caret stays at the start, in the plain paragraph
+    EXPECT_EQ(e.left("FirstInd"), 2);
+    EXPECT_FALSE(e.find<QToolButton>("BoldButton")->isChecked());
+    EXPECT_EQ(e.find<QLineEdit>("FontSize")->text(), QStringLiteral("12"));
+    e.text->moveCursor(QTextCursor::End);
+    EXPECT_EQ(e.left("FirstInd"), 98);
 
-    s.editor.newFile();
-    EXPECT_EQ(s.editor.firstIndentMarker->x(), 2);
+    e.editor.newFile();
+    EXPECT_EQ(e.left("FirstInd"), 2);
 }
 
 // Delete never closing the editor: tests/e2e/run-e2e.
 TEST(EditorKeys, TheLookIsRight)
 {
-    Shown s;
-    s.open(kIndented, true);
-    EXPECT_EQ(s.editor.exitAction->text(), QStringLiteral("E&xit\tDelete"));
+    test::ShownEditor e;
+    e.open(kIndented, true);
 
     // The format buttons' hints reach the status bar, as the menus' do.
-    QStatusTipEvent tip(s.editor.boldButton->statusTip());
-    QApplication::sendEvent(s.editor.boldButton, &tip);
-    EXPECT_EQ(s.editor.statusBar->currentMessage(), QStringLiteral("Bold"));
+    QWidget *bold = e.find("BoldButton");
+    QStatusTipEvent tip(bold->statusTip());
+    QApplication::sendEvent(bold, &tip);
+    EXPECT_EQ(e.find<QStatusBar>("StatusBar")->currentMessage(), QStringLiteral("Bold"));
 
     // The margin beside the text is white, and the caption fits its button.
-    const QImage picture = s.editor.textEdit->grab().toImage();
+    const QImage picture = e.text->grab().toImage();
     EXPECT_EQ(picture.pixelColor(4, picture.height() / 2), QColor(Qt::white));
-    EXPECT_LE(s.editor.captionButton->sizeHint().width(), s.editor.captionButton->width());
+    QWidget *caption = e.find("Button3");
+    EXPECT_LE(caption->sizeHint().width(), caption->width());
 }
