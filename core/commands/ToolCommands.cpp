@@ -13,6 +13,7 @@
 #include "core/store/DatabaseLoader.h"
 #include "core/store/DatabaseWriter.h"
 
+#include <algorithm>
 #include <cerrno>
 #include <cstdio>
 #include <cstdlib>
@@ -31,12 +32,17 @@ namespace {
 
 using namespace kaldex;
 
+#ifndef KALDEX_VERSION
+#define KALDEX_VERSION "(unknown version)"
+#endif
+
 constexpr int kDone = 0;
 constexpr int kRefused = 1;  // problems found, a rejected query, a document not there
 constexpr int kFailed = 2;   // wrong use, unreadable input, unwritable output
 constexpr int kNoHits = 3;
 
 const char *const kMainHelp = "usage: kaldex-tool [--cp1251] COMMAND [options] [FILE]\n"
+                              "       kaldex-tool --version\n"
                               "\n"
                               "Reads a database file as the program loads it; only append writes one.\n"
                               "FILE and INTO default to \"ba0\" in the working directory.\n"
@@ -78,7 +84,8 @@ const char *const kFindHelp = "usage: kaldex-tool find [criteria] [FILE]\n"
                               "  --text FRAGMENT  the notes contain FRAGMENT\n"
                               "  --number N       document N itself\n"
                               "\n"
-                              "Prints the found documents one per line, or the search window's message.\n"
+                              "Prints the found documents one per line; the search window's message, when\n"
+                              "there is no hit, goes to standard error.\n"
                               "Exit status: 0 found, 1 rejected or contradictory query, 3 nothing found.\n";
 
 const char *const kShowHelp = "usage: kaldex-tool show N [FILE]\n"
@@ -144,8 +151,53 @@ void printLine(const std::string &cp1251Text)
     print(cp1251Text + "\n");
 }
 
+// A message, not a result: to stderr, in the output's code page.
+void printMessage(const std::string &cp1251Text)
+{
+    std::fflush(stdout);
+    const std::string bytes = cp1251Output ? cp1251Text : utf8FromCp1251(cp1251Text);
+    std::fprintf(stderr, "%s\n", bytes.c_str());
+}
+
+// "1 document", "2 documents": a count with its noun.
+std::string counted(size_t count, const std::string &noun)
+{
+    return std::to_string(count) + " " + noun + (count == 1 ? "" : "s");
+}
+
+// Where the bytes stop being UTF-8, or npos.
+size_t notUtf8At(const std::string &bytes)
+{
+    for (size_t at = 0; at < bytes.size();) {
+        const auto lead = static_cast<unsigned char>(bytes[at]);
+        const size_t length = lead < 0x80         ? 1
+                              : (lead >> 5) == 6  ? 2
+                              : (lead >> 4) == 14 ? 3
+                              : (lead >> 3) == 30 ? 4
+                                                  : 0;
+        if (length == 0 || at + length > bytes.size())
+            return at;
+        for (size_t i = 1; i < length; ++i)
+            if ((static_cast<unsigned char>(bytes[at + i]) >> 6) != 2)
+                return at;
+        at += length;
+    }
+    return std::string::npos;
+}
+
 std::string fromArgument(const std::string &utf8)
 {
+    if (const size_t bad = notUtf8At(utf8); bad != std::string::npos) {
+        std::string shown;
+        for (char c : utf8) {
+            char hex[8];
+            std::snprintf(hex, sizeof hex, "\\x%02X", static_cast<unsigned char>(c));
+            shown += static_cast<unsigned char>(c) < 0x80 ? std::string(1, c) : std::string(hex);
+        }
+        throw Failure{kFailed, "kaldex-tool: the argument \"" + shown + "\" is not UTF-8 (byte " +
+                                   std::to_string(bad + 1) +
+                                   "); arguments are read as UTF-8: set a UTF-8 locale or convert them"};
+    }
     try {
         return cp1251FromUtf8(utf8);
     } catch (const std::invalid_argument &) {
@@ -303,7 +355,8 @@ int check(Arguments &args)
     for (const tool::Problem &problem : problems)
         printLine("document " + std::to_string(problem.document) + ", line " + std::to_string(problem.line) + ": " +
                   problem.message);
-    std::fprintf(stderr, "%s: %d documents, %zu problems\n", path.c_str(), documents, problems.size());
+    std::fprintf(stderr, "%s: %s, %s\n", path.c_str(), counted(static_cast<size_t>(documents), "document").c_str(),
+                 counted(problems.size(), "problem").c_str());
     // A file the program would refuse as no database says so, after what check found in it.
     if (documents == 0 && hasContent(readFile(path).bytes())) {
         std::fprintf(stderr, "%s\n", problemText(path, FileProblem::NoDocuments, 0, 0, 0).c_str());
@@ -375,10 +428,10 @@ int find(Arguments &args)
     auto store = load(orDefault(file));
     const QueryOutcome outcome = runQuery(*store, input);
     switch (outcome) {
-    case QueryOutcome::Rejected: printLine(cp1251FromUtf8("Ошибки в задании")); return kRefused;
-    case QueryOutcome::Contradiction: printLine(outcomeMessage(QueryOutcome::Contradiction)); return kRefused;
+    case QueryOutcome::Rejected: printMessage(cp1251FromUtf8("Ошибки в задании")); return kRefused;
+    case QueryOutcome::Contradiction: printMessage(outcomeMessage(QueryOutcome::Contradiction)); return kRefused;
     case QueryOutcome::NotFound:
-    case QueryOutcome::NumberNotFound: printLine(outcomeMessage(outcome)); return kNoHits;
+    case QueryOutcome::NumberNotFound: printMessage(outcomeMessage(outcome)); return kNoHits;
     case QueryOutcome::NumberFound: printLine(std::to_string(store->query().wantedNumber)); return kDone;
     case QueryOutcome::Found: break;
     }
@@ -528,6 +581,17 @@ int report(Arguments &args)
     return kDone;
 }
 
+// How many references were split into fields, and which were not.
+std::string exportSummary(int references, const std::string &whole)
+{
+    const size_t kept = whole.empty() ? 0 : static_cast<size_t>(std::count(whole.begin(), whole.end(), ',') + 1);
+    std::string line = counted(static_cast<size_t>(references), "reference") + ", " +
+                       std::to_string(static_cast<size_t>(references) - kept) + " split into fields";
+    if (kept > 0)
+        line += "; " + std::to_string(kept) + " kept whole (citation not in the house style): " + whole;
+    return line;
+}
+
 int exportDocuments(Arguments &args)
 {
     std::vector<std::string> words;
@@ -557,17 +621,32 @@ int exportDocuments(Arguments &args)
         for (int s = 1; s <= store->documentCount; ++s)
             wanted.push_back(s);
     std::string text = format == "--csv" ? tool::csvRow(tool::csvHeader()) : "";
+    std::unordered_set<long> written;
+    std::string whole;
+    int references = 0;
     for (long s : wanted) {
         const bool first = text.empty();
         const DocumentRecord &record = store->record(static_cast<int>(s));
-        if (format == "--csv")
+        if (format == "--csv") {
             text += tool::csvRow(tool::csvFields(record));
-        else if (format == "--ris")
+            continue;
+        }
+        // A key names one reference: a document named again is written once.
+        if (!written.insert(s).second) {
+            std::fprintf(stderr, "kaldex-tool: document %ld is named more than once; written once\n", s);
+            continue;
+        }
+        ++references;
+        if (!tool::splitsIntoFields(record))
+            whole += (whole.empty() ? "" : ", ") + std::to_string(s);
+        if (format == "--ris")
             text += tool::risReference(record, static_cast<int>(s));
         else
             text += (first ? "" : "\n") + tool::bibtexReference(record, static_cast<int>(s));
     }
     print(text);
+    if (format != "--csv")
+        std::fprintf(stderr, "kaldex-tool: %s\n", exportSummary(references, whole).c_str());
     return kDone;
 }
 
@@ -665,7 +744,7 @@ int append(Arguments &args)
         }
         throw Failure{kFailed, "kaldex-tool: " + into + " not saved: " + why + "; it is left as it was"};
     }
-    printLine("added " + std::to_string(added.size()) + " documents to " + into + " (now " +
+    printLine("added " + counted(added.size(), "document") + " to " + into + " (now " +
               std::to_string(store->documentCount) + "), skipped " + std::to_string(skipped) +
               " already there; the old file is kept as " + saved.backupName);
     return kDone;
@@ -682,6 +761,10 @@ int run(int argc, char **argv)
     const std::string command = words[at];
     if (command == "--help" || command == "-h") {
         std::fputs(kMainHelp, stdout);
+        return kDone;
+    }
+    if (command == "--version") {
+        std::fputs("kaldex-tool " KALDEX_VERSION "\n", stdout);
         return kDone;
     }
     struct Command {
