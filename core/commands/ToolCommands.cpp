@@ -4,6 +4,7 @@
 #include "core/encoding/CodePage.h"
 #include "core/exchange/Check.h"
 #include "core/exchange/Csv.h"
+#include "core/exchange/ImportDocument.h"
 #include "core/exchange/References.h"
 #include "core/layout/DocumentLayout.h"
 #include "core/query/Query.h"
@@ -12,6 +13,7 @@
 #include "core/store/DatabaseFile.h"
 #include "core/store/DatabaseLoader.h"
 #include "core/store/DatabaseWriter.h"
+#include "core/store/Number.h"
 
 #include <algorithm>
 #include <cerrno>
@@ -26,6 +28,7 @@
 #include <system_error>
 #include <unistd.h>
 #include <unordered_set>
+#include <utility>
 #include <vector>
 
 namespace {
@@ -59,6 +62,10 @@ const char *const kMainHelp = "usage: kaldex-tool [--cp1251] COMMAND [options] [
                               "  append FROM [INTO]              add FROM's documents to INTO (a side file\n"
                               "                                  of a refused save), saved as the program\n"
                               "                                  saves\n"
+                              "  import FILE [INTO] [--from FORMAT] [--classify]\n"
+                              "                                  add the references of FILE (RIS, BibTeX,\n"
+                              "                                  EndNote, MEDLINE, NBIB, ISI, MODS) to INTO,\n"
+                              "                                  saved as append saves\n"
                               "\n"
                               "Output is UTF-8 unless --cp1251 is given; arguments are read as UTF-8.\n"
                               "\"kaldex-tool COMMAND --help\" describes a command.\n";
@@ -125,6 +132,27 @@ const char *const kAppendHelp = "usage: kaldex-tool append FROM [INTO]\n"
                                 "Prints how many documents were added and how many skipped.\n"
                                 "Exit status: 0 done (also when nothing was new), 1 refused, 2 unreadable\n"
                                 "input or a failed save.\n";
+
+const char *const kImportHelp = "usage: kaldex-tool import FILE [INTO] [--from FORMAT] [--classify]\n"
+                                "\n"
+                                "Adds each reference of FILE to INTO (default \"ba0\") as a document in the\n"
+                                "database's own style: the first three authors as \"Surname I.O.\", the year,\n"
+                                "the citation naming every author (\"Authors Title // Journal. Year. V. 67,\n"
+                                "N 3. P. 5719-5726.\" or \"Authors Title. Place: Publisher, Year.\", with\n"
+                                "Т., №, С. and М.: for a Cyrillic title), the abstract, the DOI, URL and\n"
+                                "keywords in the notes, and where it came from in the provenance.\n"
+                                "  --from FORMAT  ris, bibtex, biblatex, endnote, endnotexml, medline, nbib,\n"
+                                "                 isi or mods; without it the format is told from the content\n"
+                                "  --classify     set subject keys and substances from the property words and\n"
+                                "                 gas names of title, abstract and keywords (said so in the\n"
+                                "                 provenance); without it they stay empty\n"
+                                "Characters Windows-1251 cannot hold are written in the closest form it holds,\n"
+                                "and each replacement is listed. A reference INTO already holds (same year,\n"
+                                "same first author, its title in the citation) is skipped and named.\n"
+                                "INTO is saved as append saves it. Nothing is written when FILE cannot be\n"
+                                "read, is broken or holds no reference, or when the result would hold more\n"
+                                "than 4999 documents.\n"
+                                "Exit status: 0 done, 1 refused, 2 unreadable input or a failed save.\n";
 
 /** Wrong use: the command's usage goes to stderr. */
 struct UsageError {
@@ -750,6 +778,149 @@ int append(Arguments &args)
     return kDone;
 }
 
+// INTO's directory and file name, as the save takes them.
+std::pair<std::string, std::string> placeOf(const std::string &into)
+{
+    const size_t slash = into.rfind('/');
+    return {slash == std::string::npos ? "."
+            : slash == 0               ? "/"
+                                       : into.substr(0, slash),
+            slash == std::string::npos ? into : into.substr(slash + 1)};
+}
+
+// The lock on INTO, taken as the program takes it at "CONT", or a Failure.
+DatabaseLock lockForChanges(const std::string &into)
+{
+    const auto [dir, name] = placeOf(into);
+    DatabaseLock lock = DatabaseLock::acquire(dir, name);
+    if (lock.state() == DatabaseLock::State::HeldElsewhere)
+        throw Failure{kRefused, "kaldex-tool: " + into +
+                                    " is open for changes in another KALDEX program; nothing written, try again "
+                                    "when its search window is closed"};
+    return lock;
+}
+
+// INTO saved as "OK" saves it; the name of the backup, or a Failure.
+std::string saveOrFail(DocumentStore &store, const std::string &into)
+{
+    const auto [dir, name] = placeOf(into);
+    store.modified = 1;
+    const SaveResult saved = saveDatabaseAs(store, dir, name, LocalDate::today());
+    if (saved.ok())
+        return saved.backupName;
+    std::string why;
+    switch (saved.status) {
+    case SaveStatus::Changed: why = "it changed while it was read"; break;
+    case SaveStatus::LockedElsewhere: why = "another KALDEX program holds it for changes"; break;
+    case SaveStatus::NotWritable: why = "it is write-protected"; break;
+    case SaveStatus::NotAFile: why = "it is not a plain file"; break;
+    case SaveStatus::TemporaryBlocked: why = saved.fileName + " is in the way (not a file)"; break;
+    case SaveStatus::NoBackupName: why = "all eleven backup names of the day are taken"; break;
+    default:
+        why = (saved.fileName.empty() ? std::string() : saved.fileName + ": ") + std::strerror(saved.errorNumber);
+        break;
+    }
+    throw Failure{kFailed, "kaldex-tool: " + into + " not saved: " + why + "; it is left as it was"};
+}
+
+int importReferences(Arguments &args)
+{
+    std::vector<std::string> words;
+    std::string format;
+    bool classify = false;
+    while (!args.done()) {
+        const std::string &word = args.take();
+        if (!args.isOption(word)) {
+            if (word != "--")
+                words.push_back(word);
+        } else if (word == "--from") {
+            format = args.value(word);
+            const auto &known = tool::referenceFormats();
+            if (std::find(known.begin(), known.end(), format) == known.end())
+                args.fail("unknown format " + format);
+        } else if (word == "--classify") {
+            classify = true;
+        } else {
+            args.fail("unknown option " + word);
+        }
+    }
+    if (words.empty() || words.size() > 2)
+        args.fail("import takes FILE and at most one INTO");
+    const std::string from = words[0];
+    const std::string into = orDefault(words.size() == 2 ? words[1] : "");
+    DatabaseLock lock = lockForChanges(into);
+    std::vector<std::string> warnings;
+    std::vector<tool::Reference> references;
+    try {
+        references = tool::readReferences(from, format, warnings);
+    } catch (const tool::ReadError &error) {
+        throw Failure{kFailed, "kaldex-tool: " + std::string(error.what())};
+    }
+    for (const std::string &warning : warnings)
+        std::fprintf(stderr, "kaldex-tool: %s\n", warning.c_str());
+    struct stat info {};
+    if (::stat(into.c_str(), &info) != 0 && errno == ENOENT)
+        throw Failure{kFailed, "kaldex-tool: cannot read " + into + ": " + std::strerror(ENOENT) + "; nothing written"};
+    auto store = load(into);
+    if (store->loadOverflow)
+        throw Failure{kRefused, "kaldex-tool: " + into + " holds more than " +
+                                    std::to_string(DocumentStore::kMaxDocuments) +
+                                    " documents, which a save would drop; nothing written"};
+
+    const LocalDate today = LocalDate::today();
+    char date[16];
+    std::snprintf(date, sizeof date, "%02d.%02d.%04d", today.day, today.month, today.year);
+    const tool::ImportSource source{placeOf(from).second, format, date, classify};
+    tool::Transliterator cp1251;
+    const int before = store->documentCount;
+    size_t skipped = 0;
+    size_t beyond = 0;
+    for (size_t i = 0; i < references.size(); ++i) {
+        const tool::Reference &reference = references[i];
+        tool::ImportedDocument document = tool::importedDocument(reference, source, cp1251);
+        const std::string where = from + (reference.line > 0 ? ", line " + std::to_string(reference.line)
+                                                             : ", reference " + std::to_string(i + 1));
+        const std::string label = utf8FromCp1251(document.surname + " " + formatNumber(document.record.year));
+        int there = 0;
+        for (int slot = 1; slot <= store->documentCount && there == 0; ++slot)
+            if (tool::holdsReference(store->record(slot), document))
+                there = slot;
+        if (there != 0) {
+            std::fprintf(stderr, "kaldex-tool: %s: %s is already in %s as document %d; skipped\n", where.c_str(),
+                         label.c_str(), into.c_str(), there);
+            ++skipped;
+            continue;
+        }
+        if (store->documentCount == DocumentStore::kMaxDocuments) {
+            ++beyond;
+            continue;
+        }
+        std::string changes;
+        for (const std::string &change : document.changes)
+            changes += (changes.empty() ? "" : ", ") + change;
+        if (!changes.empty())
+            std::fprintf(stderr, "kaldex-tool: %s: %s: %s\n", where.c_str(), label.c_str(), changes.c_str());
+        DocumentRecord &record = store->record(++store->documentCount);
+        record = document.record;
+        record.number = store->documentCount;
+    }
+    const size_t added = static_cast<size_t>(store->documentCount - before);
+    if (beyond > 0)
+        throw Failure{kRefused, "kaldex-tool: " + into + " holds " + counted(static_cast<size_t>(before), "document") +
+                                    " and " + from + " adds " + std::to_string(added + beyond) + ": more than " +
+                                    std::to_string(DocumentStore::kMaxDocuments) + "; nothing written"};
+    if (added == 0) {
+        printLine("imported 0 references into " + into + ", skipped " + std::to_string(skipped) +
+                  " already there; nothing written");
+        return kDone;
+    }
+    const std::string backup = saveOrFail(*store, into);
+    printLine("imported " + counted(added, "reference") + " into " + into + " (now " +
+              std::to_string(store->documentCount) + "), skipped " + std::to_string(skipped) +
+              " already there; the old file is kept as " + backup);
+    return kDone;
+}
+
 int run(int argc, char **argv)
 {
     std::vector<std::string> words(argv + 1, argv + argc);
@@ -779,6 +950,7 @@ int run(int argc, char **argv)
         {"report", report, kReportHelp},
         {"export", exportDocuments, kExportHelp},
         {"append", append, kAppendHelp},
+        {"import", importReferences, kImportHelp},
     };
     for (const Command &c : commands) {
         if (command != c.name)
