@@ -4,6 +4,7 @@
 #include "core/encoding/CodePage.h"
 #include "core/exchange/Check.h"
 #include "core/exchange/Csv.h"
+#include "core/exchange/ImportDocument.h"
 #include "core/exchange/References.h"
 #include "core/layout/DocumentLayout.h"
 #include "core/query/Query.h"
@@ -12,7 +13,9 @@
 #include "core/store/DatabaseFile.h"
 #include "core/store/DatabaseLoader.h"
 #include "core/store/DatabaseWriter.h"
+#include "core/store/Number.h"
 
+#include <algorithm>
 #include <cerrno>
 #include <cstdio>
 #include <cstdlib>
@@ -25,11 +28,16 @@
 #include <system_error>
 #include <unistd.h>
 #include <unordered_set>
+#include <utility>
 #include <vector>
 
 namespace {
 
 using namespace kaldex;
+
+#ifndef KALDEX_VERSION
+#define KALDEX_VERSION "(unknown version)"
+#endif
 
 constexpr int kDone = 0;
 constexpr int kRefused = 1;  // problems found, a rejected query, a document not there
@@ -37,6 +45,7 @@ constexpr int kFailed = 2;   // wrong use, unreadable input, unwritable output
 constexpr int kNoHits = 3;
 
 const char *const kMainHelp = "usage: kaldex-tool [--cp1251] COMMAND [options] [FILE]\n"
+                              "       kaldex-tool --version\n"
                               "\n"
                               "Reads a database file as the program loads it; only append writes one.\n"
                               "FILE and INTO default to \"ba0\" in the working directory.\n"
@@ -53,6 +62,10 @@ const char *const kMainHelp = "usage: kaldex-tool [--cp1251] COMMAND [options] [
                               "  append FROM [INTO]              add FROM's documents to INTO (a side file\n"
                               "                                  of a refused save), saved as the program\n"
                               "                                  saves\n"
+                              "  import FILE [INTO] [--from FORMAT] [--classify]\n"
+                              "                                  add the references of FILE (RIS, BibTeX,\n"
+                              "                                  EndNote, MEDLINE, NBIB, ISI, MODS) to INTO,\n"
+                              "                                  saved as append saves\n"
                               "\n"
                               "Output is UTF-8 unless --cp1251 is given; arguments are read as UTF-8.\n"
                               "\"kaldex-tool COMMAND --help\" describes a command.\n";
@@ -78,7 +91,8 @@ const char *const kFindHelp = "usage: kaldex-tool find [criteria] [FILE]\n"
                               "  --text FRAGMENT  the notes contain FRAGMENT\n"
                               "  --number N       document N itself\n"
                               "\n"
-                              "Prints the found documents one per line, or the search window's message.\n"
+                              "Prints the found documents one per line; the search window's message, when\n"
+                              "there is no hit, goes to standard error.\n"
                               "Exit status: 0 found, 1 rejected or contradictory query, 3 nothing found.\n";
 
 const char *const kShowHelp = "usage: kaldex-tool show N [FILE]\n"
@@ -119,6 +133,27 @@ const char *const kAppendHelp = "usage: kaldex-tool append FROM [INTO]\n"
                                 "Exit status: 0 done (also when nothing was new), 1 refused, 2 unreadable\n"
                                 "input or a failed save.\n";
 
+const char *const kImportHelp = "usage: kaldex-tool import FILE [INTO] [--from FORMAT] [--classify]\n"
+                                "\n"
+                                "Adds each reference of FILE to INTO (default \"ba0\") as a document in the\n"
+                                "database's own style: the first three authors as \"Surname I.O.\", the year,\n"
+                                "the citation naming every author (\"Authors Title // Journal. Year. V. 67,\n"
+                                "N 3. P. 5719-5726.\" or \"Authors Title. Place: Publisher, Year.\", with\n"
+                                "Т., №, С. and М.: for a Cyrillic title), the abstract, the DOI, URL and\n"
+                                "keywords in the notes, and where it came from in the provenance.\n"
+                                "  --from FORMAT  ris, bibtex, biblatex, endnote, endnotexml, medline, nbib,\n"
+                                "                 isi or mods; without it the format is told from the content\n"
+                                "  --classify     set subject keys and substances from the property words and\n"
+                                "                 gas names of title, abstract and keywords (said so in the\n"
+                                "                 provenance); without it they stay empty\n"
+                                "Characters Windows-1251 cannot hold are written in the closest form it holds,\n"
+                                "and each replacement is listed. A reference INTO already holds (same year,\n"
+                                "same first author, its title in the citation) is skipped and named.\n"
+                                "INTO is saved as append saves it. Nothing is written when FILE cannot be\n"
+                                "read, is broken or holds no reference, or when the result would hold more\n"
+                                "than 4999 documents.\n"
+                                "Exit status: 0 done, 1 refused, 2 unreadable input or a failed save.\n";
+
 /** Wrong use: the command's usage goes to stderr. */
 struct UsageError {
     std::string message;
@@ -144,8 +179,53 @@ void printLine(const std::string &cp1251Text)
     print(cp1251Text + "\n");
 }
 
+// A message, not a result: to stderr, in the output's code page.
+void printMessage(const std::string &cp1251Text)
+{
+    std::fflush(stdout);
+    const std::string bytes = cp1251Output ? cp1251Text : utf8FromCp1251(cp1251Text);
+    std::fprintf(stderr, "%s\n", bytes.c_str());
+}
+
+// "1 document", "2 documents": a count with its noun.
+std::string counted(size_t count, const std::string &noun)
+{
+    return std::to_string(count) + " " + noun + (count == 1 ? "" : "s");
+}
+
+// Where the bytes stop being UTF-8, or npos.
+size_t notUtf8At(const std::string &bytes)
+{
+    for (size_t at = 0; at < bytes.size();) {
+        const auto lead = static_cast<unsigned char>(bytes[at]);
+        const size_t length = lead < 0x80         ? 1
+                              : (lead >> 5) == 6  ? 2
+                              : (lead >> 4) == 14 ? 3
+                              : (lead >> 3) == 30 ? 4
+                                                  : 0;
+        if (length == 0 || at + length > bytes.size())
+            return at;
+        for (size_t i = 1; i < length; ++i)
+            if ((static_cast<unsigned char>(bytes[at + i]) >> 6) != 2)
+                return at;
+        at += length;
+    }
+    return std::string::npos;
+}
+
 std::string fromArgument(const std::string &utf8)
 {
+    if (const size_t bad = notUtf8At(utf8); bad != std::string::npos) {
+        std::string shown;
+        for (char c : utf8) {
+            char hex[8];
+            std::snprintf(hex, sizeof hex, "\\x%02X", static_cast<unsigned char>(c));
+            shown += static_cast<unsigned char>(c) < 0x80 ? std::string(1, c) : std::string(hex);
+        }
+        throw Failure{kFailed, "kaldex-tool: the argument \"" + shown + "\" is not UTF-8 (byte " +
+                                   std::to_string(bad + 1) +
+                                   "); arguments are read as UTF-8: set a UTF-8 locale or convert them"};
+    }
     try {
         return cp1251FromUtf8(utf8);
     } catch (const std::invalid_argument &) {
@@ -303,7 +383,8 @@ int check(Arguments &args)
     for (const tool::Problem &problem : problems)
         printLine("document " + std::to_string(problem.document) + ", line " + std::to_string(problem.line) + ": " +
                   problem.message);
-    std::fprintf(stderr, "%s: %d documents, %zu problems\n", path.c_str(), documents, problems.size());
+    std::fprintf(stderr, "%s: %s, %s\n", path.c_str(), counted(static_cast<size_t>(documents), "document").c_str(),
+                 counted(problems.size(), "problem").c_str());
     // A file the program would refuse as no database says so, after what check found in it.
     if (documents == 0 && hasContent(readFile(path).bytes())) {
         std::fprintf(stderr, "%s\n", problemText(path, FileProblem::NoDocuments, 0, 0, 0).c_str());
@@ -375,10 +456,10 @@ int find(Arguments &args)
     auto store = load(orDefault(file));
     const QueryOutcome outcome = runQuery(*store, input);
     switch (outcome) {
-    case QueryOutcome::Rejected: printLine(cp1251FromUtf8("Ошибки в задании")); return kRefused;
-    case QueryOutcome::Contradiction: printLine(outcomeMessage(QueryOutcome::Contradiction)); return kRefused;
+    case QueryOutcome::Rejected: printMessage(cp1251FromUtf8("Ошибки в задании")); return kRefused;
+    case QueryOutcome::Contradiction: printMessage(outcomeMessage(QueryOutcome::Contradiction)); return kRefused;
     case QueryOutcome::NotFound:
-    case QueryOutcome::NumberNotFound: printLine(outcomeMessage(outcome)); return kNoHits;
+    case QueryOutcome::NumberNotFound: printMessage(outcomeMessage(outcome)); return kNoHits;
     case QueryOutcome::NumberFound: printLine(std::to_string(store->query().wantedNumber)); return kDone;
     case QueryOutcome::Found: break;
     }
@@ -528,6 +609,17 @@ int report(Arguments &args)
     return kDone;
 }
 
+// How many references were split into fields, and which were not.
+std::string exportSummary(int references, const std::string &whole)
+{
+    const size_t kept = whole.empty() ? 0 : static_cast<size_t>(std::count(whole.begin(), whole.end(), ',') + 1);
+    std::string line = counted(static_cast<size_t>(references), "reference") + ", " +
+                       std::to_string(static_cast<size_t>(references) - kept) + " split into fields";
+    if (kept > 0)
+        line += "; " + std::to_string(kept) + " kept whole (citation not in the house style): " + whole;
+    return line;
+}
+
 int exportDocuments(Arguments &args)
 {
     std::vector<std::string> words;
@@ -557,17 +649,32 @@ int exportDocuments(Arguments &args)
         for (int s = 1; s <= store->documentCount; ++s)
             wanted.push_back(s);
     std::string text = format == "--csv" ? tool::csvRow(tool::csvHeader()) : "";
+    std::unordered_set<long> written;
+    std::string whole;
+    int references = 0;
     for (long s : wanted) {
         const bool first = text.empty();
         const DocumentRecord &record = store->record(static_cast<int>(s));
-        if (format == "--csv")
+        if (format == "--csv") {
             text += tool::csvRow(tool::csvFields(record));
-        else if (format == "--ris")
+            continue;
+        }
+        // A key names one reference: a document named again is written once.
+        if (!written.insert(s).second) {
+            std::fprintf(stderr, "kaldex-tool: document %ld is named more than once; written once\n", s);
+            continue;
+        }
+        ++references;
+        if (!tool::splitsIntoFields(record))
+            whole += (whole.empty() ? "" : ", ") + std::to_string(s);
+        if (format == "--ris")
             text += tool::risReference(record, static_cast<int>(s));
         else
             text += (first ? "" : "\n") + tool::bibtexReference(record, static_cast<int>(s));
     }
     print(text);
+    if (format != "--csv")
+        std::fprintf(stderr, "kaldex-tool: %s\n", exportSummary(references, whole).c_str());
     return kDone;
 }
 
@@ -665,9 +772,152 @@ int append(Arguments &args)
         }
         throw Failure{kFailed, "kaldex-tool: " + into + " not saved: " + why + "; it is left as it was"};
     }
-    printLine("added " + std::to_string(added.size()) + " documents to " + into + " (now " +
+    printLine("added " + counted(added.size(), "document") + " to " + into + " (now " +
               std::to_string(store->documentCount) + "), skipped " + std::to_string(skipped) +
               " already there; the old file is kept as " + saved.backupName);
+    return kDone;
+}
+
+// INTO's directory and file name, as the save takes them.
+std::pair<std::string, std::string> placeOf(const std::string &into)
+{
+    const size_t slash = into.rfind('/');
+    return {slash == std::string::npos ? "."
+            : slash == 0               ? "/"
+                                       : into.substr(0, slash),
+            slash == std::string::npos ? into : into.substr(slash + 1)};
+}
+
+// The lock on INTO, taken as the program takes it at "CONT", or a Failure.
+DatabaseLock lockForChanges(const std::string &into)
+{
+    const auto [dir, name] = placeOf(into);
+    DatabaseLock lock = DatabaseLock::acquire(dir, name);
+    if (lock.state() == DatabaseLock::State::HeldElsewhere)
+        throw Failure{kRefused, "kaldex-tool: " + into +
+                                    " is open for changes in another KALDEX program; nothing written, try again "
+                                    "when its search window is closed"};
+    return lock;
+}
+
+// INTO saved as "OK" saves it; the name of the backup, or a Failure.
+std::string saveOrFail(DocumentStore &store, const std::string &into)
+{
+    const auto [dir, name] = placeOf(into);
+    store.modified = 1;
+    const SaveResult saved = saveDatabaseAs(store, dir, name, LocalDate::today());
+    if (saved.ok())
+        return saved.backupName;
+    std::string why;
+    switch (saved.status) {
+    case SaveStatus::Changed: why = "it changed while it was read"; break;
+    case SaveStatus::LockedElsewhere: why = "another KALDEX program holds it for changes"; break;
+    case SaveStatus::NotWritable: why = "it is write-protected"; break;
+    case SaveStatus::NotAFile: why = "it is not a plain file"; break;
+    case SaveStatus::TemporaryBlocked: why = saved.fileName + " is in the way (not a file)"; break;
+    case SaveStatus::NoBackupName: why = "all eleven backup names of the day are taken"; break;
+    default:
+        why = (saved.fileName.empty() ? std::string() : saved.fileName + ": ") + std::strerror(saved.errorNumber);
+        break;
+    }
+    throw Failure{kFailed, "kaldex-tool: " + into + " not saved: " + why + "; it is left as it was"};
+}
+
+int importReferences(Arguments &args)
+{
+    std::vector<std::string> words;
+    std::string format;
+    bool classify = false;
+    while (!args.done()) {
+        const std::string &word = args.take();
+        if (!args.isOption(word)) {
+            if (word != "--")
+                words.push_back(word);
+        } else if (word == "--from") {
+            format = args.value(word);
+            const auto &known = tool::referenceFormats();
+            if (std::find(known.begin(), known.end(), format) == known.end())
+                args.fail("unknown format " + format);
+        } else if (word == "--classify") {
+            classify = true;
+        } else {
+            args.fail("unknown option " + word);
+        }
+    }
+    if (words.empty() || words.size() > 2)
+        args.fail("import takes FILE and at most one INTO");
+    const std::string from = words[0];
+    const std::string into = orDefault(words.size() == 2 ? words[1] : "");
+    DatabaseLock lock = lockForChanges(into);
+    std::vector<std::string> warnings;
+    std::vector<tool::Reference> references;
+    try {
+        references = tool::readReferences(from, format, warnings);
+    } catch (const tool::ReadError &error) {
+        throw Failure{kFailed, "kaldex-tool: " + std::string(error.what())};
+    }
+    for (const std::string &warning : warnings)
+        std::fprintf(stderr, "kaldex-tool: %s\n", warning.c_str());
+    struct stat info {};
+    if (::stat(into.c_str(), &info) != 0 && errno == ENOENT)
+        throw Failure{kFailed, "kaldex-tool: cannot read " + into + ": " + std::strerror(ENOENT) + "; nothing written"};
+    auto store = load(into);
+    if (store->loadOverflow)
+        throw Failure{kRefused, "kaldex-tool: " + into + " holds more than " +
+                                    std::to_string(DocumentStore::kMaxDocuments) +
+                                    " documents, which a save would drop; nothing written"};
+
+    const LocalDate today = LocalDate::today();
+    char date[16];
+    std::snprintf(date, sizeof date, "%02d.%02d.%04d", today.day, today.month, today.year);
+    const tool::ImportSource source{placeOf(from).second, format, date, classify};
+    tool::Transliterator cp1251;
+    const int before = store->documentCount;
+    size_t skipped = 0;
+    size_t beyond = 0;
+    for (size_t i = 0; i < references.size(); ++i) {
+        const tool::Reference &reference = references[i];
+        tool::ImportedDocument document = tool::importedDocument(reference, source, cp1251);
+        const std::string where = from + (reference.line > 0 ? ", line " + std::to_string(reference.line)
+                                                             : ", reference " + std::to_string(i + 1));
+        const std::string label = utf8FromCp1251(document.surname + " " + formatNumber(document.record.year));
+        int there = 0;
+        for (int slot = 1; slot <= store->documentCount && there == 0; ++slot)
+            if (tool::holdsReference(store->record(slot), document))
+                there = slot;
+        if (there != 0) {
+            std::fprintf(stderr, "kaldex-tool: %s: %s is already in %s as document %d; skipped\n", where.c_str(),
+                         label.c_str(), into.c_str(), there);
+            ++skipped;
+            continue;
+        }
+        if (store->documentCount == DocumentStore::kMaxDocuments) {
+            ++beyond;
+            continue;
+        }
+        std::string changes;
+        for (const std::string &change : document.changes)
+            changes += (changes.empty() ? "" : ", ") + change;
+        if (!changes.empty())
+            std::fprintf(stderr, "kaldex-tool: %s: %s: %s\n", where.c_str(), label.c_str(), changes.c_str());
+        DocumentRecord &record = store->record(++store->documentCount);
+        record = document.record;
+        record.number = store->documentCount;
+    }
+    const size_t added = static_cast<size_t>(store->documentCount - before);
+    if (beyond > 0)
+        throw Failure{kRefused, "kaldex-tool: " + into + " holds " + counted(static_cast<size_t>(before), "document") +
+                                    " and " + from + " adds " + std::to_string(added + beyond) + ": more than " +
+                                    std::to_string(DocumentStore::kMaxDocuments) + "; nothing written"};
+    if (added == 0) {
+        printLine("imported 0 references into " + into + ", skipped " + std::to_string(skipped) +
+                  " already there; nothing written");
+        return kDone;
+    }
+    const std::string backup = saveOrFail(*store, into);
+    printLine("imported " + counted(added, "reference") + " into " + into + " (now " +
+              std::to_string(store->documentCount) + "), skipped " + std::to_string(skipped) +
+              " already there; the old file is kept as " + backup);
     return kDone;
 }
 
@@ -684,6 +934,10 @@ int run(int argc, char **argv)
         std::fputs(kMainHelp, stdout);
         return kDone;
     }
+    if (command == "--version") {
+        std::fputs("kaldex-tool " KALDEX_VERSION "\n", stdout);
+        return kDone;
+    }
     struct Command {
         const char *name;
         int (*run)(Arguments &);
@@ -696,6 +950,7 @@ int run(int argc, char **argv)
         {"report", report, kReportHelp},
         {"export", exportDocuments, kExportHelp},
         {"append", append, kAppendHelp},
+        {"import", importReferences, kImportHelp},
     };
     for (const Command &c : commands) {
         if (command != c.name)

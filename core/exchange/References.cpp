@@ -1,5 +1,6 @@
 #include "core/exchange/References.h"
 
+#include "core/exchange/CitationSplit.h"
 #include "core/store/Number.h"
 
 #include <vector>
@@ -23,33 +24,14 @@ const char *const kKeyWords[kCategoryCount] = {
     "experiment",
 };
 
-bool isSpace(char c)
-{
-    return c == ' ' || c == '\t' || c == '\n' || c == '\r';
-}
-
-// The lines of a text as one line: runs of white space become one space.
-std::string oneLine(std::string_view text)
-{
-    std::string line;
-    for (char c : text) {
-        if (!isSpace(c))
-            line += c;
-        else if (!line.empty() && line.back() != ' ')
-            line += ' ';
-    }
-    if (!line.empty() && line.back() == ' ')
-        line.pop_back();
-    return line;
-}
-
-std::vector<std::string> authors(const DocumentRecord &r)
+// The stored names, or the citation's list when it names more.
+std::vector<std::string> authors(const DocumentRecord &r, const CitationParts &parts)
 {
     std::vector<std::string> names;
     for (const FieldText &name : r.authors)
         if (!oneLine(name).empty())
             names.push_back(oneLine(name));
-    return names;
+    return parts.authors.size() > names.size() ? parts.authors : names;
 }
 
 std::vector<std::string> keywords(const DocumentRecord &r)
@@ -62,26 +44,6 @@ std::vector<std::string> keywords(const DocumentRecord &r)
         if (!oneLine(substance).empty())
             words.push_back(oneLine(substance));
     return words;
-}
-
-// Initials: one to three letters and a period, once or more ("S.", "T.G.", "Дж.").
-bool isInitials(const std::string &word)
-{
-    if (word.empty() || word.back() != '.')
-        return false;
-    size_t letters = 0;
-    for (char c : word) {
-        if (c == '.') {
-            if (letters == 0 || letters > 3)
-                return false;
-            letters = 0;
-        } else if (c == ',' || isSpace(c)) {
-            return false;
-        } else {
-            ++letters;
-        }
-    }
-    return true;
 }
 
 std::string bibtexEscaped(const std::string &text)
@@ -120,6 +82,26 @@ std::string bibtexName(const std::string &name)
     return plain ? bibtexEscaped(inverted) : "{" + bibtexEscaped(name) + "}";
 }
 
+// Words a style must not lower-case (formulas, "HFD", "IV") kept in braces.
+std::string protectedCapitals(const std::string &title)
+{
+    std::string out;
+    size_t at = 0;
+    while (at < title.size()) {
+        size_t end = title.find(' ', at);
+        if (end == std::string::npos)
+            end = title.size();
+        const std::string word = title.substr(at, end - at);
+        bool inner = false;
+        for (size_t i = 1; i < word.size(); ++i)
+            inner = inner || (word[i] >= 'A' && word[i] <= 'Z');
+        const bool escaped = word.find('\\') != std::string::npos;
+        out += (at == 0 ? "" : " ") + (inner && !escaped ? "{" + word + "}" : word);
+        at = end + 1;
+    }
+    return out;
+}
+
 }  // namespace
 
 std::string invertedName(const std::string &name)
@@ -146,18 +128,36 @@ std::string invertedName(const std::string &name)
 
 std::string risReference(const DocumentRecord &r, int slot)
 {
+    const CitationParts parts = splitCitation(r.citation);
+    const bool article = parts.kind == CitationParts::Kind::Article;
+    const bool book = parts.kind == CitationParts::Kind::Book;
     std::string out;
     auto field = [&out](const char *tag, const std::string &value) {
         if (!value.empty())
             out += std::string(tag) + "  - " + value + "\r\n";
     };
-    field("TY", "GEN");
+    field("TY", article ? "JOUR" : book ? "BOOK" : "GEN");
     field("ID", "kaldex" + std::to_string(slot));
-    for (const std::string &name : authors(r))
+    for (const std::string &name : authors(r, parts))
         field("AU", invertedName(name));
-    if (r.year != 0)
-        field("PY", formatNumber(r.year));
-    field("N1", oneLine(r.citation));
+    field("PY", r.year != 0 ? formatNumber(r.year) : parts.year);
+    if (article || book) {
+        field("TI", parts.title);
+        field("T2", parts.journal);
+        field("JO", parts.journal);
+        field("VL", parts.volume);
+        field("IS", parts.number);
+        field("SP", parts.firstPage);
+        field("EP", parts.lastPage);
+        field("ET", parts.edition);
+        field("T3", parts.series);
+        field("PB", parts.publisher);
+        field("CY", parts.address);
+        field("N1", parts.note);
+        field("LA", hasCyrillic(parts.title) ? "Russian" : "");
+    } else {
+        field("N1", oneLine(r.citation));
+    }
     field("AB", oneLine(r.abstract));
     field("N1", oneLine(r.notes));
     for (const std::string &word : keywords(r))
@@ -167,25 +167,50 @@ std::string risReference(const DocumentRecord &r, int slot)
 
 std::string bibtexReference(const DocumentRecord &r, int slot)
 {
-    std::string out = "@misc{kaldex" + std::to_string(slot);
+    const CitationParts parts = splitCitation(r.citation);
+    const bool article = parts.kind == CitationParts::Kind::Article;
+    const bool book = parts.kind == CitationParts::Kind::Book;
+    std::string out = std::string(article ? "@article" : book ? "@book" : "@misc") + "{kaldex" + std::to_string(slot);
     auto field = [&out](const char *name, const std::string &value) {
         if (!value.empty())
             out += std::string(",\n  ") + name + " = {" + value + "}";
     };
     std::string names;
-    for (const std::string &name : authors(r))
+    for (const std::string &name : authors(r, parts))
         names += (names.empty() ? "" : " and ") + bibtexName(name);
     field("author", names);
-    if (r.year != 0)
-        field("year", formatNumber(r.year));
-    field("howpublished", bibtexEscaped(oneLine(r.citation)));
+    if (article || book) {
+        field("title", protectedCapitals(bibtexEscaped(parts.title)));
+        field("journal", bibtexEscaped(parts.journal));
+        field("edition", bibtexEscaped(parts.edition));
+        field("series", bibtexEscaped(parts.series));
+        field("publisher", bibtexEscaped(parts.publisher));
+        field("address", bibtexEscaped(parts.address));
+    }
+    field("year", r.year != 0 ? formatNumber(r.year) : parts.year);
+    if (article || book) {
+        field("volume", bibtexEscaped(parts.volume));
+        field("number", bibtexEscaped(parts.number));
+        field("pages", bibtexEscaped(parts.firstPage + (parts.lastPage.empty() ? "" : "--" + parts.lastPage)));
+        field("note", bibtexEscaped(parts.note));
+        // Styles change the case of titles in English only.
+        field("langid", hasCyrillic(parts.title) ? "russian" : "");
+    } else {
+        field("howpublished", bibtexEscaped(oneLine(r.citation)));
+    }
     field("abstract", bibtexEscaped(oneLine(r.abstract)));
-    field("note", bibtexEscaped(oneLine(r.notes)));
+    // The notes are the abstracter's remarks: an annotation, which styles do not print.
+    field("annote", bibtexEscaped(oneLine(r.notes)));
     std::string words;
     for (const std::string &word : keywords(r))
         words += (words.empty() ? "" : ", ") + bibtexEscaped(word);
     field("keywords", words);
     return out + "\n}\n";
+}
+
+bool splitsIntoFields(const DocumentRecord &record)
+{
+    return splitCitation(record.citation).kind != CitationParts::Kind::None;
 }
 
 }  // namespace kaldex::tool

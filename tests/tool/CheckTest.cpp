@@ -72,7 +72,7 @@ TEST(ToolCheck, FindsEachPlantedProblem)
     run = runTool({"check", dir.file("ba0")});
     EXPECT_EQ(run.status, 1);
     expectFinds(run, {{"document 1, line ", "its end line \"$@$\" is missing"}});
-    EXPECT_NE(run.err.find("1 documents"), std::string::npos) << run.err;
+    EXPECT_NE(run.err.find(": 1 document, 1 problem\n"), std::string::npos) << run.err;
 }
 
 TEST(ToolCheck, AgreesWithTheProgramOnWhatIsLost)

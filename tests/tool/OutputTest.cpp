@@ -11,24 +11,26 @@ const std::string kQuery = dataFile("search/query.ba0");
 
 }  // namespace
 
-// The hits of tests/data/search/query.ba0, as the Query cases give them.
+// The hits of tests/data/search/query.ba0, as the Query cases give them, alone
+// on standard output; the search window's message on standard error.
 TEST(ToolFind, AgreesWithTheSearchCode)
 {
     const struct {
         std::vector<std::string> args;
         const char *out;
+        const char *err;
         int status;
     } cases[] = {
-        {{"--key", "vis", "--key", "Cond"}, "5\n", 0},
-        {{"--sub", "Аргон", "Ксенон"}, "4\n", 0},
-        {{"--aut", "Kes"}, "1\n", 0},
-        {{"--ymax", "1959"}, "4\n7\n", 0},
-        {{"--text", "аргона,\nточность"}, "5\n", 0},
-        {{"--key", "Exp", "--number", "3"}, "3\n", 0},
-        {{}, "Ошибки в задании\n", 1},
-        {{"--ymax", "1970", "--ymin", "1980"}, "Год <=>= Противор.\n", 1},
-        {{"--aut", "Zz"}, "Док.не найд.\n", 3},
-        {{"--number", "10"}, "Ном.док.не найд.\n", 3},
+        {{"--key", "vis", "--key", "Cond"}, "5\n", "", 0},
+        {{"--sub", "Аргон", "Ксенон"}, "4\n", "", 0},
+        {{"--aut", "Kes"}, "1\n", "", 0},
+        {{"--ymax", "1959"}, "4\n7\n", "", 0},
+        {{"--text", "аргона,\nточность"}, "5\n", "", 0},
+        {{"--key", "Exp", "--number", "3"}, "3\n", "", 0},
+        {{}, "", "Ошибки в задании\n", 1},
+        {{"--ymax", "1970", "--ymin", "1980"}, "", "Год <=>= Противор.\n", 1},
+        {{"--aut", "Zz"}, "", "Док.не найд.\n", 3},
+        {{"--number", "10"}, "", "Ном.док.не найд.\n", 3},
     };
     for (const auto &c : cases) {
         std::vector<std::string> args = {"find"};
@@ -36,9 +38,14 @@ TEST(ToolFind, AgreesWithTheSearchCode)
         args.push_back(kQuery);
         ToolRun run = runTool(args);
         EXPECT_EQ(run.out, c.out) << args[1];
+        EXPECT_EQ(run.err, c.err) << args[1];
         EXPECT_EQ(run.status, c.status) << args[1];
     }
-    EXPECT_EQ(runTool({"--cp1251", "find", "--number", "0", kQuery}).out, cp1251("Ном.док.не найд.\n"));
+    EXPECT_EQ(runTool({"--cp1251", "find", "--number", "0", kQuery}).err, cp1251("Ном.док.не найд.\n"));
+    const ToolRun latin1 = runTool({"find", "--aut", "M\xfcller", kQuery});
+    EXPECT_EQ(latin1.err, "kaldex-tool: the argument \"M\\xFCller\" is not UTF-8 (byte 2); arguments are read as "
+                          "UTF-8: set a UTF-8 locale or convert them\n");
+    EXPECT_EQ(runTool({"--version"}).out, "kaldex-tool 0.1\n");
 }
 
 // The texts themselves: DocumentLayout and PocketReport tests.
