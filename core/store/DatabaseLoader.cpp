@@ -2,6 +2,7 @@
 
 #include "core/store/LineScan.h"
 #include "core/store/Number.h"
+#include "core/store/RecordFormat.h"
 
 #include <algorithm>
 #include <cerrno>
@@ -40,94 +41,31 @@ private:
     const char *end_;
 };
 
-// "$" after at most three spaces; dollar is the line's first "$".
-bool isMarker(std::string_view line, size_t dollar)
-{
-    if (dollar > 3)
-        return false;
-    for (size_t i = 0; i < dollar; ++i)
-        if (line[i] != ' ')
-            return false;
-    return true;
-}
-
-// Number and name lines are read with their "$" dropped; most have none.
-std::string_view withoutDollars(std::string_view line, std::string &scratch)
-{
-    if (line.find('$') == std::string_view::npos)
-        return line;
-    scratch.clear();
-    for (char c : line)
-        if (c != '$')
-            scratch += c;
-    return scratch;
-}
-
-// Number rule: "@" separates items; missing items read as 0.
-template <size_t N> void splitNumbers(std::string_view line, std::array<int32_t, N> &items)
+// The number rule: missing items read as 0, items past the line's last are not read.
+void splitNumbers(std::string_view line, std::array<int32_t, kNumberLineItems> &items)
 {
     items.fill(0);
-    const char *p = line.data(), *end = p + line.size();
-    for (size_t index = 0; index < N; ++index) {
+    forEachItem(line, [&items](size_t index, std::string_view item) {
+        if (index >= items.size())
+            return;
         // Most items are one digit: read without a call.
-        if (end - p >= 2 && p[0] >= '0' && p[0] <= '9' && p[1] == '@') {
-            items[index] = p[0] - '0';
-            p += 2;
-            continue;
-        }
-        const char *at = p;
-        while (at != end && *at != '@')
-            ++at;
-        items[index] = readNumber({p, static_cast<size_t>(at - p)});
-        if (at == end)
-            break;
-        p = at + 1;
-    }
+        items[index] = item.size() == 1 && item[0] >= '0' && item[0] <= '9' ? item[0] - '0' : readNumber(item);
+    });
 }
 
-// Name rule: "@@" ends the list, a single "@" starts the next name. Names the
-// list does not reach are left as they were. With own set each name gets its
-// own copy, else it refers to the line's bytes.
-template <size_t N> void assignNames(std::string_view line, std::array<FieldText, N> &names, bool own)
+// The name rule. Names the list does not reach are left as they were. With
+// own set each name gets its own copy, else it refers to the line's bytes.
+void assignNames(std::string_view line, const SectionFormat &format, DocumentRecord &r, bool own)
 {
-    size_t index = 0;
-    size_t start = 0;
-    for (size_t i = 0;; ++i) {
-        bool end = i == line.size();
-        bool listEnd = end || (line[i] == '@' && i + 1 < line.size() && line[i + 1] == '@');
-        if (listEnd || line[i] == '@') {
-            if (index < N) {
-                std::string_view name = line.substr(start, i - start);
-                if (own)
-                    names[index].assign(name);
-                else
-                    names[index].refer(name);
-            }
-            if (listEnd)
-                return;
-            ++index;
-            start = i + 1;
-        }
-    }
-}
-
-bool isBlank(std::string_view line)
-{
-    for (char c : line)
-        if (c != ' ' && c != '\t' && c != '\r' && c != '\f' && c != '\v')
-            return false;
-    return true;
-}
-
-FieldText *textField(DocumentRecord &r, int section)
-{
-    switch (section) {
-    case 6: return &r.citation;
-    case 7: return &r.abstract;
-    case 8: return &r.notes;
-    case 9: return &r.provenance;
-    default: return nullptr;
-    }
+    forEachName(nameList(line), [&](size_t index, std::string_view name) {
+        if (index >= format.nameCount)
+            return;
+        FieldText &field = format.names[index].of(r);
+        if (own)
+            field.assign(name);
+        else
+            field.refer(name);
+    });
 }
 
 // The file's bytes are read once into a buffer that the store keeps, and the
@@ -145,7 +83,8 @@ public:
 
 private:
     void moveTextLine(std::string_view line, size_t dollar);
-    template <size_t N> void setNameList(std::array<FieldText, N> &names);
+    void setNameList(const SectionFormat &format, DocumentRecord &r);
+    void setNumbers(const NumberLine &items, DocumentRecord &r, long counter);
 
     char *const begin_;
     char *const end_;
@@ -158,7 +97,7 @@ private:
 
 void BufferLoad::moveTextLine(std::string_view line, size_t dollar)
 {
-    const size_t keep = std::min(dollar, line.size());
+    const size_t keep = keptOfTextLine(line, dollar).size();
     if (dollar != std::string_view::npos) {
         held_.assign(line);
         lastContent_ = held_;
@@ -170,7 +109,7 @@ void BufferLoad::moveTextLine(std::string_view line, size_t dollar)
     *out_++ = '\n';
 }
 
-template <size_t N> void BufferLoad::setNameList(std::array<FieldText, N> &names)
+void BufferLoad::setNameList(const SectionFormat &format, DocumentRecord &r)
 {
     const std::string_view line = lastContent_;
     std::string_view list = withoutDollars(line, scratch_);
@@ -186,10 +125,23 @@ template <size_t N> void BufferLoad::setNameList(std::array<FieldText, N> &names
             lastContent_ = {out_, list.size()};
         list = {out_, list.size()};
         out_ += list.size();
-        assignNames(list, names, false);
+        assignNames(list, format, r, false);
     } else {
         // Read before and moved already (it has no "$" then), or held aside.
-        assignNames(list, names, !(line.data() >= begin_ && line.data() < out_));
+        assignNames(list, format, r, !(line.data() >= begin_ && line.data() < out_));
+    }
+}
+
+void BufferLoad::setNumbers(const NumberLine &items, DocumentRecord &r, long counter)
+{
+    std::array<int32_t, kNumberLineItems> numbers;
+    splitNumbers(withoutDollars(lastContent_, scratch_), numbers);
+    for (size_t i = 0; i < items.size(); ++i) {
+        switch (items[i].onLoad) {
+        case OnLoad::Read: items[i].field.of(r) = numbers[i]; break;
+        case OnLoad::LineNumber: items[i].field.of(r) = static_cast<int32_t>(counter); break;
+        case OnLoad::Ignored: break;
+        }
     }
 }
 
@@ -201,12 +153,11 @@ LoadResult BufferLoad::run(DocumentStore &store)
     size_t dollar = 0;
     long counter = 0;
     int slot = 1;
-    std::array<int32_t, 19> numbers;
 
     for (; slot <= DocumentStore::kMaxDocuments; ++slot) {
         DocumentRecord &r = store.record(slot);
-        for (int section = 0; section < 10; ++section) {
-            FieldText *text = textField(r, section);
+        for (const SectionFormat &format : kSections) {
+            FieldText *text = format.kind == SectionKind::Text ? &format.text.of(r) : nullptr;
             char *const textStart = out_;
             bool readAny = false;
             while (reader_.next(line, dollar)) {
@@ -223,50 +174,25 @@ LoadResult BufferLoad::run(DocumentStore &store)
             if (!readAny)
                 goto done;
 
-            switch (section) {
-            case 1: r.number = readNumber(withoutDollars(lastContent_, scratch_)); break;
-            case 2:
-                splitNumbers(withoutDollars(lastContent_, scratch_), numbers);
-                std::copy(numbers.begin(), numbers.begin() + kCategoryCount, r.categoryFlags.begin());
-                r.authorCount = numbers[11];
-                r.substanceCount = numbers[12];
-                r.citationLines = numbers[13];
-                r.abstractLines = numbers[14];
-                r.notesLines = numbers[15];
-                r.provenanceLines = numbers[16];
-                r.fileLine = static_cast<int32_t>(counter);
-                break;
-            case 3: setNameList(r.authors); break;
-            case 4:
-                splitNumbers(withoutDollars(lastContent_, scratch_), numbers);
-                std::copy(numbers.begin(), numbers.begin() + kPairCount, r.pairFlags.begin());
-                r.year = numbers[15];
-                r.upperYear = numbers[16];
-                r.lowerYear = numbers[17];
-                r.wantedNumber = numbers[18];
-                break;
-            case 5: setNameList(r.substances); break;
-            default: break;
+            switch (format.kind) {
+            case SectionKind::Number: format.number.of(r) = readNumber(withoutDollars(lastContent_, scratch_)); break;
+            case SectionKind::Numbers: setNumbers(*format.items, r, counter); break;
+            case SectionKind::Names: setNameList(format, r); break;
+            case SectionKind::Lead:
+            case SectionKind::Text: break;
             }
         }
     }
 
-    // The table is full. What is left loses nothing unless it holds a record
-    // that the loader would count: nine section ends and a line after them.
+    // The table is full: what is left may hold a record that it cannot take.
     {
-        long firstContent = 0;
-        int markers = 0;
+        OverflowRule rule;
         while (reader_.next(line, dollar)) {
-            ++counter;
-            if (markers == 9) {
+            if (rule.beyond(line, dollar, ++counter)) {
                 result.overflow = true;
-                result.overflowLine = firstContent ? firstContent : counter;
+                result.overflowLine = rule.firstLine();
                 break;
             }
-            if (!firstContent && !isBlank(line))
-                firstContent = counter;
-            if (isMarker(line, dollar))
-                ++markers;
         }
     }
 
