@@ -164,10 +164,11 @@ struct SectionFormat {
     FieldRef<FieldText> text;  // Text
 };
 
-namespace sections {
-
+/** The marker line that ends a section, and the one that ends the last section: the record. */
 constexpr std::string_view kSectionEnd = "$";
 constexpr std::string_view kRecordEnd = "$@$";
+
+namespace sections {
 
 constexpr SectionFormat lead(const char *title)
 {
@@ -202,10 +203,10 @@ inline constexpr std::array<SectionFormat, kSectionCount> kSections = {{
     sections::numbers("second number line", kSecondNumberLine),
     sections::names<&DocumentRecord::substances>("substance line", "substance",
                                                  std::make_index_sequence<kSubstanceCount>()),
-    sections::text("citation", "citation", sections::kSectionEnd, fieldOf<&DocumentRecord::citation>()),
-    sections::text("abstract", "abstract", sections::kSectionEnd, fieldOf<&DocumentRecord::abstract>()),
-    sections::text("notes", "notes", sections::kSectionEnd, fieldOf<&DocumentRecord::notes>()),
-    sections::text("provenance", "provenance", sections::kRecordEnd, fieldOf<&DocumentRecord::provenance>()),
+    sections::text("citation", "citation", kSectionEnd, fieldOf<&DocumentRecord::citation>()),
+    sections::text("abstract", "abstract", kSectionEnd, fieldOf<&DocumentRecord::abstract>()),
+    sections::text("notes", "notes", kSectionEnd, fieldOf<&DocumentRecord::notes>()),
+    sections::text("provenance", "provenance", kRecordEnd, fieldOf<&DocumentRecord::provenance>()),
 }};
 
 /** How the save ends every line. */
