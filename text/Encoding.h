@@ -17,6 +17,7 @@ public:
     QString character;
 };
 
+/** Every byte has its character (the core's code page table). */
 QString fromCp1251(std::string_view bytes);
 
 /**
