@@ -4,12 +4,6 @@
 
 namespace kaldex::ui {
 
-CodePageError::CodePageError(const QString &bad)
-    : std::runtime_error(
-          QStringLiteral("Символ «%1» нельзя сохранить в кодировке Windows-1251.").arg(bad).toStdString()),
-      character(bad)
-{}
-
 QString fromCp1251(std::string_view bytes)
 {
     QString text(static_cast<qsizetype>(bytes.size()), Qt::Uninitialized);
@@ -33,15 +27,6 @@ bool toCp1251(const QString &text, std::string &out, QString *bad)
     }
     out = std::move(bytes);
     return true;
-}
-
-std::string toCp1251OrThrow(const QString &text)
-{
-    std::string out;
-    QString bad;
-    if (!toCp1251(text, out, &bad))
-        throw CodePageError(bad);
-    return out;
 }
 
 }  // namespace kaldex::ui

@@ -28,6 +28,6 @@ TEST(CodePage, ConvertsEveryByteBothWays)
     EXPECT_EQ(out, "untouched");
     EXPECT_FALSE(toCp1251(QStringLiteral("x😀"), out, &bad));
     EXPECT_EQ(bad, QStringLiteral("😀"));
-    EXPECT_THROW(toCp1251OrThrow(QStringLiteral("日本")), CodePageError);
-    EXPECT_EQ(toCp1251OrThrow(QStringLiteral("a?b")), "a?b");  // a typed "?" is no error
+    ASSERT_TRUE(toCp1251(QStringLiteral("a?b"), out));
+    EXPECT_EQ(out, "a?b");  // a typed "?" is no error
 }
