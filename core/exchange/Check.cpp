@@ -456,15 +456,14 @@ private:
         if (line.text.find('$') != std::string_view::npos)
             add(document, line.number, "the \"$\" in the " + what + " line is dropped on load");
         const std::string_view text = withoutDollars(line.text, scratch_);
-        const std::string_view list = nameList(text);
         size_t names = 0;
-        forEachName(list, [&names](size_t, std::string_view) { ++names; });
+        const size_t end = forEachName(text, [&names](size_t, std::string_view) { ++names; });
         if (names > format.nameCount)
             add(document, line.number,
                 "more than " + std::to_string(format.nameCount) + " " + what + " names; the rest are not loaded");
-        if (list.size() < text.size() && text.find_first_not_of(kSeparator, list.size()) != std::string_view::npos)
+        if (text.find_first_not_of(kSeparator, end) != std::string_view::npos)
             add(document, line.number,
-                "a gap in the " + what + " names: those after it are not loaded: " + quoted(text.substr(list.size())));
+                "a gap in the " + what + " names: those after it are not loaded: " + quoted(text.substr(end)));
     }
 
     void checkBytes(int document, const Line &line, bool &utf8Reported)

@@ -9,7 +9,9 @@
 #include <fcntl.h>
 #include <ostream>
 #include <sys/stat.h>
+#include <type_traits>
 #include <unistd.h>
+#include <utility>
 
 namespace kaldex {
 namespace {
@@ -25,13 +27,15 @@ void appendText(std::string &out, std::string_view text)
     out.append(text, start, std::string::npos);
 }
 
-void appendItems(std::string &out, const NumberLine &items, const DocumentRecord &r)
+template <size_t S, size_t... I> void appendItems(std::string &out, const DocumentRecord &r, std::index_sequence<I...>)
 {
-    for (size_t i = 0; i < items.size(); ++i) {
-        if (i)
+    auto append = [&](auto index) {
+        constexpr const NumberItem &item = (*kSections[S].items)[index];
+        if (index > 0)
             out += kSeparator;
-        appendNumber(out, items[i].field ? items[i].field.in(r) : 0);
-    }
+        appendNumber(out, item.field ? item.field.in(r) : 0);
+    };
+    (append(std::integral_constant<size_t, I>()), ...);
 }
 
 void appendNames(std::string &out, const SectionFormat &format, const DocumentRecord &r)
@@ -42,6 +46,33 @@ void appendNames(std::string &out, const SectionFormat &format, const DocumentRe
         appendText(out, format.names[i].in(r));
     }
     out += kNameLineEnd;
+}
+
+// Each section is written by code made for it from the description, as the
+// loader reads it.
+template <size_t S> void appendSection(std::string &out, const DocumentRecord &r, int slot)
+{
+    constexpr const SectionFormat &format = kSections[S];
+    if constexpr (format.kind == SectionKind::Number) {
+        appendNumber(out, slot);
+        out += kLineEnd;
+    } else if constexpr (format.kind == SectionKind::Numbers) {
+        appendItems<S>(out, r, std::make_index_sequence<kNumberLineItems>());
+        out += kLineEnd;
+    } else if constexpr (format.kind == SectionKind::Names) {
+        appendNames(out, format, r);
+        out += kLineEnd;
+    } else if constexpr (format.kind == SectionKind::Text) {
+        appendText(out, format.text.in(r));  // empty, or ending with its line end
+    }
+    out += format.marker;
+    out += kLineEnd;
+}
+
+template <size_t... S>
+void appendSections(std::string &out, const DocumentRecord &r, int slot, std::index_sequence<S...>)
+{
+    (appendSection<S>(out, r, slot), ...);
 }
 
 bool writeAll(int fd, const char *data, size_t size)
@@ -111,26 +142,7 @@ SaveResult failure(SaveStatus status, int error = 0)
 
 void appendRecord(std::string &out, const DocumentRecord &r, int slot)
 {
-    for (const SectionFormat &format : kSections) {
-        switch (format.kind) {
-        case SectionKind::Lead: break;
-        case SectionKind::Number:
-            appendNumber(out, slot);
-            out += kLineEnd;
-            break;
-        case SectionKind::Numbers:
-            appendItems(out, *format.items, r);
-            out += kLineEnd;
-            break;
-        case SectionKind::Names:
-            appendNames(out, format, r);
-            out += kLineEnd;
-            break;
-        case SectionKind::Text: appendText(out, format.text.in(r)); break;  // empty, or ending with its line end
-        }
-        out += format.marker;
-        out += kLineEnd;
-    }
+    appendSections(out, r, slot, std::make_index_sequence<kSectionCount>());
 }
 
 std::string formatDatabase(const DocumentStore &store)

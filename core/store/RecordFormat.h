@@ -214,8 +214,6 @@ constexpr std::string_view kLineEnd = "\r\n";
 
 /** Between the items of a number line and between the names of a name line. */
 constexpr char kSeparator = '@';
-/** Ends the names of a name line on load; names after it are not read. */
-constexpr std::string_view kNameListEnd = "@@";
 /** What the save writes after the last name. */
 constexpr std::string_view kNameLineEnd = "@@@@";
 
@@ -259,6 +257,11 @@ template <typename F> void forEachItem(std::string_view line, F &&f)
 {
     const char *p = line.data(), *const end = p + line.size();
     for (size_t index = 0;; ++index) {
+        if (end - p >= 2 && p[0] != kSeparator && p[1] == kSeparator) {
+            f(index, std::string_view(p, 1));  // most items are one digit
+            p += 2;
+            continue;
+        }
         const char *at = p;
         while (at != end && *at != kSeparator)
             ++at;
@@ -269,21 +272,22 @@ template <typename F> void forEachItem(std::string_view line, F &&f)
     }
 }
 
-/** The part of a name line (its "$" dropped) that the names are read from. */
-inline std::string_view nameList(std::string_view line)
+/**
+ * Calls f(index, name) for each name of a name line (its "$" dropped), index
+ * from 0: "@@" ends the list, a single "@" starts the next name. Returns
+ * where the list ends: at its "@@", or the line's end.
+ */
+template <typename F> size_t forEachName(std::string_view line, F &&f)
 {
-    return line.substr(0, line.find(kNameListEnd));
-}
-
-/** Calls f(index, name) for each name of a name list, index from 0. */
-template <typename F> void forEachName(std::string_view list, F &&f)
-{
-    for (size_t index = 0, start = 0;; ++index) {
-        const size_t at = list.find(kSeparator, start);
-        f(index, list.substr(start, at == std::string_view::npos ? at : at - start));
-        if (at == std::string_view::npos)
-            return;
-        start = at + 1;
+    for (size_t i = 0, index = 0, start = 0;; ++i) {
+        const bool end = i == line.size();
+        const bool listEnd = end || (line[i] == kSeparator && i + 1 < line.size() && line[i + 1] == kSeparator);
+        if (listEnd || line[i] == kSeparator) {
+            f(index++, line.substr(start, i - start));
+            if (listEnd)
+                return i;
+            start = i + 1;
+        }
     }
 }
 
