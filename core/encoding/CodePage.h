@@ -22,11 +22,11 @@ inline constexpr std::array<char16_t, 64> kHigh = {
 
 // Both directions as tables, made by the compiler from kHigh. The way back
 // goes by the character's high byte: only four of them occur, and page 0 of
-// the bytes is the empty one.
+// the bytes is the empty one. A 0 there is no byte, but for U+0000.
 struct Tables {
     std::array<char16_t, 256> characters{};
     std::array<uint8_t, 256> pageOf{};
-    std::array<std::array<uint8_t, 256>, 5> bytes{};  // 0 for no byte
+    std::array<std::array<uint8_t, 256>, 5> bytes{};
 };
 
 constexpr Tables makeTables()
@@ -38,8 +38,6 @@ constexpr Tables makeTables()
                            : byte < 0xC0 ? kHigh[byte - 0x80]
                                          : static_cast<char16_t>(0x0410 + (byte - 0xC0));
         t.characters[byte] = c;
-        if (byte < 0x80)
-            continue;
         uint8_t &page = t.pageOf[c >> 8];
         if (page == 0)
             page = static_cast<uint8_t>(pages++);  // more pages than room does not compile
@@ -61,12 +59,11 @@ inline char16_t cp1251Character(unsigned char byte)
 /** The Windows-1251 byte of a character, or -1 when the code page has none. */
 inline int cp1251Byte(char32_t character)
 {
-    if (character < 0x80)
-        return static_cast<int>(character);
     if (character > 0xFFFF)
         return -1;
+    // Two look-ups and no branch on the character: text mixes ASCII and Cyrillic.
     const uint8_t byte = codepage::kTables.bytes[codepage::kTables.pageOf[character >> 8]][character & 0xFF];
-    return byte ? byte : -1;
+    return byte != 0 || character == 0 ? byte : -1;
 }
 
 /**

@@ -13,7 +13,7 @@ TEST(CodePage, ConvertsEveryByteBothWays)
     std::string all;
     for (int byte = 0; byte < 256; ++byte) {
         const char c = static_cast<char>(byte);
-        EXPECT_EQ(fromCp1251({&c, 1}), outside.decode(QByteArrayView(&c, 1))) << "byte " << byte;
+        EXPECT_EQ(fromCp1251({&c, 1}), QString(outside.decode(QByteArrayView(&c, 1)))) << "byte " << byte;
         all += c;
     }
     std::string back;
