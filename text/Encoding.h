@@ -4,19 +4,12 @@
 
 #include <QString>
 
-#include <stdexcept>
 #include <string>
 #include <string_view>
 
 namespace kaldex::ui {
 
-/** Thrown when a typed text holds a character Windows-1251 cannot hold. */
-class CodePageError : public std::runtime_error {
-public:
-    explicit CodePageError(const QString &character);
-    QString character;
-};
-
+/** Every byte has its character (the core's code page table). */
 QString fromCp1251(std::string_view bytes);
 
 /**
@@ -25,8 +18,5 @@ QString fromCp1251(std::string_view bytes);
  * substitutes a "?".
  */
 bool toCp1251(const QString &text, std::string &out, QString *bad = nullptr);
-
-/** As toCp1251, but throws CodePageError, for handlers that cannot go on. */
-std::string toCp1251OrThrow(const QString &text);
 
 }  // namespace kaldex::ui

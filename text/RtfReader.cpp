@@ -1,5 +1,6 @@
 #include "text/RtfReader.h"
 
+#include "text/Encoding.h"
 #include "text/FontSize.h"
 #include "text/Indents.h"
 #include "text/RtfTokenizer.h"
@@ -1005,10 +1006,8 @@ void readPlainText(const QByteArray &bytes, QTextDocument &document)
         content = content.sliced(3);
     QStringDecoder utf8(QStringDecoder::Utf8, QStringDecoder::Flag::Stateless);
     QString text = utf8.decode(content);
-    if (utf8.hasError()) {
-        QStringDecoder cp1251("windows-1251", QStringDecoder::Flag::Stateless);
-        text = cp1251.decode(content);
-    }
+    if (utf8.hasError())
+        text = fromCp1251(std::string_view(content.data(), static_cast<size_t>(content.size())));
     text.replace(QLatin1String("\r\n"), QLatin1String("\n"));
     text.replace(QLatin1Char('\r'), QLatin1Char('\n'));
     document.setPlainText(text);

@@ -1,11 +1,11 @@
 #include "text/RtfWriter.h"
 
+#include "core/encoding/CodePage.h"
 #include "core/report/PlainRtf.h"
 #include "text/Indents.h"
 #include "text/RtfReader.h"
 
 #include <QHash>
-#include <QStringDecoder>
 #include <QTextBlock>
 #include <QTextDocument>
 #include <QTextList>
@@ -19,26 +19,6 @@ namespace {
 
 constexpr int kMaxLevels = 9;
 
-// The Windows-1251 byte of every character of the basic plane, 0 for none:
-// one look-up per character of a report of millions of them.
-const std::array<unsigned char, 0x10000> &cp1251Bytes()
-{
-    static const std::array<unsigned char, 0x10000> table = [] {
-        std::array<unsigned char, 0x10000> t{};
-        QStringDecoder decoder("windows-1251", QStringDecoder::Flag::Stateless);
-        Q_ASSERT(decoder.isValid());
-        for (int byte = 0x80; byte <= 0xFF; ++byte) {
-            const char c = char(byte);
-            const QString text = decoder.decode(QByteArrayView(&c, 1));
-            // 0x98 has no character; some decoders give it a C1 control instead.
-            if (text.size() == 1 && text[0] != QChar::ReplacementCharacter && text[0].unicode() >= 0xA0)
-                t[text[0].unicode()] = static_cast<unsigned char>(byte);
-        }
-        return t;
-    }();
-    return table;
-}
-
 /**
  * Text as RTF: ASCII as is, Windows-1251 as \'hh, anything else as \uN?.
  * afterWord says a control word was just written, so plain text needs the
@@ -47,7 +27,6 @@ const std::array<unsigned char, 0x10000> &cp1251Bytes()
 void appendEscaped(QByteArray &out, QStringView text, bool &afterWord)
 {
     static const char *const hex = "0123456789abcdef";
-    const auto &bytes = cp1251Bytes();
     // Written through a pointer into room made once: reports run to millions
     // of characters, and appending them one by one costs several times more.
     constexpr qsizetype kWidest = 9;  // "\u-32768?"
@@ -92,7 +71,7 @@ void appendEscaped(QByteArray &out, QStringView text, bool &afterWord)
             put("\\-");
         } else if (u == 0x2011) {
             put("\\_");
-        } else if (const unsigned char byte = bytes[u]) {
+        } else if (const int byte = cp1251Byte(u); byte >= 0) {
             *p++ = '\\';
             *p++ = '\'';
             *p++ = hex[byte >> 4];

@@ -3,6 +3,7 @@
 #include "core/store/DocumentStore.h"
 #include "core/store/LineScan.h"
 #include "core/store/Number.h"
+#include "core/store/RecordFormat.h"
 
 #include <algorithm>
 #include <array>
@@ -159,20 +160,6 @@ private:
     long read_ = 0;
 };
 
-// The loader's test: "$" after at most three spaces.
-bool isMarker(std::string_view line)
-{
-    size_t i = 0;
-    while (i < 3 && i < line.size() && line[i] == ' ')
-        ++i;
-    return i < line.size() && line[i] == '$';
-}
-
-bool isBlank(std::string_view line)
-{
-    return line.find_first_not_of(" \t\r\f\v") == std::string_view::npos;
-}
-
 std::string quoted(std::string_view text)
 {
     constexpr size_t kShown = 40;
@@ -181,50 +168,6 @@ std::string quoted(std::string_view text)
     if (text.size() > kShown)
         out += "...";
     return out + "\"";
-}
-
-const char *const kSectionNames[10] = {
-    "space before the record", "document number", "first number line", "author line", "second number line",
-    "substance line",          "citation",        "abstract",          "notes",       "provenance",
-};
-
-const char *const kFirstItems[19] = {
-    "Oth",
-    "Vis",
-    "Con",
-    "Tdi",
-    "Dif",
-    "Pot",
-    "Vir",
-    "Bea",
-    "Spe",
-    "The",
-    "Exp",
-    "authorCount",
-    "substanceCount",
-    "citation line count",
-    "abstract line count",
-    "notes line count",
-    "provenance line count",
-    "fileLine",
-    "last item",
-};
-
-const char *const kSecondItems[19] = {
-    "pair11", "pair12", "pair22", "pair13", "pair23", "pair33", "pair14",    "pair24",    "pair34",       "pair44",
-    "pair15", "pair25", "pair35", "pair45", "pair55", "year",   "upperYear", "lowerYear", "wantedNumber",
-};
-
-// The line without its "$"; the line itself when it has none.
-std::string_view withoutDollars(std::string_view line, std::string &scratch)
-{
-    if (line.find('$') == std::string_view::npos)
-        return line;
-    scratch.clear();
-    for (char c : line)
-        if (c != '$')
-            scratch += c;
-    return scratch;
 }
 
 // Whether the number reads the same as written: blanks, sign, digits, in range.
@@ -308,63 +251,59 @@ public:
 private:
     // What a record's section holds: its first and last content lines and its
     // marker. Set as they are read, not cleared first: a record has many.
-    struct Section {
+    struct SectionRead {
         long count;
         long firstNumber;     // when count > 0
         NumberedText last;    // likewise
         NumberedText marker;  // when ended
         bool ended;           // by a marker line
     };
+    using Values = std::array<int64_t, kNumberLineItems>;
 
     void add(int document, long line, std::string message)
     {
         problems_.push_back({document, line, std::move(message)});
     }
 
-    // As the loader: only a record it would count (nine section ends and a
-    // line after them) is left out of the table.
+    // As the loader: only a record it would count is left out of the table.
     void checkOverflow(int document)
     {
-        long firstContent = 0;
-        int markers = 0;
+        OverflowRule rule;
         Line line;
         while (lines_.next(line)) {
-            if (markers == 9) {
-                add(document, firstContent ? firstContent : line.number,
+            if (rule.beyond(line.text, line.dollar, line.number)) {
+                add(document, rule.firstLine(),
                     "records beyond " + std::to_string(DocumentStore::kMaxDocuments) +
                         " are not loaded; the program refuses to save over this file, so nothing is dropped");
                 return;
             }
-            if (!firstContent && !isBlank(line.text))
-                firstContent = line.number;
-            if (isMarker(line.text))
-                ++markers;
         }
     }
 
     // One record; false at the end of the file.
     bool record(int document)
     {
-        std::array<Section, 10> sections;
+        std::array<SectionRead, kSectionCount> sections;
         cutTextLines_.clear();
         lines_.forgetRead();
         bool onlyBlank = true;
         bool utf8Reported = false;
-        for (int s = 0; s < 10; ++s) {
-            Section &section = sections[static_cast<size_t>(s)];
+        for (size_t s = 0; s < kSections.size(); ++s) {
+            const bool text = kSections[s].kind == SectionKind::Text;
+            SectionRead &section = sections[s];
             section.count = 0;
             section.ended = false;
             Line line;
             for (;;) {
                 // A text's usual lines hold nothing to report: only counted.
-                if (s >= 6)
+                if (text)
                     section.count += lines_.skipPlainLines();
                 if (!lines_.next(line))
                     break;
                 checkBytes(document, line, utf8Reported);
                 if (stopped_)
                     return false;
-                if (isMarker(line.text)) {
+                if (isMarker(line.text, line.dollar)) {
                     section.marker = line;
                     section.ended = true;
                     break;
@@ -373,70 +312,91 @@ private:
                 if (section.count++ == 0)
                     section.firstNumber = line.number;
                 section.last = line;
-                if (s >= 6 && line.dollar != std::string_view::npos)
+                if (text && line.dollar != std::string_view::npos)
                     cutTextLines_.push_back({line, s});
             }
             if (section.ended)
                 continue;
-            if (s == 0 && onlyBlank)
+            if (s == kLeadSection && onlyBlank)
                 return false;
             const long where = lines_.read() ? lines_.read() : 1;
-            if (s == 9 && section.count > 0) {
+            // A load counts a record whose last section runs to the end.
+            if (s + 1 == kSections.size() && section.count > 0) {
                 add(document, where, "the last record is truncated: its end line \"$@$\" is missing");
                 break;
             }
             add(document, where,
-                std::string("the last record is truncated in its ") + kSectionNames[s] + ", so it is not loaded");
+                std::string("the last record is truncated in its ") + kSections[s].title + ", so it is not loaded");
             return false;
         }
-
-        for (int s = 0; s < 10; ++s)
-            if (sections[static_cast<size_t>(s)].ended)
-                checkMarker(document, s, sections[static_cast<size_t>(s)].marker);
-        if (sections[0].count > 0)
-            add(document, sections[0].firstNumber, "lines before the record's first marker are ignored");
-        for (int s = 1; s <= 5; ++s) {
-            const Section &section = sections[static_cast<size_t>(s)];
-            if (section.count == 0)
-                add(document, section.marker.number, std::string("the ") + kSectionNames[s] + " is missing");
-            else if (section.count > 1)
-                add(document, section.firstNumber,
-                    std::string("the ") + kSectionNames[s] + " takes more than one line; only the last is read");
-        }
-        if (sections[1].count > 0) {
-            const NumberedText &numberLine = sections[1].last;
-            int64_t value = 0;
-            if (!cleanNumber(withoutDollars(numberLine.text, scratch_), value))
-                add(document, numberLine.number, "the document number " + quoted(numberLine.text) + " is not a number");
-        }
-        std::array<int64_t, 19> first;
-        first.fill(0);
-        bool firstRead = numbers(document, sections[2], kFirstItems, first);
-        checkNames(document, sections[3], kAuthorCount, "author");
-        std::array<int64_t, 19> second;  // only checked
-        numbers(document, sections[4], kSecondItems, second);
-        checkNames(document, sections[5], kSubstanceCount, "substance");
-        for (const auto &[line, s] : cutTextLines_)
-            add(document, line.number,
-                std::string("the ") + kSectionNames[s] + " line is cut at its \"$\": " + quoted(line.text));
-        for (int s = 6; s <= 9 && firstRead; ++s) {
-            const Section &section = sections[static_cast<size_t>(s)];
-            int64_t stored = first[static_cast<size_t>(13 + s - 6)];
-            const int64_t expected = section.count + 1;
-            // An empty text with count 0 is what an add left without "OK" writes.
-            const bool abandoned = stored == 0 && section.count == 0;
-            if (stored != expected && !abandoned)
-                add(document, sections[2].last.number,
-                    std::string(kSectionNames[s]) + ": " + std::to_string(section.count) +
-                        " text line(s), but the line count says " + std::to_string(stored) + " (" +
-                        std::to_string(expected) + " expected)");
-        }
+        checkSections(document, sections);
         return true;
     }
 
-    void checkMarker(int document, int section, const NumberedText &marker)
+    // What a load of the record's sections would misread.
+    void checkSections(int document, const std::array<SectionRead, kSectionCount> &sections)
     {
-        std::string_view expected = section == 9 ? "$@$" : "$";
+        for (size_t s = 0; s < kSections.size(); ++s)
+            if (sections[s].ended)
+                checkMarker(document, s, sections[s].marker);
+        if (sections[kLeadSection].count > 0)
+            add(document, sections[kLeadSection].firstNumber, "lines before the record's first marker are ignored");
+        // Every section but the lead and the texts is one line.
+        for (size_t s = 0; s < kSections.size(); ++s) {
+            const SectionKind kind = kSections[s].kind;
+            if (kind == SectionKind::Lead || kind == SectionKind::Text)
+                continue;
+            const SectionRead &section = sections[s];
+            if (section.count == 0)
+                add(document, section.marker.number, std::string("the ") + kSections[s].title + " is missing");
+            else if (section.count > 1)
+                add(document, section.firstNumber,
+                    std::string("the ") + kSections[s].title + " takes more than one line; only the last is read");
+        }
+        std::array<Values, kSectionCount> values;  // of the number lines, as a load reads them
+        for (size_t s = 0; s < kSections.size(); ++s) {
+            const SectionFormat &format = kSections[s];
+            const SectionRead &section = sections[s];
+            if (section.count == 0)
+                continue;
+            switch (format.kind) {
+            case SectionKind::Number: checkNumber(document, section.last); break;
+            case SectionKind::Numbers: numbers(document, section.last, *format.items, values[s]); break;
+            case SectionKind::Names: checkNames(document, section.last, format); break;
+            case SectionKind::Lead:
+            case SectionKind::Text: break;
+            }
+        }
+        for (const auto &[line, s] : cutTextLines_)
+            add(document, line.number,
+                std::string("the ") + kSections[s].title + " line is cut at its \"$\": " + quoted(line.text));
+        for (size_t s = 0; s < kSections.size(); ++s) {
+            if (kSections[s].kind != SectionKind::Numbers || sections[s].count == 0)
+                continue;
+            for (size_t i = 0; i < kNumberLineItems; ++i) {
+                const int counted = kSections[s].items->at(i).countsLinesOf;
+                if (counted >= 0)
+                    checkLineCount(document, sections[s].last.number, counted,
+                                   sections[static_cast<size_t>(counted)].count, values[s][i]);
+            }
+        }
+    }
+
+    void checkLineCount(int document, long line, int section, long lines, int64_t stored)
+    {
+        const int64_t expected = lines + 1;
+        // An empty text with count 0 is what an add left without "OK" writes.
+        const bool abandoned = stored == 0 && lines == 0;
+        if (stored != expected && !abandoned)
+            add(document, line,
+                std::string(kSections[static_cast<size_t>(section)].title) + ": " + std::to_string(lines) +
+                    " text line(s), but the line count says " + std::to_string(stored) + " (" +
+                    std::to_string(expected) + " expected)");
+    }
+
+    void checkMarker(int document, size_t section, const NumberedText &marker)
+    {
+        const std::string_view expected = kSections[section].marker;
         std::string_view text = marker.text;
         while (!text.empty() && text.back() == ' ')
             text.remove_suffix(1);
@@ -444,73 +404,64 @@ private:
             text.remove_prefix(1);
         if (text == expected)
             return;
-        if (text == "$@$")
+        if (text == kRecordEnd)
             add(document, marker.number,
-                std::string("the record ends early, in its ") + kSectionNames[section] +
+                std::string("the record ends early, in its ") + kSections[section].title +
                     "; the sections that follow are shifted");
-        else if (section == 9)
+        else if (expected == kRecordEnd)
             add(document, marker.number,
                 std::string("the record's end line \"$@$\" is missing here; the records that follow are shifted"));
         else
             add(document, marker.number,
-                std::string("a line that looks like a marker cuts the ") + kSectionNames[section] +
+                std::string("a line that looks like a marker cuts the ") + kSections[section].title +
                     " short: " + quoted(marker.text));
     }
 
-    // Reads a number line; false when there is none to read.
-    bool numbers(int document, const Section &section, const char *const (&names)[19], std::array<int64_t, 19> &values)
+    void checkNumber(int document, const NumberedText &line)
     {
-        if (section.count == 0)
-            return false;
-        const NumberedText &line = section.last;
-        const std::string_view text = withoutDollars(line.text, scratch_);
+        int64_t value = 0;
+        if (!cleanNumber(withoutDollars(line.text, scratch_), value))
+            add(document, line.number, "the document number " + quoted(line.text) + " is not a number");
+    }
+
+    // Reads a number line into values as a load does, and says what it misreads.
+    void numbers(int document, const NumberedText &line, const NumberLine &items, Values &values)
+    {
+        values.fill(0);
         size_t count = 0;
-        for (const char *p = text.data(), *end = p + text.size();; ++p) {
-            const char *at = p;
-            while (at != end && *at != '@')
-                ++at;
-            const std::string_view item(p, static_cast<size_t>(at - p));
-            if (count < values.size()) {
-                int64_t value = 0;
-                if (item.size() == 1 && item[0] >= '0' && item[0] <= '9')
-                    values[count] = item[0] - '0';  // most items: one digit
-                else if (cleanNumber(item, value))
-                    values[count] = value;  // as the loader reads it
-                else {
-                    add(document, line.number,
-                        std::string("item ") + std::to_string(count + 1) + " (" + names[count] + ") " + quoted(item) +
-                            " is not a number");
-                    values[count] = readNumber(item);  // what the loader takes
-                }
-            }
+        forEachItem(withoutDollars(line.text, scratch_), [&](size_t index, std::string_view item) {
             ++count;
-            if (at == end)
-                break;
-            p = at;
-        }
+            if (index >= values.size())
+                return;
+            int64_t value = 0;
+            if (item.size() == 1 && item[0] >= '0' && item[0] <= '9')
+                values[index] = item[0] - '0';  // most items: one digit
+            else if (cleanNumber(item, value))
+                values[index] = value;  // as the loader reads it
+            else {
+                add(document, line.number,
+                    std::string("item ") + std::to_string(index + 1) + " (" + items[index].label + ") " + quoted(item) +
+                        " is not a number");
+                values[index] = readNumber(item);  // what the loader takes
+            }
+        });
         if (count != values.size())
             add(document, line.number,
                 std::to_string(count) + " items where " + std::to_string(values.size()) + " belong");
-        return true;
     }
 
-    void checkNames(int document, const Section &section, size_t capacity, const std::string &what)
+    void checkNames(int document, const NumberedText &line, const SectionFormat &format)
     {
-        if (section.count == 0)
-            return;
-        const NumberedText &line = section.last;
+        const std::string what = format.column;  // "author", "substance"
         if (line.text.find('$') != std::string_view::npos)
             add(document, line.number, "the \"$\" in the " + what + " line is dropped on load");
         const std::string_view text = withoutDollars(line.text, scratch_);
-        size_t end = text.find("@@");
-        std::string_view list = text.substr(0, end);
-        size_t names = 1;
-        for (char c : list)
-            names += c == '@';
-        if (names > capacity)
+        size_t names = 0;
+        const size_t end = forEachName(text, [&names](size_t, std::string_view) { ++names; });
+        if (names > format.nameCount)
             add(document, line.number,
-                "more than " + std::to_string(capacity) + " " + what + " names; the rest are not loaded");
-        if (end != std::string_view::npos && text.find_first_not_of('@', end) != std::string_view::npos)
+                "more than " + std::to_string(format.nameCount) + " " + what + " names; the rest are not loaded");
+        if (text.find_first_not_of(kSeparator, end) != std::string_view::npos)
             add(document, line.number,
                 "a gap in the " + what + " names: those after it are not loaded: " + quoted(text.substr(end)));
     }
@@ -547,7 +498,7 @@ private:
     long foreignLines_ = 0;
     const std::function<bool()> &stopFor_;
     bool stopped_ = false;
-    std::vector<std::pair<NumberedText, int>> cutTextLines_;  // text lines with a "$", and their section
+    std::vector<std::pair<NumberedText, size_t>> cutTextLines_;  // text lines with a "$", and their section
     std::string scratch_;
 };
 

@@ -1,66 +1,60 @@
 #include "core/exchange/Csv.h"
 
 #include "core/store/Number.h"
+#include "core/store/RecordFormat.h"
 
 namespace kaldex::tool {
+namespace {
+
+// The columns follow the record's own order of fields: the number, the
+// names, the second number line, the first, the texts.
+constexpr Section kColumnOrder[] = {
+    kNumberSection,   kAuthorSection,   kSubstanceSection, kSecondNumberSection, kFirstNumberSection,
+    kCitationSection, kAbstractSection, kNotesSection,     kProvenanceSection,
+};
+
+// Calls column(name, value) for each column; value(r) gives the field's text.
+template <typename F> void forEachColumn(F &&column)
+{
+    for (Section s : kColumnOrder) {
+        const SectionFormat &format = kSections[s];
+        switch (format.kind) {
+        case SectionKind::Number:
+            column(format.column, [&format](const DocumentRecord &r) { return formatNumber(format.number.in(r)); });
+            break;
+        case SectionKind::Numbers:
+            for (const NumberItem &item : *format.items)
+                if (item.column)
+                    column(item.column, [&item](const DocumentRecord &r) { return formatNumber(item.field.in(r)); });
+            break;
+        case SectionKind::Names:
+            for (size_t i = 0; i < format.nameCount; ++i)
+                column(format.column + std::to_string(i + 1),
+                       [&format, i](const DocumentRecord &r) { return format.names[i].in(r).str(); });
+            break;
+        case SectionKind::Text:
+            column(format.column, [&format](const DocumentRecord &r) { return format.text.in(r).str(); });
+            break;
+        case SectionKind::Lead: break;
+        }
+    }
+}
+
+}  // namespace
 
 std::vector<std::string> csvHeader()
 {
-    std::vector<std::string> names = {"number",     "author1",    "author2",    "author3",   "substance1",
-                                      "substance2", "substance3", "substance4", "substance5"};
-    for (int j = 1; j <= kSubstanceCount; ++j)
-        for (int i = 1; i <= j; ++i)
-            names.push_back("pair" + std::to_string(i) + std::to_string(j));  // pairIndex order
-    for (const char *name : {"year",
-                             "upperYear",
-                             "lowerYear",
-                             "wantedNumber",
-                             "Oth",
-                             "Vis",
-                             "Con",
-                             "Tdi",
-                             "Dif",
-                             "Pot",
-                             "Vir",
-                             "Bea",
-                             "Spe",
-                             "The",
-                             "Exp",
-                             "authorCount",
-                             "substanceCount",
-                             "citationLines",
-                             "abstractLines",
-                             "notesLines",
-                             "provenanceLines",
-                             "fileLine",
-                             "citation",
-                             "abstract",
-                             "notes",
-                             "provenance"})
-        names.emplace_back(name);
+    std::vector<std::string> names;
+    forEachColumn([&names](std::string name, auto) { names.push_back(std::move(name)); });
     return names;
 }
 
 std::vector<std::string> csvFields(const DocumentRecord &r)
 {
     std::vector<std::string> fields;
-    fields.push_back(formatNumber(r.number));
-    fields.insert(fields.end(), r.authors.begin(), r.authors.end());
-    fields.insert(fields.end(), r.substances.begin(), r.substances.end());
-    for (int32_t flag : r.pairFlags)
-        fields.push_back(formatNumber(flag));
-    for (int32_t value : {r.year, r.upperYear, r.lowerYear, r.wantedNumber})
-        fields.push_back(formatNumber(value));
-    for (int32_t flag : r.categoryFlags)
-        fields.push_back(formatNumber(flag));
-    for (int32_t value : {r.authorCount, r.substanceCount, r.citationLines, r.abstractLines, r.notesLines,
-                          r.provenanceLines, r.fileLine})
-        fields.push_back(formatNumber(value));
-    for (const FieldText *text : {&r.citation, &r.abstract, &r.notes, &r.provenance})
-        fields.push_back(text->str());
+    forEachColumn([&](const std::string &, auto value) { fields.push_back(value(r)); });
     return fields;
 }
-
 std::string csvRow(const std::vector<std::string> &fields)
 {
     std::string row;

@@ -129,9 +129,7 @@ std::vector<std::string> layoutDocument(const DocumentRecord &r, int slot)
     }
     line = t.end;
     appendNumber(line, slot);
-    display.write(k++, line + "\n");
-    for (size_t i = k + 1; i <= k + 20; ++i)
-        display.write(i, " \n");
+    display.write(k, line + "\n");
     return display.lines();
 }
 

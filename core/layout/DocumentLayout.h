@@ -11,7 +11,7 @@ namespace kaldex {
 /**
  * Lines of a display written by index. Writing s at i replaces line i with
  * the text before s's first line feed; every further piece becomes a new line
- * inserted after it. A write at or past the last line is ignored.
+ * inserted after it. A write past the last line is ignored.
  */
 class LineBuffer {
 public:

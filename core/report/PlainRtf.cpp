@@ -1,5 +1,7 @@
 #include "core/report/PlainRtf.h"
 
+#include "core/encoding/CodePage.h"
+
 namespace kaldex {
 
 const char *rtfFamilyWord(std::string_view name)
@@ -27,21 +29,22 @@ void appendEscaped(std::string &out, std::string_view text, bool &afterWord)
     static const char hex[] = "0123456789abcdef";
     for (char c : text) {
         const auto byte = static_cast<unsigned char>(c);
-        if (byte == '\t') {
+        const char16_t character = cp1251Character(byte);
+        if (character == u'\t') {
             out += "\\tab";
             afterWord = true;
-        } else if (byte >= 0x20 && byte < 0x7F) {
+        } else if (character >= 0x20 && character < 0x7F) {
             if (afterWord)
                 out += ' ';
             afterWord = false;
             if (c == '\\' || c == '{' || c == '}')
                 out += '\\';
             out += c;
-        } else if (byte >= 0x80 && byte != 0x98) {  // 0x98 has no character
+        } else if (character >= 0xA0) {
             afterWord = false;
-            if (byte == 0xA0) {
+            if (character == 0x00A0) {
                 out += "\\~";
-            } else if (byte == 0xAD) {
+            } else if (character == 0x00AD) {
                 out += "\\-";
             } else {
                 out += "\\'";
@@ -49,7 +52,7 @@ void appendEscaped(std::string &out, std::string_view text, bool &afterWord)
                 out += hex[byte & 0xF];
             }
         }
-        // Other control bytes are no text.
+        // Control characters (0x98 is one) are no text, as in the editor's writer.
     }
 }
 

@@ -2,13 +2,16 @@
 
 #include "core/store/FileBytes.h"
 #include "core/store/Number.h"
+#include "core/store/RecordFormat.h"
 
 #include <cerrno>
 #include <ctime>
 #include <fcntl.h>
 #include <ostream>
 #include <sys/stat.h>
+#include <type_traits>
 #include <unistd.h>
+#include <utility>
 
 namespace kaldex {
 namespace {
@@ -19,28 +22,57 @@ void appendText(std::string &out, std::string_view text)
     size_t start = 0;
     for (size_t lf; (lf = text.find('\n', start)) != std::string_view::npos; start = lf + 1) {
         out.append(text, start, lf - start);
-        out += "\r\n";
+        out += kLineEnd;
     }
     out.append(text, start, std::string::npos);
 }
 
-template <size_t N> void appendItems(std::string &out, const std::array<int32_t, N> &items)
+template <size_t S, size_t... I> void appendItems(std::string &out, const DocumentRecord &r, std::index_sequence<I...>)
 {
-    for (size_t i = 0; i < N; ++i) {
-        if (i)
-            out += '@';
-        appendNumber(out, items[i]);
-    }
+    auto append = [&](auto index) {
+        constexpr const NumberItem &item = (*kSections[S].items)[index];
+        if (index > 0)
+            out += kSeparator;
+        appendNumber(out, item.field ? item.field.in(r) : 0);
+    };
+    (append(std::integral_constant<size_t, I>()), ...);
 }
 
-template <size_t N> void appendNames(std::string &out, const std::array<FieldText, N> &names)
+void appendNames(std::string &out, const SectionFormat &format, const DocumentRecord &r)
 {
-    for (size_t i = 0; i < N; ++i) {
+    for (size_t i = 0; i < format.nameCount; ++i) {
         if (i)
-            out += '@';
-        appendText(out, names[i]);
+            out += kSeparator;
+        appendText(out, format.names[i].in(r));
     }
-    out += "@@@@\r\n$\r\n";
+    out += kNameLineEnd;
+}
+
+// Each section is written by code made for it from the description, as the
+// loader reads it.
+template <size_t S> void appendSection(std::string &out, const DocumentRecord &r, int slot)
+{
+    constexpr const SectionFormat &format = kSections[S];
+    if constexpr (format.kind == SectionKind::Number) {
+        appendNumber(out, slot);
+        out += kLineEnd;
+    } else if constexpr (format.kind == SectionKind::Numbers) {
+        appendItems<S>(out, r, std::make_index_sequence<kNumberLineItems>());
+        out += kLineEnd;
+    } else if constexpr (format.kind == SectionKind::Names) {
+        appendNames(out, format, r);
+        out += kLineEnd;
+    } else if constexpr (format.kind == SectionKind::Text) {
+        appendText(out, format.text.in(r));  // empty, or ending with its line end
+    }
+    out += format.marker;
+    out += kLineEnd;
+}
+
+template <size_t... S>
+void appendSections(std::string &out, const DocumentRecord &r, int slot, std::index_sequence<S...>)
+{
+    (appendSection<S>(out, r, slot), ...);
 }
 
 bool writeAll(int fd, const char *data, size_t size)
@@ -110,43 +142,7 @@ SaveResult failure(SaveStatus status, int error = 0)
 
 void appendRecord(std::string &out, const DocumentRecord &r, int slot)
 {
-    out += "$\r\n";
-    appendNumber(out, slot);
-    out += "\r\n$\r\n";
-
-    std::array<int32_t, 19> first{};
-    std::copy(r.categoryFlags.begin(), r.categoryFlags.end(), first.begin());
-    first[11] = r.authorCount;
-    first[12] = r.substanceCount;
-    first[13] = r.citationLines;
-    first[14] = r.abstractLines;
-    first[15] = r.notesLines;
-    first[16] = r.provenanceLines;
-    first[17] = r.fileLine;
-    appendItems(out, first);
-    out += "\r\n$\r\n";
-
-    appendNames(out, r.authors);
-
-    std::array<int32_t, 19> second{};
-    std::copy(r.pairFlags.begin(), r.pairFlags.end(), second.begin());
-    second[15] = r.year;
-    second[16] = r.upperYear;
-    second[17] = r.lowerYear;
-    second[18] = r.wantedNumber;
-    appendItems(out, second);
-    out += "\r\n$\r\n";
-
-    appendNames(out, r.substances);
-
-    appendText(out, r.citation);
-    out += "$\r\n";
-    appendText(out, r.abstract);
-    out += "$\r\n";
-    appendText(out, r.notes);
-    out += "$\r\n";
-    appendText(out, r.provenance);
-    out += "$@$\r\n";
+    appendSections(out, r, slot, std::make_index_sequence<kSectionCount>());
 }
 
 std::string formatDatabase(const DocumentStore &store)

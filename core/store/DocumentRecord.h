@@ -4,7 +4,6 @@
 
 #include <array>
 #include <cstdint>
-#include <string>
 
 namespace kaldex {
 
@@ -30,7 +29,6 @@ constexpr int pairIndex(int i, int j)
 struct DocumentRecord {
     int32_t number = 0;
     std::array<FieldText, kAuthorCount> authors;
-    std::string reportLine;  // the pocket report's line store, never saved
     std::array<FieldText, kSubstanceCount> substances;
     std::array<int32_t, kPairCount> pairFlags{};
     int32_t year = 0;

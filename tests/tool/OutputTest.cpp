@@ -56,6 +56,9 @@ TEST(ToolShowReport, EqualTheWindowTexts)
     EXPECT_NE(show.out.find("\nПрецизионные измерения вязкости гелия и аргона,\nточность 0.1%\n"), std::string::npos);
     EXPECT_EQ(runTool({"show", "--cp1251", "5", kQuery}).out, cp1251(show.out));
     EXPECT_EQ(runTool({"show", "10", kQuery}).status, 1);
+    // Byte 0x98, which Windows-1251 leaves unassigned, is U+0098, as the windows show it.
+    const std::string unassigned = runTool({"show", "5", dataFile("tool/problems.ba0")}).out;
+    EXPECT_NE(unassigned.find("\nbad \xC2\x98 byte\n"), std::string::npos) << unassigned;
 
     // The pocket report of 3, 1, 3: three blocks in that order.
     ToolRun run = runTool({"report", "3", "1", "3", kQuery});
