@@ -12,6 +12,7 @@
 #include "core/store/DatabaseFile.h"
 #include "core/store/DatabaseLoader.h"
 #include "core/store/DatabaseWriter.h"
+#include "core/store/FileBytes.h"
 
 #include <cerrno>
 #include <cstdio>
@@ -432,39 +433,8 @@ int show(Arguments &args)
 // was. The report is in the font the editor shows it in.
 void writeRtfFile(const std::string &text, const std::string &out)
 {
-    const std::string rtf = plainTextRtf(text, "MS Sans Serif", 16);
-    const size_t slash = out.rfind('/');
-    std::string temporary = (slash == std::string::npos ? std::string() : out.substr(0, slash + 1)) + ".kaldex-XXXXXX";
-    int fd = ::mkstemp(temporary.data());
-    auto fail = [&](int error) {
-        if (fd >= 0) {
-            ::close(fd);
-            ::unlink(temporary.c_str());
-        }
-        throw Failure{kFailed, "kaldex-tool: cannot write " + out + ": " + std::strerror(error)};
-    };
-    if (fd < 0)
-        fail(errno);
-    const mode_t mask = ::umask(0);
-    ::umask(mask);
-    size_t written = 0;
-    while (written < rtf.size()) {
-        const ssize_t n = ::write(fd, rtf.data() + written, rtf.size() - written);
-        if (n < 0 && errno == EINTR)
-            continue;
-        if (n <= 0)
-            fail(n < 0 ? errno : EIO);
-        written += static_cast<size_t>(n);
-    }
-    if (::fchmod(fd, 0666 & ~mask) != 0 || ::fsync(fd) != 0)
-        fail(errno);
-    const int closed = ::close(fd);
-    fd = -1;
-    if (closed != 0 || ::rename(temporary.c_str(), out.c_str()) != 0) {
-        const int error = errno;
-        ::unlink(temporary.c_str());
-        throw Failure{kFailed, "kaldex-tool: cannot write " + out + ": " + std::strerror(error)};
-    }
+    if (!replaceFile(out, plainTextRtf(text, "MS Sans Serif", 16)))
+        throw Failure{kFailed, "kaldex-tool: cannot write " + out + ": " + std::strerror(errno)};
 }
 
 // Document numbers, then a database file when the last word is no number.
@@ -588,9 +558,8 @@ int append(Arguments &args)
         args.fail("append takes FROM and at most one INTO");
     const std::string from = words[0];
     const std::string into = orDefault(words.size() == 2 ? words[1] : "");
-    const size_t slash = into.rfind('/');
-    const std::string dir = slash == std::string::npos ? "." : slash == 0 ? "/" : into.substr(0, slash);
-    const std::string name = slash == std::string::npos ? into : into.substr(slash + 1);
+    const std::string dir = folderOf(into);
+    const std::string name = into.substr(into.rfind('/') + 1);
     std::error_code same;
     if (std::filesystem::equivalent(from, into, same))
         throw Failure{kRefused, "kaldex-tool: " + from + " and " + into + " are the same file"};

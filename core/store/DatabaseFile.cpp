@@ -1,5 +1,7 @@
 #include "core/store/DatabaseFile.h"
 
+#include "core/store/FileBytes.h"
+
 #include <cerrno>
 #include <climits>
 #include <cstdio>
@@ -26,14 +28,6 @@ void noteIdentity(FileIdentity &identity, const struct stat &info)
     identity.size = static_cast<int64_t>(info.st_size);
     identity.modifiedSeconds = static_cast<int64_t>(info.st_mtim.tv_sec);
     identity.modifiedNanoseconds = info.st_mtim.tv_nsec;
-}
-
-std::string folderOf(const std::string &path)
-{
-    size_t slash = path.rfind('/');
-    if (slash == std::string::npos)
-        return ".";
-    return slash == 0 ? "/" : path.substr(0, slash);
 }
 
 }  // namespace
@@ -183,30 +177,22 @@ bool hasContent(std::string_view bytes)
 
 int openDatabaseFile(const std::string &path, DatabaseBytes &file, struct stat &info)
 {
-    // Non-blocking so that a pipe named "ba0" cannot hang the open; only a
-    // plain file is read, never a pipe, a device or a directory.
-    int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC | O_NONBLOCK);
-    if (fd < 0) {
-        file.errorNumber = errno;
-        file.problem = errno == ENOENT ? FileProblem::Missing : FileProblem::Unreadable;
-        file.identity.known = errno == ENOENT;  // known to be missing
-        return -1;
-    }
-    if (::fstat(fd, &info) != 0) {
-        file.errorNumber = errno;
-        file.problem = FileProblem::Unreadable;
-        ::close(fd);
-        return -1;
-    }
+    info = {};
+    const int fd = openPlainFile(path, info);
     file.fileType = info.st_mode & S_IFMT;
     file.size = static_cast<int64_t>(info.st_size);
-    if (!S_ISREG(info.st_mode)) {
-        file.errorNumber = S_ISDIR(info.st_mode) ? EISDIR : EINVAL;
-        file.problem = FileProblem::NotAFile;
-    } else if (file.size > kMaxDatabaseBytes) {
-        file.problem = FileProblem::TooLarge;
+    if (fd < 0) {
+        file.errorNumber = errno;
+        if (file.fileType != 0 && !S_ISREG(info.st_mode)) {
+            file.problem = FileProblem::NotAFile;
+        } else {
+            file.problem = errno == ENOENT ? FileProblem::Missing : FileProblem::Unreadable;
+            file.identity.known = errno == ENOENT;  // known to be missing
+        }
+        return -1;
     }
-    if (file.problem != FileProblem::None) {
+    if (file.size > kMaxDatabaseBytes) {
+        file.problem = FileProblem::TooLarge;
         ::close(fd);
         return -1;
     }

@@ -43,28 +43,13 @@ template <size_t N> void appendNames(std::string &out, const std::array<FieldTex
     out += "@@@@\r\n$\r\n";
 }
 
-bool writeAll(int fd, const char *data, size_t size)
-{
-    while (size > 0) {
-        ssize_t n = ::write(fd, data, size);
-        if (n < 0) {
-            if (errno == EINTR)
-                continue;
-            return false;
-        }
-        data += n;
-        size -= static_cast<size_t>(n);
-    }
-    return true;
-}
-
 // Writes a complete file and syncs it; on failure removes it and keeps errno.
 bool writeFileSynced(const std::string &path, const std::string &bytes, mode_t mode, int flags)
 {
     int fd = ::open(path.c_str(), O_WRONLY | O_CREAT | O_CLOEXEC | O_NOFOLLOW | flags, mode);
     if (fd < 0)
         return false;
-    bool ok = writeAll(fd, bytes.data(), bytes.size()) && ::fsync(fd) == 0;
+    bool ok = writeAll(fd, bytes) && ::fsync(fd) == 0;
     int error = errno;
     if (::close(fd) != 0 && ok) {
         ok = false;

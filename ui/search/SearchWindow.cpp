@@ -2,6 +2,7 @@
 
 #include "core/query/Query.h"
 #include "core/store/DatabaseWriter.h"
+#include "core/store/FileBytes.h"
 #include "ui/common/ErrorBanner.h"
 #include "ui/common/Messages.h"
 #include "ui/common/Toolkit.h"
@@ -71,11 +72,11 @@ QString reason(int error, const QString &folder = QStringLiteral("рабочую
     }
 }
 
-QString folderOf(const std::string &file)
+QString folderPhrase(const std::string &file)
 {
-    const size_t slash = file.rfind('/');
-    return slash == std::string::npos ? QStringLiteral("рабочую папку")
-                                      : QStringLiteral("папку «%1»").arg(QString::fromStdString(file.substr(0, slash)));
+    return file.find('/') == std::string::npos
+               ? QStringLiteral("рабочую папку")
+               : QStringLiteral("папку «%1»").arg(QString::fromStdString(folderOf(file)));
 }
 
 QString moment(const FileIdentity &file)
@@ -333,7 +334,7 @@ QString SearchWindow::saveFailureText(const SaveResult &result)
     } break;
     case SaveStatus::WriteFailed:
         what = QStringLiteral("Не удалось записать новый файл базы «%1»: %2.")
-                   .arg(file, reason(result.errorNumber, folderOf(result.fileName)));
+                   .arg(file, reason(result.errorNumber, folderPhrase(result.fileName)));
         break;
     case SaveStatus::BackupFailed:
         what = QStringLiteral("Не удалось сохранить резервную копию «%1»: %2.")
@@ -341,7 +342,7 @@ QString SearchWindow::saveFailureText(const SaveResult &result)
         break;
     case SaveStatus::ReplaceFailed:
         what = QStringLiteral("Не удалось заменить файл «%1» новым: %2.")
-                   .arg(file, reason(result.errorNumber, folderOf(result.fileName)));
+                   .arg(file, reason(result.errorNumber, folderPhrase(result.fileName)));
         break;
     }
     return what + QLatin1Char('\n') + intact;
