@@ -7,6 +7,7 @@
 #include <fstream>
 #include <iterator>
 #include <set>
+#include <sstream>
 #include <stdexcept>
 
 namespace kaldex::test {
@@ -71,6 +72,17 @@ std::string listing(const std::string &dir)
     std::string joined;
     for (const std::string &name : names)
         joined += name + " ";
+    return joined;
+}
+
+std::string saveFiles(const std::string &dir)
+{
+    std::istringstream names(listing(dir));
+    std::string joined;
+    for (std::string name; names >> name;)
+        if (name.find(".new") != std::string::npos || name.find(".saving-") != std::string::npos ||
+            name.find(".lock") != std::string::npos)
+            joined += name + " ";
     return joined;
 }
 

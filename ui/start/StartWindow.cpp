@@ -73,6 +73,16 @@ StartWindow::StartWindow(DocumentStore &store, QWidget *parent) : QDialog(parent
     centerOnScreen(this);
 }
 
+namespace {
+
+// The lock beside "ba0" in the working folder by its name alone.
+std::string shownLockName(const std::string &path)
+{
+    return path.rfind("./", 0) == 0 ? path.substr(2) : path;
+}
+
+}  // namespace
+
 void StartWindow::loadAndSearch()
 {
     // The lock comes first, so that no other program saves between the load
@@ -80,12 +90,16 @@ void StartWindow::loadAndSearch()
     DatabaseLock lock = DatabaseLock::acquire(".", kDatabaseName);
     LoadResult loaded = loadDatabaseFile(store_, kDatabaseName);
     store_.lockedElsewhere = lock.state() == DatabaseLock::State::HeldElsewhere;
+    store_.withoutLock = lock.state() == DatabaseLock::State::Unavailable;
     // A missing file is a new, empty database; one that is there but cannot be
     // read is not, and the user must know before working on an empty table.
     if (store_.unreadFile)
         showMessage(this, QStringLiteral("KALDEX"), unreadText(loaded));
     else if (store_.lockedElsewhere)
         showMessage(this, QStringLiteral("KALDEX"), lockedText(lock.holder()));
+    else if (store_.withoutLock)
+        showMessage(this, QStringLiteral("KALDEX"),
+                    unlockedText(lock.errorNumber(), QString::fromStdString(shownLockName(lock.path()))));
     // A file this session can never save over is nobody's to hold.
     if (store_.unreadFile || store_.loadOverflow)
         lock.release();
@@ -110,6 +124,24 @@ QString StartWindow::lockedText(const LockHolder &holder)
                           "если та программа закроет окно поиска, не сохранив базу; иначе при «OK» документы "
                           "этого сеанса можно будет записать в отдельный файл и добавить в базу позже.")
         .arg(who);
+}
+
+QString StartWindow::unlockedText(int error, const QString &lockName)
+{
+    QString why;
+    switch (error) {
+    case EISDIR: why = QStringLiteral("«%1» — это папка").arg(lockName); break;
+    case EACCES:
+    case EPERM: why = QStringLiteral("нет прав на запись в рабочую папку"); break;
+    case EROFS: why = QStringLiteral("диск доступен только для чтения"); break;
+    default: why = systemErrorText(error); break;
+    }
+    return QStringLiteral("Файл базы «ba0» не удалось закрепить за этой программой: %1. Другая программа может "
+                          "сохранить его в то же время.\n"
+                          "Искать и просматривать документы можно. При «OK» база сохранится, только если файл «ba0» "
+                          "не изменился после загрузки; иначе документы этого сеанса можно будет записать в "
+                          "отдельный файл.")
+        .arg(why);
 }
 
 QString StartWindow::unreadText(const LoadResult &loaded)

@@ -38,6 +38,8 @@ public:
     static QString unreadText(const LoadResult &loaded);
     /** What "CONT" says when another program holds "ba0" for changes. */
     static QString lockedText(const LockHolder &holder);
+    /** What "CONT" says when no lock could be had (errno error; the lock file's name). */
+    static QString unlockedText(int error, const QString &lockName);
 
 private:
     DocumentStore &store_;
