@@ -626,7 +626,6 @@ int append(Arguments &args)
         case SaveStatus::LockedElsewhere: why = "another KALDEX program holds it for changes"; break;
         case SaveStatus::NotWritable: why = "it is write-protected"; break;
         case SaveStatus::NotAFile: why = "it is not a plain file"; break;
-        case SaveStatus::TemporaryBlocked: why = saved.fileName + " is in the way (not a file)"; break;
         case SaveStatus::NoBackupName: why = "all eleven backup names of the day are taken"; break;
         default:
             why = (saved.fileName.empty() ? std::string() : saved.fileName + ": ") + std::strerror(saved.errorNumber);

@@ -120,15 +120,12 @@ uint64_t hashBytes(std::string_view bytes)
     return fold(h ^ k0, k1);
 }
 
-FileIdentity identityOfWritten(const std::string &path, std::string_view bytes)
+FileIdentity identityOfWritten(const struct stat &info, std::string_view bytes)
 {
     FileIdentity identity;
-    struct stat info {};
-    if (::stat(path.c_str(), &info) == 0) {
-        noteIdentity(identity, info);
-        identity.size = static_cast<int64_t>(bytes.size());
-        identity.hash = hashBytes(bytes);
-    }
+    noteIdentity(identity, info);
+    identity.size = static_cast<int64_t>(bytes.size());
+    identity.hash = hashBytes(bytes);
     return identity;
 }
 
@@ -273,7 +270,7 @@ bool resolveLinks(const std::string &path, std::string &target)
     return false;
 }
 
-FileChange compareWithLoaded(const FileIdentity &loaded, const std::string &path, FileIdentity &now)
+FileChange compareWithLoaded(const FileIdentity &loaded, const std::string &path, FileIdentity &now, bool readBytes)
 {
     now = {};
     now.known = true;
@@ -291,6 +288,8 @@ FileChange compareWithLoaded(const FileIdentity &loaded, const std::string &path
     if (now.size != loaded.size || now.modifiedSeconds != loaded.modifiedSeconds ||
         now.modifiedNanoseconds != loaded.modifiedNanoseconds)
         return FileChange::Modified;
+    if (!readBytes)
+        return FileChange::None;
     // Same file, size and time: the bytes decide (time stamps can be coarse).
     const DatabaseBytes file = readDatabaseBytes(path);
     if (file.problem == FileProblem::Missing)

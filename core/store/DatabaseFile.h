@@ -45,8 +45,8 @@ ByteBuffer allocateBytes(size_t size);
 /** A fast 64-bit hash of the bytes (not cryptographic). */
 uint64_t hashBytes(std::string_view bytes);
 
-/** The identity of the file at path, just written with these bytes; not known when it cannot be looked at. */
-FileIdentity identityOfWritten(const std::string &path, std::string_view bytes);
+/** The identity of a file just written with these bytes, from its status. */
+FileIdentity identityOfWritten(const struct stat &info, std::string_view bytes);
 
 /** Why a file is not read as a database, or None. */
 enum class FileProblem {
@@ -101,8 +101,13 @@ bool resolveLinks(const std::string &path, std::string &target);
 /** How the file at path differs from what was loaded. */
 enum class FileChange { None, Appeared, Removed, Replaced, Modified };
 
-/** Compares the file at path (links followed) now with what a load saw; now receives what is there. */
-FileChange compareWithLoaded(const FileIdentity &loaded, const std::string &path, FileIdentity &now);
+/**
+ * Compares the file at path (links followed) now with what a load saw; now
+ * receives what is there. Without readBytes only the file's status is
+ * compared: an edit that kept the size and the time goes unseen.
+ */
+FileChange compareWithLoaded(const FileIdentity &loaded, const std::string &path, FileIdentity &now,
+                             bool readBytes = true);
 
 /** What a lock file says of the program that holds it. */
 struct LockHolder {

@@ -310,6 +310,13 @@ QString SearchWindow::saveFailureText(const SaveResult &result)
                                                                         QString::fromStdString(result.holder.host))
                             : QString());
         break;
+    case SaveStatus::BeingSaved:
+        what =
+            QStringLiteral("База не сохранена: файл «ba0» в эту минуту сохраняет другая программа KALDEX%1, "
+                           "и файл на диске оставлен как есть. Если никакая программа его не сохраняет, файл "
+                           "«%2» рядом с ним остался от прерванного сохранения: удалите его.")
+                .arg(result.holder.pid > 0 ? QStringLiteral(" (процесс %1)").arg(result.holder.pid) : QString(), file);
+        break;
     case SaveStatus::NotWritable:
         what = result.errorNumber == EPERM
                    ? QStringLiteral("База не сохранена: файл «%1» защищён от любых изменений (неизменяемый файл); "
@@ -319,12 +326,6 @@ QString SearchWindow::saveFailureText(const SaveResult &result)
                                     "есть. Чтобы сохранять в него, разрешите запись (chmod u+w) и нажмите «OK» "
                                     "ещё раз.")
                          .arg(file);
-        break;
-    case SaveStatus::TemporaryBlocked:
-        what = QStringLiteral("База не сохранена: новый файл базы пишется под именем «%1», но это имя занято %2. "
-                              "Переименуйте или удалите «%1» и нажмите «OK» ещё раз.")
-                   .arg(file, result.errorNumber == EISDIR ? QStringLiteral("папкой")
-                                                           : QStringLiteral("чем-то, что не является файлом"));
         break;
     case SaveStatus::NoBackupName: {
         const QString stem = QString::fromStdString(backupStem(LocalDate::today()));
@@ -341,11 +342,28 @@ QString SearchWindow::saveFailureText(const SaveResult &result)
                    .arg(QString::fromStdString(result.backupName), reason(result.errorNumber));
         break;
     case SaveStatus::ReplaceFailed:
-        what = QStringLiteral("Не удалось заменить файл «%1» новым: %2.")
-                   .arg(file, reason(result.errorNumber, folderPhrase(result.fileName)));
+        what = result.errorNumber == ENOENT && result.fileName == result.temporaryName
+                   ? QStringLiteral("Не удалось заменить файл «ba0» новым: новый файл «%1» удалила другая программа.")
+                         .arg(file)
+                   : QStringLiteral("Не удалось заменить файл «%1» новым: %2.")
+                         .arg(file, reason(result.errorNumber, folderPhrase(result.fileName)));
         break;
     }
     return what + QLatin1Char('\n') + intact;
+}
+
+QString SearchWindow::leftoverText(const SaveResult &result)
+{
+    QStringList files;
+    for (const Leftover &left : result.leftovers)
+        files << QStringLiteral("«%1» (записан %2)")
+                     .arg(QString::fromStdString(left.name), QDateTime::fromSecsSinceEpoch(left.modifiedSeconds)
+                                                                 .toString(QStringLiteral("dd.MM.yyyy HH:mm")));
+    if (files.isEmpty())
+        return {};
+    return QStringLiteral("Рядом с файлом «ba0» остались файлы сохранений, которые не завершились: %1. Это не база; "
+                          "их можно удалить.")
+        .arg(files.join(QStringLiteral(", ")));
 }
 
 void SearchWindow::showEvent(QShowEvent *event)
@@ -507,13 +525,18 @@ void SearchWindow::clearPocket()
 void SearchWindow::saveAndClose()
 {
     SaveResult result = saveDatabase(store_, ".", LocalDate::today());
+    const QString leftovers = leftoverText(result);
     if (result.ok()) {
+        if (!leftovers.isEmpty())
+            showMessage(this, QStringLiteral("KALDEX"), leftovers);
         accept();
         return;
     }
     // Over a file that was not read whole, that changed since the load, that
     // another program holds or that is write-protected no save can succeed
     // now: the session's documents can go to a file of their own.
+    if (!leftovers.isEmpty())
+        showMessage(this, QStringLiteral("KALDEX"), leftovers);
     if (!result.never()) {
         showMessage(this, QStringLiteral("KALDEX"), saveFailureText(result));
         return;

@@ -25,6 +25,8 @@ public:
 
     /** The text shown when a save did not happen, or empty when it did. */
     static QString saveFailureText(const SaveResult &result);
+    /** The files that saves which never finished left beside "ba0", or empty when there are none. */
+    static QString leftoverText(const SaveResult &result);
     static QString overflowText(long line);
     static const QString &storeFullText();
     /** The offer to write the session's documents to a file of their own, and what was done. */
