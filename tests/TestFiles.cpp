@@ -7,6 +7,7 @@
 #include <fstream>
 #include <iterator>
 #include <set>
+#include <sstream>
 #include <stdexcept>
 
 namespace kaldex::test {
@@ -176,6 +177,17 @@ Document &Document::lineCounts(int citation, int abstract, int notes, int proven
     record_.notesLines = notes;
     record_.provenanceLines = provenance;
     return *this;
+}
+
+std::string saveFiles(const std::string &dir)
+{
+    std::istringstream names(listing(dir));
+    std::string joined;
+    for (std::string name; names >> name;)
+        if (name.find(".new") != std::string::npos || name.find(".saving-") != std::string::npos ||
+            name.find(".lock") != std::string::npos)
+            joined += name + " ";
+    return joined;
 }
 
 void addDocument(DocumentStore &store, const std::string &author)

@@ -83,6 +83,9 @@ private:
     DocumentRecord &record_;
 };
 
+/** The names of saves' and locks' files in dir ("ba0.new-…", "ba0.saving-…", "ba0.lock…"), as listing() gives them. */
+std::string saveFiles(const std::string &dir);
+
 /** What the entry window leaves after "Add" and "OK": a document by author, stored this session. */
 void addDocument(DocumentStore &store, const std::string &author);
 

@@ -13,13 +13,16 @@
 #include "core/store/DatabaseFile.h"
 #include "core/store/DatabaseLoader.h"
 #include "core/store/DatabaseWriter.h"
+#include "core/store/FileBytes.h"
 #include "core/store/Number.h"
 
 #include <algorithm>
 #include <cerrno>
+#include <csignal>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
+#include <ctime>
 #include <filesystem>
 #include <memory>
 #include <stdexcept>
@@ -118,17 +121,19 @@ const char *const kExportHelp = "usage: kaldex-tool export --csv|--ris|--bibtex 
                                 "(N the document number). Empty fields are left out.\n"
                                 "The last argument is FILE when it is not a number.\n";
 
-const char *const kAppendHelp = "usage: kaldex-tool append FROM [INTO]\n"
+const char *const kAppendHelp = "usage: kaldex-tool append [--without-lock] FROM [INTO]\n"
                                 "\n"
                                 "Adds the documents of FROM after those of INTO (default \"ba0\"), skipping\n"
                                 "each that equals one already there in every stored field, and numbers them\n"
                                 "by their place. INTO is saved as the program saves it: under the same lock,\n"
                                 "the old file kept under the day's backup name (b + day + month + year\n"
-                                "modulo 100 + _ + 0..10) beside INTO, the new one written beside it and\n"
-                                "renamed over it; a link INTO is saved through to its target.\n"
+                                "modulo 100 + _ + 0..10) beside INTO, the new one written beside it and put\n"
+                                "in its place only if INTO is still the file that was read; a link INTO is\n"
+                                "saved through to its target.\n"
                                 "Nothing is written when INTO cannot be read or is no database, when\n"
-                                "another program holds INTO for changes, or when the result would hold\n"
-                                "more than 4999 documents.\n"
+                                "another program holds INTO for changes or changed it meanwhile, when no\n"
+                                "lock can be had (--without-lock: write all the same), or when the result\n"
+                                "would hold more than 4999 documents.\n"
                                 "Prints how many documents were added and how many skipped.\n"
                                 "Exit status: 0 done (also when nothing was new), 1 refused, 2 unreadable\n"
                                 "input or a failed save.\n";
@@ -513,39 +518,8 @@ int show(Arguments &args)
 // was. The report is in the font the editor shows it in.
 void writeRtfFile(const std::string &text, const std::string &out)
 {
-    const std::string rtf = plainTextRtf(text, "MS Sans Serif", 16);
-    const size_t slash = out.rfind('/');
-    std::string temporary = (slash == std::string::npos ? std::string() : out.substr(0, slash + 1)) + ".kaldex-XXXXXX";
-    int fd = ::mkstemp(temporary.data());
-    auto fail = [&](int error) {
-        if (fd >= 0) {
-            ::close(fd);
-            ::unlink(temporary.c_str());
-        }
-        throw Failure{kFailed, "kaldex-tool: cannot write " + out + ": " + std::strerror(error)};
-    };
-    if (fd < 0)
-        fail(errno);
-    const mode_t mask = ::umask(0);
-    ::umask(mask);
-    size_t written = 0;
-    while (written < rtf.size()) {
-        const ssize_t n = ::write(fd, rtf.data() + written, rtf.size() - written);
-        if (n < 0 && errno == EINTR)
-            continue;
-        if (n <= 0)
-            fail(n < 0 ? errno : EIO);
-        written += static_cast<size_t>(n);
-    }
-    if (::fchmod(fd, 0666 & ~mask) != 0 || ::fsync(fd) != 0)
-        fail(errno);
-    const int closed = ::close(fd);
-    fd = -1;
-    if (closed != 0 || ::rename(temporary.c_str(), out.c_str()) != 0) {
-        const int error = errno;
-        ::unlink(temporary.c_str());
-        throw Failure{kFailed, "kaldex-tool: cannot write " + out + ": " + std::strerror(error)};
-    }
+    if (!replaceFile(out, plainTextRtf(text, "MS Sans Serif", 16)))
+        throw Failure{kFailed, "kaldex-tool: cannot write " + out + ": " + std::strerror(errno)};
 }
 
 // Document numbers, then a database file when the last word is no number.
@@ -688,30 +662,98 @@ std::string storedFields(const DocumentRecord &record)
     return out;
 }
 
+std::string processText(const LockHolder &holder)
+{
+    if (holder.pid <= 0)
+        return {};
+    return " (process " + std::to_string(holder.pid) + (holder.host.empty() ? "" : " on " + holder.host) + ")";
+}
+
+// Why the save did not happen, for "INTO not saved: ...".
+std::string saveFailureText(const SaveResult &saved, const std::string &into)
+{
+    const std::string error = std::strerror(saved.errorNumber);
+    switch (saved.status) {
+    case SaveStatus::Changed:
+        switch (saved.change) {
+        case FileChange::Removed: return "it was removed or renamed after it was read";
+        case FileChange::Replaced: return "another program saved it after it was read";
+        default: return "another program changed it after it was read";
+        }
+    case SaveStatus::LockedElsewhere: return "another KALDEX program holds it for changes" + processText(saved.holder);
+    case SaveStatus::BeingSaved:
+        return "another program is saving it this moment" + processText(saved.holder) + " and holds " + saved.fileName +
+               "; if none is, that file was left by one that died: delete it";
+    case SaveStatus::NotWritable: return "it is write-protected";
+    case SaveStatus::NotAFile: return "it is not a plain file";
+    case SaveStatus::NoBackupName: return "all eleven backup names of the day are taken";
+    case SaveStatus::WriteFailed:
+        return "cannot write the new file " + saved.fileName + ": " + error +
+               (saved.errorNumber == EFBIG ? " (the file-size limit, see ulimit -f)" : "");
+    case SaveStatus::BackupFailed: return "cannot keep the old file as " + saved.backupName + ": " + error;
+    case SaveStatus::ReplaceFailed:
+        if (saved.errorNumber == ENOENT && saved.fileName == saved.temporaryName)
+            return "the new file " + saved.temporaryName + " was removed by another program before it could replace " +
+                   into;
+        return "cannot rename the new file " + saved.temporaryName + " to " + into + ": " + error;
+    default: return error;
+    }
+}
+
 int append(Arguments &args)
 {
-    std::vector<std::string> words = plainWords(args);
+    std::vector<std::string> words;
+    bool withoutLock = false;
+    while (!args.done()) {
+        const std::string &word = args.take();
+        if (!args.isOption(word)) {
+            if (word != "--")
+                words.push_back(word);
+        } else if (word == "--without-lock") {
+            withoutLock = true;
+        } else {
+            args.fail("unknown option " + word);
+        }
+    }
     if (words.empty() || words.size() > 2)
         args.fail("append takes FROM and at most one INTO");
     const std::string from = words[0];
     const std::string into = orDefault(words.size() == 2 ? words[1] : "");
-    const size_t slash = into.rfind('/');
-    const std::string dir = slash == std::string::npos ? "." : slash == 0 ? "/" : into.substr(0, slash);
-    const std::string name = slash == std::string::npos ? into : into.substr(slash + 1);
+    const std::string dir = folderOf(into);
+    const std::string name = into.substr(into.rfind('/') + 1);
     std::error_code same;
     if (std::filesystem::equivalent(from, into, same))
         throw Failure{kRefused, "kaldex-tool: " + from + " and " + into + " are the same file"};
 
     // The lock first, as the program takes it at "CONT": nobody saves INTO between the load and the save.
     DatabaseLock lock = DatabaseLock::acquire(dir, name);
+    const std::string lockName =
+        into.find('/') == std::string::npos && lock.path().rfind("./", 0) == 0 ? lock.path().substr(2) : lock.path();
     if (lock.state() == DatabaseLock::State::HeldElsewhere) {
-        std::string who;
-        if (lock.holder().pid > 0)
-            who = " (process " + std::to_string(lock.holder().pid) +
-                  (lock.holder().host.empty() ? "" : " on " + lock.holder().host) + ")";
-        throw Failure{kRefused, "kaldex-tool: " + into + " is open for changes in another KALDEX program" + who +
-                                    "; nothing written, try again when its search window is closed"};
+        const LockHolder &holder = lock.holder();
+        std::string local(256, '\0');
+        ::gethostname(local.data(), local.size() - 1);
+        local.resize(std::strlen(local.c_str()));
+        const std::string elsewhere =
+            !holder.host.empty() && holder.host != local
+                ? "; if that process no longer runs on " + holder.host + ", delete " + lockName
+                : "";
+        if (holder.program == "kaldex-tool")
+            throw Failure{kRefused, "kaldex-tool: " + into + " is being changed by another kaldex-tool" +
+                                        processText(holder) + "; nothing written, try again when it has finished" +
+                                        elsewhere};
+        throw Failure{kRefused, "kaldex-tool: " + into + " is open for changes in another KALDEX program" +
+                                    processText(holder) +
+                                    "; nothing written, try again when its search window is closed" + elsewhere};
     }
+    if (lock.state() == DatabaseLock::State::Unavailable && !withoutLock)
+        throw Failure{kRefused,
+                      "kaldex-tool: cannot lock " + into + ": " +
+                          (lock.errorNumber() == EISDIR ? lockName + " is a directory"
+                                                        : lockName + ": " + std::strerror(lock.errorNumber())) +
+                          "; nothing written. Without the lock another program may save " + into +
+                          " at the same moment; --without-lock writes all the same, replacing " + into +
+                          " only if it is still the file that was read"};
 
     auto source = load(from);
     if (source->loadOverflow)
@@ -728,6 +770,7 @@ int append(Arguments &args)
         throw Failure{kRefused, "kaldex-tool: " + into + " holds more than " +
                                     std::to_string(DocumentStore::kMaxDocuments) +
                                     " documents, which a save would drop; nothing written"};
+    store->withoutLock = lock.state() != DatabaseLock::State::Held;
 
     std::unordered_set<std::string> there;
     for (int slot = 1; slot <= store->documentCount; ++slot)
@@ -757,21 +800,19 @@ int append(Arguments &args)
     }
     store->modified = 1;
     const SaveResult saved = saveDatabaseAs(*store, dir, name, LocalDate::today());
-    if (!saved.ok()) {
-        std::string why;
-        switch (saved.status) {
-        case SaveStatus::Changed: why = "it changed while it was read"; break;
-        case SaveStatus::LockedElsewhere: why = "another KALDEX program holds it for changes"; break;
-        case SaveStatus::NotWritable: why = "it is write-protected"; break;
-        case SaveStatus::NotAFile: why = "it is not a plain file"; break;
-        case SaveStatus::TemporaryBlocked: why = saved.fileName + " is in the way (not a file)"; break;
-        case SaveStatus::NoBackupName: why = "all eleven backup names of the day are taken"; break;
-        default:
-            why = (saved.fileName.empty() ? std::string() : saved.fileName + ": ") + std::strerror(saved.errorNumber);
-            break;
-        }
-        throw Failure{kFailed, "kaldex-tool: " + into + " not saved: " + why + "; it is left as it was"};
+    for (const Leftover &left : saved.leftovers) {
+        char when[32] = {};
+        const std::time_t time = static_cast<std::time_t>(left.modifiedSeconds);
+        std::tm local{};
+        std::strftime(when, sizeof when, "%d.%m.%Y %H:%M", localtime_r(&time, &local));
+        std::fprintf(stderr,
+                     "kaldex-tool: %s is left beside %s by a save that did not finish (last written %s); it is not "
+                     "the database and may be deleted\n",
+                     left.name.c_str(), into.c_str(), when);
     }
+    if (!saved.ok())
+        throw Failure{kFailed, "kaldex-tool: " + into + " not saved: " + saveFailureText(saved, into) +
+                                   "; it is left as it was"};
     printLine("added " + counted(added.size(), "document") + " to " + into + " (now " +
               std::to_string(store->documentCount) + "), skipped " + std::to_string(skipped) +
               " already there; the old file is kept as " + saved.backupName);
@@ -794,9 +835,11 @@ DatabaseLock lockForChanges(const std::string &into)
     const auto [dir, name] = placeOf(into);
     DatabaseLock lock = DatabaseLock::acquire(dir, name);
     if (lock.state() == DatabaseLock::State::HeldElsewhere)
-        throw Failure{kRefused, "kaldex-tool: " + into +
-                                    " is open for changes in another KALDEX program; nothing written, try again "
-                                    "when its search window is closed"};
+        throw Failure{kRefused, "kaldex-tool: " + into + " is open for changes in another KALDEX program" +
+                                    processText(lock.holder()) + "; nothing written, try again when it has finished"};
+    if (lock.state() == DatabaseLock::State::Unavailable)
+        throw Failure{kRefused, "kaldex-tool: cannot lock " + into + ": " + std::strerror(lock.errorNumber()) +
+                                    "; nothing written (append --without-lock can write without the lock)"};
     return lock;
 }
 
@@ -808,19 +851,8 @@ std::string saveOrFail(DocumentStore &store, const std::string &into)
     const SaveResult saved = saveDatabaseAs(store, dir, name, LocalDate::today());
     if (saved.ok())
         return saved.backupName;
-    std::string why;
-    switch (saved.status) {
-    case SaveStatus::Changed: why = "it changed while it was read"; break;
-    case SaveStatus::LockedElsewhere: why = "another KALDEX program holds it for changes"; break;
-    case SaveStatus::NotWritable: why = "it is write-protected"; break;
-    case SaveStatus::NotAFile: why = "it is not a plain file"; break;
-    case SaveStatus::TemporaryBlocked: why = saved.fileName + " is in the way (not a file)"; break;
-    case SaveStatus::NoBackupName: why = "all eleven backup names of the day are taken"; break;
-    default:
-        why = (saved.fileName.empty() ? std::string() : saved.fileName + ": ") + std::strerror(saved.errorNumber);
-        break;
-    }
-    throw Failure{kFailed, "kaldex-tool: " + into + " not saved: " + why + "; it is left as it was"};
+    throw Failure{kFailed,
+                  "kaldex-tool: " + into + " not saved: " + saveFailureText(saved, into) + "; it is left as it was"};
 }
 
 int importReferences(Arguments &args)
@@ -982,6 +1014,9 @@ namespace kaldex {
 
 int runTool(int argc, char **argv)
 {
+    // Past a file-size limit a write fails with EFBIG and is reported like
+    // any failed write; the signal would end the tool without a word.
+    std::signal(SIGXFSZ, SIG_IGN);
     int status;
     try {
         status = run(argc, argv);

@@ -1,7 +1,10 @@
 #include "core/store/DatabaseFile.h"
 
+#include "core/store/FileBytes.h"
+
 #include <cerrno>
 #include <climits>
+#include <csignal>
 #include <cstdio>
 #include <cstring>
 #include <ctime>
@@ -26,14 +29,6 @@ void noteIdentity(FileIdentity &identity, const struct stat &info)
     identity.size = static_cast<int64_t>(info.st_size);
     identity.modifiedSeconds = static_cast<int64_t>(info.st_mtim.tv_sec);
     identity.modifiedNanoseconds = info.st_mtim.tv_nsec;
-}
-
-std::string folderOf(const std::string &path)
-{
-    size_t slash = path.rfind('/');
-    if (slash == std::string::npos)
-        return ".";
-    return slash == 0 ? "/" : path.substr(0, slash);
 }
 
 }  // namespace
@@ -125,15 +120,12 @@ uint64_t hashBytes(std::string_view bytes)
     return fold(h ^ k0, k1);
 }
 
-FileIdentity identityOfWritten(const std::string &path, std::string_view bytes)
+FileIdentity identityOfWritten(const struct stat &info, std::string_view bytes)
 {
     FileIdentity identity;
-    struct stat info {};
-    if (::stat(path.c_str(), &info) == 0) {
-        noteIdentity(identity, info);
-        identity.size = static_cast<int64_t>(bytes.size());
-        identity.hash = hashBytes(bytes);
-    }
+    noteIdentity(identity, info);
+    identity.size = static_cast<int64_t>(bytes.size());
+    identity.hash = hashBytes(bytes);
     return identity;
 }
 
@@ -183,30 +175,22 @@ bool hasContent(std::string_view bytes)
 
 int openDatabaseFile(const std::string &path, DatabaseBytes &file, struct stat &info)
 {
-    // Non-blocking so that a pipe named "ba0" cannot hang the open; only a
-    // plain file is read, never a pipe, a device or a directory.
-    int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC | O_NONBLOCK);
-    if (fd < 0) {
-        file.errorNumber = errno;
-        file.problem = errno == ENOENT ? FileProblem::Missing : FileProblem::Unreadable;
-        file.identity.known = errno == ENOENT;  // known to be missing
-        return -1;
-    }
-    if (::fstat(fd, &info) != 0) {
-        file.errorNumber = errno;
-        file.problem = FileProblem::Unreadable;
-        ::close(fd);
-        return -1;
-    }
+    info = {};
+    const int fd = openPlainFile(path, info);
     file.fileType = info.st_mode & S_IFMT;
     file.size = static_cast<int64_t>(info.st_size);
-    if (!S_ISREG(info.st_mode)) {
-        file.errorNumber = S_ISDIR(info.st_mode) ? EISDIR : EINVAL;
-        file.problem = FileProblem::NotAFile;
-    } else if (file.size > kMaxDatabaseBytes) {
-        file.problem = FileProblem::TooLarge;
+    if (fd < 0) {
+        file.errorNumber = errno;
+        if (file.fileType != 0 && !S_ISREG(info.st_mode)) {
+            file.problem = FileProblem::NotAFile;
+        } else {
+            file.problem = errno == ENOENT ? FileProblem::Missing : FileProblem::Unreadable;
+            file.identity.known = errno == ENOENT;  // known to be missing
+        }
+        return -1;
     }
-    if (file.problem != FileProblem::None) {
+    if (file.size > kMaxDatabaseBytes) {
+        file.problem = FileProblem::TooLarge;
         ::close(fd);
         return -1;
     }
@@ -286,7 +270,7 @@ bool resolveLinks(const std::string &path, std::string &target)
     return false;
 }
 
-FileChange compareWithLoaded(const FileIdentity &loaded, const std::string &path, FileIdentity &now)
+FileChange compareWithLoaded(const FileIdentity &loaded, const std::string &path, FileIdentity &now, bool readBytes)
 {
     now = {};
     now.known = true;
@@ -304,6 +288,8 @@ FileChange compareWithLoaded(const FileIdentity &loaded, const std::string &path
     if (now.size != loaded.size || now.modifiedSeconds != loaded.modifiedSeconds ||
         now.modifiedNanoseconds != loaded.modifiedNanoseconds)
         return FileChange::Modified;
+    if (!readBytes)
+        return FileChange::None;
     // Same file, size and time: the bytes decide (time stamps can be coarse).
     const DatabaseBytes file = readDatabaseBytes(path);
     if (file.problem == FileProblem::Missing)
@@ -338,6 +324,55 @@ DatabaseLock &DatabaseLock::operator=(DatabaseLock &&other) noexcept
     return *this;
 }
 
+std::string holderLine()
+{
+    char host[128] = {};
+    if (::gethostname(host, sizeof host - 1) != 0 || !host[0])
+        std::strcpy(host, "?");
+    return std::to_string(::getpid()) + " " + host + " " + std::to_string(std::time(nullptr)) + " " +
+           program_invocation_short_name + "\n";
+}
+
+LockHolder parseHolder(const std::string &line)
+{
+    LockHolder holder;
+    char host[128] = {}, program[64] = {};
+    long long since = 0;
+    if (std::sscanf(line.c_str(), "%ld %127s %lld %63s", &holder.pid, host, &since, program) >= 1) {
+        holder.host = host;
+        holder.since = since;
+        holder.program = program;
+    }
+    return holder;
+}
+
+bool holderGone(const LockHolder &holder)
+{
+    char host[128] = {};
+    if (holder.pid <= 0 || ::gethostname(host, sizeof host - 1) != 0 || holder.host != host)
+        return false;  // another computer's process cannot be looked at
+    if (::kill(static_cast<pid_t>(holder.pid), 0) != 0 && errno == ESRCH)
+        return true;
+    // The number may have passed to another program since: its name tells.
+    std::string name;
+    if (holder.program.empty() || !readWholeFile("/proc/" + std::to_string(holder.pid) + "/comm", name))
+        return false;
+    while (!name.empty() && name.back() == '\n')
+        name.pop_back();
+    return !name.empty() && holder.program.compare(0, name.size(), name) != 0;
+}
+
+namespace {
+
+LockHolder readHolder(int fd)
+{
+    char text[256] = {};
+    const ssize_t n = ::pread(fd, text, sizeof text - 1, 0);
+    return parseHolder(n > 0 ? std::string(text, static_cast<size_t>(n)) : std::string());
+}
+
+}  // namespace
+
 DatabaseLock DatabaseLock::acquire(const std::string &dir, const std::string &name)
 {
     DatabaseLock lock;
@@ -345,60 +380,109 @@ DatabaseLock DatabaseLock::acquire(const std::string &dir, const std::string &na
     if (!resolveLinks(dir + "/" + name, target))
         target = dir + "/" + name;
     lock.path_ = target + ".lock";
-    // A releaser removes the file while it holds the lock: a lock taken on a
-    // file that is no longer at the path is taken again on the new one.
+    const std::string line = holderLine();
     for (int attempt = 0; attempt < 20; ++attempt) {
-        bool writable = true;
-        int fd = ::open(lock.path_.c_str(), O_RDWR | O_CREAT | O_CLOEXEC | O_NOFOLLOW | O_NONBLOCK, 0666);
-        if (fd < 0 && (errno == EACCES || errno == EROFS || errno == EPERM)) {
-            writable = false;  // a read-only folder can still hold a lock file another program made
-            fd = ::open(lock.path_.c_str(), O_RDONLY | O_CLOEXEC | O_NOFOLLOW | O_NONBLOCK);
+        // Our own file, with our line, linked to the lock name. The answer to
+        // a link can get lost on a network file system; the count of our
+        // file's names cannot.
+        std::string own;
+        int fd = createUniqueFile(lock.path_ + "-", 0666, own);
+        const int createError = errno;
+        bool canLink = false;
+        if (fd >= 0) {
+            bool linked = false;
+            if (writeAll(fd, line)) {
+                const bool refused = ::link(own.c_str(), lock.path_.c_str()) != 0;
+                const int linkError = errno;
+                struct stat info {};
+                linked = ::fstat(fd, &info) == 0 && info.st_nlink == 2;
+                canLink = linked || (refused && linkError == EEXIST);
+            }
+            ::unlink(own.c_str());
+            if (linked) {
+                // flock on the same file, for programs that know only flock.
+                if (::flock(fd, LOCK_EX | LOCK_NB) != 0 && errno == EWOULDBLOCK) {
+                    ::close(fd);  // such a program opened the new name and locked it first: it is its lock now
+                    lock.state_ = State::HeldElsewhere;
+                    lock.error_ = EWOULDBLOCK;
+                    return lock;
+                }
+                lock.fd_ = fd;
+                lock.state_ = State::Held;
+                lock.error_ = 0;
+                return lock;
+            }
+            ::close(fd);
         }
+
+        // The name is taken, or no file of ours can be made or linked here (a
+        // read-only folder, a file system without hard links): see who holds it.
+        int flags = O_RDWR | O_CLOEXEC | O_NOFOLLOW | O_NONBLOCK | (canLink || fd < 0 ? 0 : O_CREAT);
+        fd = ::open(lock.path_.c_str(), flags, 0666);
+        const bool writable = fd >= 0;
+        if (fd < 0 && (errno == EACCES || errno == EROFS || errno == EPERM))
+            fd = ::open(lock.path_.c_str(), O_RDONLY | O_CLOEXEC | O_NOFOLLOW | O_NONBLOCK);
         if (fd < 0) {
-            lock.error_ = errno;
+            if (errno == ENOENT && canLink)
+                continue;  // released meanwhile
+            lock.error_ = errno == ENOENT ? createError : errno;
             return lock;
         }
         struct stat info {};
         if (::fstat(fd, &info) != 0 || !S_ISREG(info.st_mode)) {
-            lock.error_ = EINVAL;
+            lock.error_ = S_ISDIR(info.st_mode) ? EISDIR : EINVAL;
             ::close(fd);
             return lock;
         }
-        if (::flock(fd, LOCK_EX | LOCK_NB) != 0) {
-            lock.error_ = errno;
-            if (errno == EWOULDBLOCK) {
-                lock.state_ = State::HeldElsewhere;
-                char text[256] = {};
-                ssize_t n = ::pread(fd, text, sizeof text - 1, 0);
-                char host[128] = {};
-                long long since = 0;
-                if (n > 0 && std::sscanf(text, "%ld %127s %lld", &lock.holder_.pid, host, &since) >= 1) {
-                    lock.holder_.host = host;
-                    lock.holder_.since = since;
-                }
+        const LockHolder holder = readHolder(fd);
+        const bool flocked = ::flock(fd, LOCK_EX | LOCK_NB) == 0;
+        const int flockError = errno;
+        // flock took it, or does not work here: then the holder's line decides.
+        const bool gone = holder.pid > 0 ? holderGone(holder) : flocked || std::time(nullptr) - info.st_mtime > 60;
+        if ((!flocked && flockError == EWOULDBLOCK) || !gone) {
+            lock.state_ = State::HeldElsewhere;
+            lock.holder_ = holder;
+            lock.error_ = EWOULDBLOCK;
+            ::close(fd);
+            return lock;
+        }
+        if (!canLink) {
+            // flock alone, where it works.
+            if (!flocked) {
+                lock.error_ = flockError;
+                ::close(fd);
+                return lock;
             }
-            ::close(fd);
+            // A releaser removes the file while it holds it: a lock taken on
+            // a file that is no longer at the name is taken again.
+            struct stat now {};
+            if (::lstat(lock.path_.c_str(), &now) != 0 || now.st_dev != info.st_dev || now.st_ino != info.st_ino) {
+                ::close(fd);
+                continue;
+            }
+            if (writable && ::ftruncate(fd, 0) == 0)
+                (void)!::pwrite(fd, line.data(), line.size(), 0);
+            lock.fd_ = fd;
+            lock.state_ = State::Held;
+            lock.error_ = 0;
             return lock;
         }
-        struct stat now {};
-        if (::lstat(lock.path_.c_str(), &now) != 0 || now.st_dev != info.st_dev || now.st_ino != info.st_ino) {
-            ::close(fd);
-            continue;
+        ::close(fd);
+        // Its holder is gone: the file is moved away, if the name still is
+        // that file, and the lock taken anew by link, so that of two programs
+        // that found it left behind only one gets it.
+        std::string away;
+        const int reserved = createUniqueFile(lock.path_ + "-", 0666, away);
+        if (reserved < 0) {
+            lock.error_ = errno;
+            return lock;
         }
-        if (writable) {
-            char host[128] = {};
-            if (::gethostname(host, sizeof host - 1) != 0 || !host[0])
-                std::strcpy(host, "?");
-            char text[256];
-            int n = std::snprintf(text, sizeof text, "%ld %s %lld\n", static_cast<long>(::getpid()), host,
-                                  static_cast<long long>(std::time(nullptr)));
-            if (::ftruncate(fd, 0) == 0 && n > 0)
-                (void)!::pwrite(fd, text, static_cast<size_t>(n), 0);
-        }
-        lock.fd_ = fd;
-        lock.state_ = State::Held;
-        lock.error_ = 0;
-        return lock;
+        ::close(reserved);
+        struct stat moved {};
+        if (::rename(lock.path_.c_str(), away.c_str()) == 0 && ::lstat(away.c_str(), &moved) == 0 &&
+            (moved.st_dev != info.st_dev || moved.st_ino != info.st_ino))
+            (void)!::link(away.c_str(), lock.path_.c_str());  // another's fresh lock: given back
+        ::unlink(away.c_str());
     }
     lock.error_ = EAGAIN;
     return lock;
@@ -407,8 +491,12 @@ DatabaseLock DatabaseLock::acquire(const std::string &dir, const std::string &na
 void DatabaseLock::release()
 {
     if (fd_ >= 0) {
-        if (state_ == State::Held)
-            ::unlink(path_.c_str());  // still ours: nobody else removes it without holding it
+        struct stat mine {
+        }, there{};
+        // Still ours: nobody else removes it without holding it.
+        if (state_ == State::Held && ::fstat(fd_, &mine) == 0 && ::lstat(path_.c_str(), &there) == 0 &&
+            mine.st_dev == there.st_dev && mine.st_ino == there.st_ino)
+            ::unlink(path_.c_str());
         ::close(fd_);
         fd_ = -1;
     }

@@ -45,8 +45,8 @@ ByteBuffer allocateBytes(size_t size);
 /** A fast 64-bit hash of the bytes (not cryptographic). */
 uint64_t hashBytes(std::string_view bytes);
 
-/** The identity of the file at path, just written with these bytes; not known when it cannot be looked at. */
-FileIdentity identityOfWritten(const std::string &path, std::string_view bytes);
+/** The identity of a file just written with these bytes, from its status. */
+FileIdentity identityOfWritten(const struct stat &info, std::string_view bytes);
 
 /** Why a file is not read as a database, or None. */
 enum class FileProblem {
@@ -101,26 +101,51 @@ bool resolveLinks(const std::string &path, std::string &target);
 /** How the file at path differs from what was loaded. */
 enum class FileChange { None, Appeared, Removed, Replaced, Modified };
 
-/** Compares the file at path (links followed) now with what a load saw; now receives what is there. */
-FileChange compareWithLoaded(const FileIdentity &loaded, const std::string &path, FileIdentity &now);
+/**
+ * Compares the file at path (links followed) now with what a load saw; now
+ * receives what is there. Without readBytes only the file's status is
+ * compared: an edit that kept the size and the time goes unseen.
+ */
+FileChange compareWithLoaded(const FileIdentity &loaded, const std::string &path, FileIdentity &now,
+                             bool readBytes = true);
 
 /** What a lock file says of the program that holds it. */
 struct LockHolder {
     long pid = 0;
     std::string host;
-    int64_t since = 0;  // seconds since the epoch
+    int64_t since = 0;    // seconds since the epoch
+    std::string program;  // the program's file name ("kaldex", "kaldex-tool"); empty from older programs
 };
 
+/** The line this process writes into a lock file: its number, host, the time and its program. */
+std::string holderLine();
+
+/** What such a line says; pid 0 when it says nothing. */
+LockHolder parseHolder(const std::string &line);
+
 /**
- * The advisory lock a program holds on a database while it may change it: an
- * flock() on "NAME.lock" beside the database file (beside the link's target
- * when NAME is a link). The system drops it when the program dies; a clean
- * release also removes the file.
+ * True when the holder is known to be gone: a process of this computer that
+ * no longer runs, or whose number now belongs to another program.
+ */
+bool holderGone(const LockHolder &holder);
+
+/**
+ * The advisory lock a program holds on a database while it may change it:
+ * the file "NAME.lock" beside the database file (beside the link's target
+ * when NAME is a link). It is taken two ways at once. The link-count method
+ * (a file of this program's own, with its line, linked to the lock name; the
+ * name is ours when our file then has two names) works on any file system
+ * with hard links, network ones too, and flock() on the same file, which the
+ * system drops when its holder dies. A lock file whose holder is gone (a
+ * process of this computer that no longer runs, or one that holds no flock
+ * on a file system where flock works and names nobody) is taken over; one
+ * whose holder lives on another computer is held until that program ends or
+ * the file is deleted. A clean release removes the file.
  */
 class DatabaseLock {
 public:
     enum class State {
-        Unavailable,    // no lock could be taken (read-only folder, no locks on this file system)
+        Unavailable,    // no lock could be had: errorNumber says why (EISDIR: the lock name is a folder)
         Held,           // this object holds it
         HeldElsewhere,  // another program (or another object of this one) holds it
     };

@@ -68,6 +68,13 @@ public:
      */
     bool lockedElsewhere = false;
 
+    /**
+     * Set at "CONT" when no lock could be had at all (the lock name is taken
+     * by a folder, the folder is read-only): the save tries again, and
+     * without it replaces "ba0" only through its claim and comparison.
+     */
+    bool withoutLock = false;
+
     /** Slots whose document the entry window stored since the last load. */
     std::vector<bool> storedThisSession = std::vector<bool>(kSlots, false);
 

@@ -5,8 +5,10 @@
 #include "core/store/DatabaseLoader.h"
 #include "core/store/DatabaseWriter.h"
 #include "core/store/DocumentStore.h"
+#include "core/store/FileBytes.h"
 
 #include <QDateTime>
+#include <QStringList>
 
 #include <cerrno>
 #include <sys/stat.h>
@@ -50,11 +52,11 @@ QString writeErrorText(int error, const QString &folder)
 
 namespace {
 
-QString folderOf(const std::string &file)
+QString folderPhrase(const std::string &file)
 {
-    const size_t slash = file.rfind('/');
-    return slash == std::string::npos ? QStringLiteral("рабочую папку")
-                                      : QStringLiteral("папку «%1»").arg(QString::fromStdString(file.substr(0, slash)));
+    return file.find('/') == std::string::npos
+               ? QStringLiteral("рабочую папку")
+               : QStringLiteral("папку «%1»").arg(QString::fromStdString(folderOf(file)));
 }
 
 QString moment(const FileIdentity &file)
@@ -218,11 +220,12 @@ QString saveFailureText(const SaveResult &result)
                                     "ещё раз.")
                          .arg(file);
         break;
-    case SaveStatus::TemporaryBlocked:
-        what = QStringLiteral("База не сохранена: новый файл базы пишется под именем «%1», но это имя занято %2. "
-                              "Переименуйте или удалите «%1» и нажмите «OK» ещё раз.")
-                   .arg(file, result.errorNumber == EISDIR ? QStringLiteral("папкой")
-                                                           : QStringLiteral("чем-то, что не является файлом"));
+    case SaveStatus::BeingSaved:
+        what =
+            QStringLiteral("База не сохранена: файл «ba0» в эту минуту сохраняет другая программа KALDEX%1, "
+                           "и файл на диске оставлен как есть. Если никакая программа его не сохраняет, файл "
+                           "«%2» рядом с ним остался от прерванного сохранения: удалите его.")
+                .arg(result.holder.pid > 0 ? QStringLiteral(" (процесс %1)").arg(result.holder.pid) : QString(), file);
         break;
     case SaveStatus::NoBackupName: {
         const QString stem = QString::fromStdString(backupStem(LocalDate::today()));
@@ -232,15 +235,18 @@ QString saveFailureText(const SaveResult &result)
     } break;
     case SaveStatus::WriteFailed:
         what = QStringLiteral("Не удалось записать новый файл базы «%1»: %2.")
-                   .arg(file, writeErrorText(result.errorNumber, folderOf(result.fileName)));
+                   .arg(file, writeErrorText(result.errorNumber, folderPhrase(result.fileName)));
         break;
     case SaveStatus::BackupFailed:
         what = QStringLiteral("Не удалось сохранить резервную копию «%1»: %2.")
                    .arg(QString::fromStdString(result.backupName), writeErrorText(result.errorNumber));
         break;
     case SaveStatus::ReplaceFailed:
-        what = QStringLiteral("Не удалось заменить файл «%1» новым: %2.")
-                   .arg(file, writeErrorText(result.errorNumber, folderOf(result.fileName)));
+        what = result.errorNumber == ENOENT && result.fileName == result.temporaryName
+                   ? QStringLiteral("Не удалось заменить файл «ba0» новым: новый файл «%1» удалила другая программа.")
+                         .arg(file)
+                   : QStringLiteral("Не удалось заменить файл «%1» новым: %2.")
+                         .arg(file, writeErrorText(result.errorNumber, folderPhrase(result.fileName)));
         break;
     }
     return what + QLatin1Char('\n') + intact;
@@ -311,6 +317,38 @@ QString pocketFullText()
 {
     return QStringLiteral("Карман полон: в нём уже %1 документов. Очистите карман, чтобы добавлять новые.")
         .arg(DocumentStore::kMaxPocket);
+}
+
+QString leftoverText(const SaveResult &result)
+{
+    QStringList files;
+    for (const Leftover &left : result.leftovers)
+        files << QStringLiteral("«%1» (записан %2)")
+                     .arg(QString::fromStdString(left.name), QDateTime::fromSecsSinceEpoch(left.modifiedSeconds)
+                                                                 .toString(QStringLiteral("dd.MM.yyyy HH:mm")));
+    if (files.isEmpty())
+        return {};
+    return QStringLiteral("Рядом с файлом «ba0» остались файлы сохранений, которые не завершились: %1. Это не база; "
+                          "их можно удалить.")
+        .arg(files.join(QStringLiteral(", ")));
+}
+
+QString unlockedText(int error, const QString &lockName)
+{
+    QString why;
+    switch (error) {
+    case EISDIR: why = QStringLiteral("«%1» — это папка").arg(lockName); break;
+    case EACCES:
+    case EPERM: why = QStringLiteral("нет прав на запись в рабочую папку"); break;
+    case EROFS: why = QStringLiteral("диск доступен только для чтения"); break;
+    default: why = systemErrorText(error); break;
+    }
+    return QStringLiteral("Файл базы «ba0» не удалось закрепить за этой программой: %1. Другая программа может "
+                          "сохранить его в то же время.\n"
+                          "Искать и просматривать документы можно. При «OK» база сохранится, только если файл «ba0» "
+                          "не изменился после загрузки; иначе документы этого сеанса можно будет записать в "
+                          "отдельный файл.")
+        .arg(why);
 }
 
 }  // namespace kaldex::ui

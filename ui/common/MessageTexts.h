@@ -27,6 +27,8 @@ QString unreadText(int error);
 QString unreadText(const LoadResult &loaded);
 /** What "CONT" says when another program holds "ba0" for changes. */
 QString lockedText(const LockHolder &holder);
+/** What "CONT" says when no lock could be had (errno error; the lock file's name). */
+QString unlockedText(int error, const QString &lockName);
 /** What "CONT" says when the database file is not there: an empty database starts. */
 QString missingText(const DatabaseLocation &database);
 /** What "CONT" says of side files that wait beside the database (names joined by newlines). */
@@ -46,6 +48,8 @@ QString saveFailureText(const SaveResult &result);
 /** The offer to write the session's documents to a file of their own, and what was done. */
 QString sideFileQuestion();
 QString sideFileText(const QString &name, const DatabaseLocation &database);
+/** The files that saves which never finished left beside "ba0", or empty when there are none. */
+QString leftoverText(const SaveResult &result);
 /** Said after a failed save that leaves the search window open. */
 QString stillOpenText();
 /** The question when the search window is closed with documents not saved. */

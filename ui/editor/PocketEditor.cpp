@@ -2,6 +2,7 @@
 
 #include "core/report/PocketReport.h"
 #include "core/store/DocumentStore.h"
+#include "core/store/FileBytes.h"
 #include "text/Indents.h"
 #include "text/RtfReader.h"
 #include "text/RtfWriter.h"
@@ -360,11 +361,24 @@ void PocketEditor::openFile()
         return;
     QFile file(fileName);
     errno = 0;
+    // Only a plain file, as "CONT" reads "ba0": a pipe would hold the whole
+    // program until something writes to it, a device might never end.
+    struct stat info {};
+    const int fd = openPlainFile(QFile::encodeName(fileName).toStdString(), info);
+    if (fd < 0 && (info.st_mode & S_IFMT) != 0 && !S_ISREG(info.st_mode)) {
+        showMessage(this, windowTitle(),
+                    QStringLiteral("«%1» не открыт: это %2, а редактор открывает только обычные файлы.")
+                        .arg(fileName, S_ISDIR(info.st_mode)    ? QStringLiteral("папка")
+                                       : S_ISFIFO(info.st_mode) ? QStringLiteral("именованный канал")
+                                       : S_ISSOCK(info.st_mode) ? QStringLiteral("сокет")
+                                                                : QStringLiteral("устройство")));
+        return;
+    }
     QByteArray bytes;
     bool tooLarge = false;
-    if (file.open(QIODevice::ReadOnly)) {
-        // Nothing beyond the limit is read: a file's size is known before,
-        // a device's bytes are read until they pass it.
+    if (fd >= 0 && file.open(fd, QIODevice::ReadOnly, QFileDevice::AutoCloseHandle)) {
+        // Nothing beyond the limit is read: the size is known before, and a
+        // file that grows meanwhile is read until it passes it.
         tooLarge = !file.isSequential() && file.size() > kMaxOpenBytes;
         if (!tooLarge && !file.isSequential())
             bytes.reserve(file.size());
@@ -383,7 +397,7 @@ void PocketEditor::openFile()
                         .arg(kMaxOpenBytes >> 20));
         return;
     }
-    if (file.error() != QFileDevice::NoError) {
+    if (fd < 0 || file.error() != QFileDevice::NoError) {
         const int error = errno;
         showMessage(this, windowTitle(),
                     QStringLiteral("Не удалось открыть файл «%1»: %2.")

@@ -2,6 +2,7 @@
 
 #include "core/query/Query.h"
 #include "core/store/DatabaseWriter.h"
+#include "core/store/FileBytes.h"
 #include "ui/common/ErrorBanner.h"
 #include "ui/common/MessageTexts.h"
 #include "ui/common/Messages.h"
@@ -384,13 +385,18 @@ void SearchWindow::saveAndClose()
 bool SearchWindow::save()
 {
     SaveResult result = saveDatabaseAs(store_, store_.database.folder, store_.database.name, LocalDate::today());
+    const QString leftovers = leftoverText(result);
     if (result.ok()) {
+        if (!leftovers.isEmpty())
+            showMessage(this, QStringLiteral("KALDEX"), leftovers);
         store_.modified = 0;
         return true;
     }
     // Over a file that was not read whole, that changed since the load, that
     // another program holds or that is write-protected no save can succeed
     // now: the session's documents can go to a file of their own.
+    if (!leftovers.isEmpty())
+        showMessage(this, QStringLiteral("KALDEX"), leftovers);
     if (!result.never()) {
         showMessage(this, QStringLiteral("KALDEX"), saveFailureText(result) + QLatin1Char(' ') + stillOpenText());
         return false;

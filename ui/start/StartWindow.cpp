@@ -76,6 +76,16 @@ StartWindow::StartWindow(DocumentStore &store, QWidget *parent) : QDialog(parent
     addHelpKey(this, kStartHelp);
 }
 
+namespace {
+
+// The lock beside "ba0" in the working folder by its name alone.
+std::string shownLockName(const std::string &path)
+{
+    return path.rfind("./", 0) == 0 ? path.substr(2) : path;
+}
+
+}  // namespace
+
 void StartWindow::loadAndSearch()
 {
     // The lock comes first, so that no other program saves between the load
@@ -84,14 +94,20 @@ void StartWindow::loadAndSearch()
     DatabaseLock lock = DatabaseLock::acquire(database.folder, database.name);
     LoadResult loaded = loadDatabaseFile(store_, database.path());
     store_.lockedElsewhere = lock.state() == DatabaseLock::State::HeldElsewhere;
+    store_.withoutLock = lock.state() == DatabaseLock::State::Unavailable;
     // A missing file is a new, empty database; one that is there but cannot be
     // read is not, and the user must know before working on an empty table.
-    if (store_.unreadFile)
+    if (store_.unreadFile) {
         showMessage(this, QStringLiteral("KALDEX"), unreadText(loaded));
-    else if (!loaded.opened && loaded.errorNumber == ENOENT)
-        showMessage(this, QStringLiteral("KALDEX"), missingText(database));
-    else if (store_.lockedElsewhere)
-        showMessage(this, QStringLiteral("KALDEX"), lockedText(lock.holder()));
+    } else {
+        if (!loaded.opened && loaded.errorNumber == ENOENT)
+            showMessage(this, QStringLiteral("KALDEX"), missingText(database));
+        if (store_.lockedElsewhere)
+            showMessage(this, QStringLiteral("KALDEX"), lockedText(lock.holder()));
+        else if (store_.withoutLock)
+            showMessage(this, QStringLiteral("KALDEX"),
+                        unlockedText(lock.errorNumber(), QString::fromStdString(shownLockName(lock.path()))));
+    }
     // Documents of an earlier session that could not be saved wait beside the
     // database until someone adds them.
     const QStringList waiting =

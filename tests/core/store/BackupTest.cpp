@@ -3,6 +3,8 @@
 #include "core/store/DatabaseWriter.h"
 
 #include <csignal>
+#include <ctime>
+#include <fcntl.h>
 #include <sys/resource.h>
 #include <sys/stat.h>
 #include <sys/wait.h>
@@ -76,7 +78,7 @@ TEST(Backup, TwoSavesOnOneDayKeepBothOldFiles)
     EXPECT_EQ(readBytes(s.dir.file("b61226_1")), oneDocument("first"));
     EXPECT_EQ(readBytes(s.dir.file("b61226_0")), kOldBytes);
     EXPECT_EQ(s.ba0(), oneDocument("second"));
-    EXPECT_FALSE(exists(s.dir.file(kTemporaryName)));
+    EXPECT_EQ(listing(s.dir.path()), "b61226_0 b61226_1 ba0 ");
 }
 
 TEST(Backup, NothingIsWrittenWithoutChangesAndNoBackupWithoutAFile)
@@ -88,14 +90,27 @@ TEST(Backup, NothingIsWrittenWithoutChangesAndNoBackupWithoutAFile)
     EXPECT_EQ(fresh.ba0(), oneDocument("new"));
     EXPECT_FALSE(exists(fresh.dir.file("b61226_0")));
 
-    // Leftovers of an interrupted save are replaced; the old file's permissions stay.
+    // Files of interrupted saves are another saver's as long as one might
+    // be writing them: never removed, and named once they are old. The old
+    // file's permissions stay.
     Saving interrupted;
-    writeBytes(interrupted.dir.file(kTemporaryName), "half a file");
-    chmod(interrupted.dir.file(kTemporaryName).c_str(), 0444);
+    const std::string stale = "ba0.new-4242-aB3dE9", young = "ba0.new-4243-xY7zQ1";
+    for (const std::string &name : {std::string("ba0.new"), stale, young})
+        writeBytes(interrupted.dir.file(name), "half a file");
+    chmod(interrupted.dir.file("ba0.new").c_str(), 0444);
+    const struct timespec hourAgo[2] = {{time(nullptr) - 3600, 0}, {time(nullptr) - 3600, 0}};
+    utimensat(AT_FDCWD, interrupted.dir.file(stale).c_str(), hourAgo, 0);
+    utimensat(AT_FDCWD, interrupted.dir.file("ba0.new").c_str(), hourAgo, 0);
     chmod(interrupted.dir.file("ba0").c_str(), 0640);
-    ASSERT_EQ(interrupted.save().status, SaveStatus::Saved);
+    result = interrupted.save();
+    ASSERT_EQ(result.status, SaveStatus::Saved);
     EXPECT_EQ(interrupted.ba0(), oneDocument("new"));
-    EXPECT_FALSE(exists(interrupted.dir.file(kTemporaryName)));
+    EXPECT_EQ(saveFiles(interrupted.dir.path()), "ba0.new " + stale + " " + young + " ");
+    ASSERT_EQ(result.leftovers.size(), 2u);
+    EXPECT_EQ(result.leftovers[0].name, "ba0.new");
+    EXPECT_EQ(result.leftovers[1].name, stale);
+    EXPECT_EQ(result.leftovers[1].modifiedSeconds, hourAgo[1].tv_sec);
+    EXPECT_EQ(readBytes(interrupted.dir.file(young)), "half a file");
     struct stat info {};
     stat(interrupted.dir.file("ba0").c_str(), &info);
     EXPECT_EQ(info.st_mode & 0777, 0640u);
@@ -116,7 +131,7 @@ TEST(Backup, ElevenNamesADayThenRefusalsLeaveTheOldFileAsItWas)
     EXPECT_EQ(s.save().status, SaveStatus::NoBackupName);
     EXPECT_EQ(s.ba0(), oneDocument("new"));
     EXPECT_EQ(readBytes(s.dir.file("b61226_0")), "taken");
-    EXPECT_FALSE(exists(s.dir.file(kTemporaryName)));
+    EXPECT_EQ(saveFiles(s.dir.path()), "");
     EXPECT_EQ(s.save({7, 12, 2026}).backupName, "b71226_0");  // the next day has names free again
 }
 
@@ -134,7 +149,7 @@ TEST(Backup, FailedWritesLeaveTheOldFileByteIdentical)
     EXPECT_EQ(status, static_cast<int>(SaveStatus::WriteFailed));
     EXPECT_EQ(readBytes(dir.file("ba0")), kOldBytes);
     EXPECT_FALSE(exists(dir.file("b61226_0")));
-    EXPECT_FALSE(exists(dir.file(kTemporaryName)));
+    EXPECT_EQ(saveFiles(dir.path()), "");
 
     // A directory the user may not write to. Root writes anywhere, so the
     // child gives up its identity first; the file itself it may write.

@@ -1,5 +1,7 @@
-// A shared "ba0": saves only over the file loaded, a lock that dies with its holder, links saved
-// through, write-protected files kept, no backup name spent on a refusal, side files.
+// A shared "ba0": saves only over the file loaded, even when it changes during the save, a lock
+// that dies with its holder, a claim where no lock can be had, links saved through,
+// write-protected files kept, no backup name spent on a refusal, side files. Many savers at
+// once with the lock out of action: tests/tool/SharedAppendTest.cpp.
 #include "TestFiles.h"
 #include "core/store/DatabaseFile.h"
 #include "core/store/DatabaseLoader.h"
@@ -93,6 +95,88 @@ TEST(SharedFile, AnOutsideChangeBetweenLoadAndSaveIsKept)
     EXPECT_EQ(loaded.record(4).authors[0], "Session");
 }
 
+// Another program edits or replaces "ba0" between the save's last look at it and the replace: the
+// file swapped out is compared whole, so the edit comes back into place and the save is refused.
+TEST(SharedFile, AnEditDuringTheSaveIsKeptAndTheSaveRefused)
+{
+    const struct {
+        const char *name;
+        bool lockFolder;  // no lock to be had: the save claims the file it loaded
+        std::function<void(const std::string &)> edit;
+        FileChange found;
+    } rows[] = {
+        {"a line appended in place", false,
+         [](const std::string &path) {
+             int fd = ::open(path.c_str(), O_WRONLY | O_APPEND);
+             ASSERT_EQ(::write(fd, "$\r\n", 3), 3);
+             ::close(fd);
+         },
+         FileChange::Modified},
+        {"one byte changed in place, size and time kept", true,
+         [](const std::string &path) {
+             struct stat before {};
+             ::stat(path.c_str(), &before);
+             int fd = ::open(path.c_str(), O_WRONLY);
+             ASSERT_EQ(::pwrite(fd, "k", 1, static_cast<off_t>(threeDocuments().find("Kestin"))), 1);
+             const struct timespec times[2] = {before.st_atim, before.st_mtim};
+             ::futimens(fd, times);
+             ::close(fd);
+         },
+         FileChange::Modified},
+        {"replaced by a rename", false,
+         [](const std::string &path) {
+             writeBytes(path + ".theirs", threeDocuments() + threeDocuments());
+             fs::rename(path + ".theirs", path);
+         },
+         FileChange::Replaced},
+    };
+    for (const auto &row : rows) {
+        SCOPED_TRACE(row.name);
+        Session s;
+        if (row.lockFolder)
+            fs::create_directory(s.dir.file("ba0.lock"));
+        s.store->withoutLock = row.lockFolder;
+        std::string edited;
+        setBeforeReplaceForTesting([&] {
+            row.edit(s.dir.file("ba0"));
+            edited = readBytes(s.dir.file("ba0"));
+        });
+        const SaveResult result = s.save();
+        setBeforeReplaceForTesting(nullptr);
+        EXPECT_EQ(result.status, SaveStatus::Changed);
+        EXPECT_EQ(result.change, row.found);
+        EXPECT_NE(edited, threeDocuments()) << "the edit did not happen";
+        EXPECT_EQ(readBytes(s.dir.file("ba0")), edited);
+        EXPECT_EQ(s.names(), row.lockFolder ? "ba0 ba0.lock " : "ba0 ");  // no backup, new file or claim left
+    }
+}
+
+// With no lock to be had, a save first claims the file it loaded: while another saver's claim is
+// there, the save is refused and says whose it is.
+TEST(SharedFile, WithoutALockOnlyTheSaverThatClaimedTheLoadedFileReplacesIt)
+{
+    Session s;
+    fs::create_directory(s.dir.file("ba0.lock"));
+    s.store->withoutLock = true;
+    struct stat info {};
+    ASSERT_EQ(::stat(s.dir.file("ba0").c_str(), &info), 0);
+    const std::string claim = "ba0.saving-" + std::to_string(info.st_ino);
+    writeBytes(s.dir.file(claim), holderLine());
+    SaveResult result = s.save();
+    EXPECT_EQ(result.status, SaveStatus::BeingSaved);
+    EXPECT_EQ(result.fileName, claim);
+    EXPECT_EQ(result.holder.pid, ::getpid());
+    EXPECT_TRUE(result.never());
+    EXPECT_EQ(s.names(), "ba0 ba0.lock " + claim + " ");  // another's claim is not removed
+
+    fs::remove(s.dir.file(claim));
+    result = s.save();
+    EXPECT_EQ(result.status, SaveStatus::Saved);
+    EXPECT_EQ(s.names(), "b61226_0 ba0 ba0.lock ");  // its own claim is gone
+    DocumentStore loaded;
+    EXPECT_EQ(loadDatabaseFile(loaded, s.dir.file("ba0")).documents, 4);
+}
+
 TEST(SharedFile, TheLockIsRefusedWhileHeldAndFreedWhenItsHolderIsKilled)
 {
     Session s;
@@ -166,14 +250,8 @@ TEST(SharedFile, AWriteProtectedDatabaseIsNotReplacedAndRefusalsSpendNoBackupNam
     EXPECT_EQ(s.names(), "ba0 ");
 
     fs::permissions(s.dir.file("ba0"), fs::perms::owner_write, fs::perm_options::add);
-    fs::create_directory(s.dir.file("ba0.new"));  // in the way of the new file
-    for (int attempt = 0; attempt < 12; ++attempt) {
-        SaveResult result = s.save();
-        ASSERT_EQ(result.status, SaveStatus::TemporaryBlocked);
-        EXPECT_EQ(result.fileName + " " + std::to_string(result.errorNumber), "ba0.new " + std::to_string(EISDIR));
-    }
-    fs::remove(s.dir.file("ba0.new"));
-    EXPECT_EQ(s.save().backupName, "b61226_0");  // the first name of the day: none was spent
+    fs::create_directory(s.dir.file("ba0.new"));  // the name older programs wrote to is in nobody's way now
+    EXPECT_EQ(s.save().backupName, "b61226_0");   // the first name of the day: none was spent
 }
 
 // Refused for good, the session's documents go to files of their own, never over one.

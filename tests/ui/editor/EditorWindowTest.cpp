@@ -8,6 +8,9 @@
 #include <QProgressDialog>
 #include <QStatusBar>
 
+#include <sys/stat.h>
+#include <unistd.h>
+
 using namespace kaldex;
 using namespace kaldex::ui;
 
@@ -258,6 +261,27 @@ TEST(EditorWindow, AFullPocketShowsAtOnceAndItsTextFollows)
     EXPECT_EQ(numbers.count(u' ') + 1, DocumentStore::kMaxPocket);
     EXPECT_TRUE(numbers.startsWith(QStringLiteral("2 3 4 5 6 7 8 9 1 2 ")));
     EXPECT_TRUE(numbers.endsWith(QStringLiteral(" 3 4 5")));
+}
+
+// Reading a named pipe would hold the whole program until something writes to it.
+TEST(EditorWindow, OpenRefusesAnythingButAPlainFileAsContDoes)
+{
+    test::TempDir dir;
+    test::ShownEditor e;
+    e.text->setPlainText(QStringLiteral("прежний текст"));
+    e.text->document()->setModified(false);
+    DialogHook dialogs;
+    MessageHook messages;
+    ASSERT_EQ(::mkfifo(dir.file("pipe").c_str(), 0644), 0);
+    dialogs.openName = QString::fromStdString(dir.file("pipe"));
+    ::alarm(20);  // a hang ends the test rather than the run
+    e.editor.openFile();
+    ::alarm(0);
+    ASSERT_EQ(messages.shown().size(), 1);
+    EXPECT_EQ(messages.shown()[0],
+              QStringLiteral("«%1» не открыт: это именованный канал, а редактор открывает только обычные файлы.")
+                  .arg(dialogs.openName));
+    EXPECT_EQ(e.text->toPlainText(), QStringLiteral("прежний текст"));
 }
 
 TEST(EditorWindow, OpenRefusesAFileBeyondTheLimitAndCancelKeepsTheText)

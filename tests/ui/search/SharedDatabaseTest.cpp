@@ -1,5 +1,6 @@
 // Two programs on one "ba0": the second is told at "CONT", its save refused, its documents go to a
-// side file; an outside change between "CONT" and "OK" is kept. The lock after a kill: SharedFile.
+// side file; an outside change between "CONT" and "OK" is kept; with no lock to be had "CONT" says
+// so and "OK" still saves over the file loaded. The lock after a kill: SharedFile.
 #include "core/store/DatabaseLoader.h"
 #include "ui/WindowTesting.h"
 #include "ui/common/Messages.h"
@@ -112,4 +113,24 @@ TEST(SharedDatabase, AChangeByAnotherProgramBetweenContAndOkIsKept)
     const std::string names = test::listing(".");
     ASSERT_EQ(names.rfind("ba0 ba0.session-", 0), 0u) << names;  // no backup was spent
     EXPECT_EQ(authors(names.substr(4, names.size() - 5)), "Mine ");
+}
+
+TEST(SharedDatabase, WithoutALockContSaysSoAndOkSavesOnlyOverTheFileLoaded)
+{
+    test::InDirectory here;
+    test::writeBytes("ba0", test::threeDocuments());
+    std::filesystem::create_directory("ba0.lock");
+    MessageHook messages;
+    auto store = std::make_unique<DocumentStore>();
+    StartWindow start(*store);
+    onSearch(start, [&](SearchWindow *search) {
+        test::addDocument(*store, "Mine");
+        test::child<QPushButton>(search, "Button9")->click();
+        EXPECT_FALSE(search->isVisible());
+    });
+    ASSERT_EQ(messages.shown().size(), 1);
+    EXPECT_TRUE(messages.shown()[0].startsWith(
+        QStringLiteral("Файл базы «ba0» не удалось закрепить за этой программой: «ba0.lock» — это папка.")));
+    EXPECT_EQ(authors("ba0"), authors(test::listing(".").substr(0, test::listing(".").find(' '))) + "Mine ");
+    EXPECT_EQ(test::saveFiles("."), "ba0.lock ");  // its claim is gone
 }
