@@ -94,7 +94,8 @@ TEST(ToolAppend, RefusesWithoutWritingPastTheLimitOrFromAndIntoWhatIsNoDatabase)
         {{"check", "controls"}, 2, "controls is not a database: it holds binary data"},
         {{"export", "--csv", "zeros"}, 2, "zeros is not a database: it holds binary data"},
     };
-    const std::string before = listing(dir.path()), full = readBytes(dir.file("ba0"));
+    const std::string before = listing(dir.path());
+    const std::string full = readBytes(dir.file("ba0"));
     for (const auto &row : rows) {
         SCOPED_TRACE(row.args[0] + " " + row.args.back());
         ToolRun run = runTool(row.args, dir.path());

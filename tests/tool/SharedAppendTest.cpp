@@ -118,7 +118,8 @@ TEST(SharedFile, ManyAppendsAtOnceWithoutAWorkingLockAddExactlyWhatTheyReport)
 
         // Whatever a reader finds meanwhile is a whole database of at least the three.
         std::atomic<bool> done{false};
-        int reads = 0, broken = 0;
+        int reads = 0;
+        int broken = 0;
         std::thread reader([&] {
             while (!done) {
                 std::string bytes;

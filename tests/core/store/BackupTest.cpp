@@ -86,7 +86,8 @@ TEST(Backup, NothingIsWrittenWithoutChangesAndNoBackupWithoutAFile)
     // Unchanged: tests/e2e/run-e2e finds neither a new "ba0" nor a backup.
     Saving fresh("new\n", false);
     SaveResult result = fresh.save();
-    EXPECT_TRUE(result.status == SaveStatus::Saved && result.backupName.empty());
+    EXPECT_EQ(result.status, SaveStatus::Saved);
+    EXPECT_EQ(result.backupName, "") << "no old file, no backup";
     EXPECT_EQ(fresh.ba0(), oneDocument("new"));
     EXPECT_FALSE(exists(fresh.dir.file("b61226_0")));
 
@@ -94,7 +95,8 @@ TEST(Backup, NothingIsWrittenWithoutChangesAndNoBackupWithoutAFile)
     // be writing them: never removed, and named once they are old. The old
     // file's permissions stay.
     Saving interrupted;
-    const std::string stale = "ba0.new-4242-aB3dE9", young = "ba0.new-4243-xY7zQ1";
+    const std::string stale = "ba0.new-4242-aB3dE9";
+    const std::string young = "ba0.new-4243-xY7zQ1";
     for (const std::string &name : {std::string("ba0.new"), stale, young})
         writeBytes(interrupted.dir.file(name), "half a file");
     chmod(interrupted.dir.file("ba0.new").c_str(), 0444);
