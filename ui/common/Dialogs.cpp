@@ -26,6 +26,7 @@ QString chooseFileToOpen(QWidget *parent, const QString &directory, const QStrin
 {
     if (hook) {
         ++hook->shown;
+        hook->lastDirectory = directory;
         *readOnly = hook->openReadOnly;
         return hook->openName;
     }
@@ -47,6 +48,7 @@ QString chooseFileToSave(QWidget *parent, const QString &directory, const QStrin
 {
     if (hook) {
         ++hook->shown;
+        hook->lastDirectory = directory;
         return hook->saveName;
     }
     QFileDialog dialog(parent, QStringLiteral("Save As"), directory, filter);

@@ -33,7 +33,8 @@ public:
     bool openReadOnly = false;
     QString saveName;
     QString pdfFile;
-    int shown = 0;  // how many dialogs were asked for
+    int shown = 0;          // how many dialogs were asked for
+    QString lastDirectory;  // where the last file dialog would have started
 };
 
 }  // namespace kaldex::ui

@@ -16,19 +16,23 @@
 
 #include <QAction>
 #include <QCoreApplication>
+#include <QDir>
 #include <QFile>
 #include <QFileInfo>
 #include <QFontDialog>
 #include <QKeyEvent>
+#include <QKeySequence>
 #include <QMenu>
 #include <QMenuBar>
 #include <QPrinter>
 #include <QProgressDialog>
 #include <QPushButton>
 #include <QSaveFile>
+#include <QStandardPaths>
 #include <QStatusBar>
 #include <QStatusTipEvent>
 #include <QStyle>
+#include <QTextCharFormat>
 #include <QTextCursor>
 #include <QTextEdit>
 #include <QThread>
@@ -135,16 +139,19 @@ void PocketEditor::buildMenus()
     };
 
     QMenu *file = menu("FileMenu", "&File", 100);
-    item(file, "FileNewItem", "&New", 101, "Create a new file", &PocketEditor::newFile);
-    item(file, "FileOpenItem", "&Open...", 102, "Open an existing file", &PocketEditor::openFile);
-    item(file, "FileSaveItem", "&Save", 103, "Save current file", &PocketEditor::save);
+    // The keys people expect; the menus show them.
+    item(file, "FileNewItem", "&New", 101, "Create a new file", &PocketEditor::newFile)->setShortcut(QKeySequence::New);
+    item(file, "FileOpenItem", "&Open...", 102, "Open an existing file", &PocketEditor::openFile)
+        ->setShortcut(QKeySequence::Open);
+    item(file, "FileSaveItem", "&Save", 103, "Save current file", &PocketEditor::save)->setShortcut(QKeySequence::Save);
     item(file, "FileSaveAsItem", "Save &As...", 104, "Save current file under a new name", &PocketEditor::saveAs);
     file->addSeparator();
-    item(file, "FilePrintItem", "&Print", 105, "Print current file", &PocketEditor::print);
+    item(file, "FilePrintItem", "&Print", 105, "Print current file", &PocketEditor::print)
+        ->setShortcut(QKeySequence::Print);
     file->addSeparator();
-    // "Delete" is shown beside Exit but is no shortcut: the key belongs to the
-    // text, and closing the editor on it would throw work away.
-    item(file, "FileExitItem", "E&xit\tDelete", 106, "Exit this application", &PocketEditor::leave);
+    // No key closes the editor: Delete belongs to the text, and closing on it
+    // would throw work away.
+    item(file, "FileExitItem", "E&xit", 106, "Exit this application", &PocketEditor::leave);
 
     QMenu *edit = menu("EditMenu", "&Edit", 200);
     item(edit, "EditUndoItem", "&Undo", 201, "Undo the last action", &PocketEditor::undo);
@@ -243,7 +250,12 @@ void PocketEditor::layoutClient()
 
 void PocketEditor::prepare()
 {
-    dialogDirectory_ = QCoreApplication::applicationDirPath();
+    // Dialogs start where the user can write: the database's folder, else the
+    // documents folder; later, the folder of the file last used.
+    const QString databaseFolder = QString::fromStdString(store_.database.folder);
+    dialogDirectory_ = store_.database.folder != "." && QFileInfo(databaseFolder).isWritable()
+                           ? databaseFolder
+                           : QStandardPaths::writableLocation(QStandardPaths::DocumentsLocation);
     followSelection();
 }
 
@@ -319,6 +331,8 @@ PocketEditor::~PocketEditor()
 void PocketEditor::setFileName(const QString &fileName)
 {
     currentFile_ = fileName;
+    if (fileName != QLatin1String(kUntitled))
+        dialogDirectory_ = QFileInfo(fileName).absolutePath();
     setWindowTitle(QStringLiteral("%1 - %2").arg(QFileInfo(fileName).fileName(), applicationTitle()));
 }
 
@@ -346,6 +360,8 @@ void PocketEditor::newFile()
         return;
     setFileName(QString::fromLatin1(kUntitled));
     text_->clear();
+    // A new text starts from the default format, as an opened one does.
+    text_->setCurrentCharFormat(QTextCharFormat());
     text_->document()->setModified(false);
     followSelection();
 }
@@ -493,6 +509,11 @@ void PocketEditor::print()
 {
     waitForReport();
     QPrinter printer;
+    // Printing to a file goes to the documents folder, not a hidden one.
+    const QString name = QFileInfo(currentFile_).completeBaseName();
+    printer.setOutputFileName(
+        QDir(QStandardPaths::writableLocation(QStandardPaths::DocumentsLocation))
+            .filePath((name.isEmpty() ? QStringLiteral("report") : name) + QStringLiteral(".pdf")));
     if (!choosePrinter(this, printer))
         return;
     printer.setDocName(currentFile_);

@@ -6,6 +6,7 @@
 #include <QMenu>
 #include <QMenuBar>
 #include <QProgressDialog>
+#include <QStandardPaths>
 #include <QStatusBar>
 
 #include <sys/stat.h>
@@ -314,4 +315,25 @@ TEST(EditorWindow, OpenRefusesAFileBeyondTheLimitAndCancelKeepsTheText)
     EXPECT_EQ(e.text->toPlainText(), QStringLiteral("прежний текст"));
     EXPECT_EQ(e.editor.currentFile(), QStringLiteral("Untitled"));
     EXPECT_TRUE(e.find<QStatusBar>("StatusBar")->currentMessage().contains(QStringLiteral("отменено")));
+}
+
+// The keys people expect, shown in the menu; dialogs start where the user can write.
+TEST(EditorWindow, FileKeysAndWhereTheDialogsStart)
+{
+    test::TempDir dir;
+    test::ShownEditor e;
+    EXPECT_EQ(e.find<QAction>("FileNewItem")->shortcut(), QKeySequence(QStringLiteral("Ctrl+N")));
+    EXPECT_EQ(e.find<QAction>("FileOpenItem")->shortcut(), QKeySequence(QStringLiteral("Ctrl+O")));
+    EXPECT_EQ(e.find<QAction>("FileSaveItem")->shortcut(), QKeySequence(QStringLiteral("Ctrl+S")));
+    EXPECT_EQ(e.find<QAction>("FilePrintItem")->shortcut(), QKeySequence(QStringLiteral("Ctrl+P")));
+    EXPECT_EQ(e.find<QAction>("FileExitItem")->text(), QStringLiteral("E&xit")) << "no key shown that does nothing";
+
+    DialogHook dialogs;
+    e.find<QAction>("FileSaveAsItem")->trigger();
+    EXPECT_EQ(dialogs.lastDirectory, QStandardPaths::writableLocation(QStandardPaths::DocumentsLocation))
+        << "no database folder known: the documents folder";
+    dialogs.saveName = QString::fromStdString(dir.file("kept.rtf"));
+    e.find<QAction>("FileSaveAsItem")->trigger();
+    e.find<QAction>("FileOpenItem")->trigger();
+    EXPECT_EQ(dialogs.lastDirectory, QString::fromStdString(dir.path())) << "the folder of the file last used";
 }
