@@ -700,32 +700,17 @@ std::string saveFailureText(const SaveResult &saved, const std::string &into)
     }
 }
 
-int append(Arguments &args)
+// INTO's directory and file name, as the save takes them.
+std::pair<std::string, std::string> placeOf(const std::string &into)
 {
-    std::vector<std::string> words;
-    bool withoutLock = false;
-    while (!args.done()) {
-        const std::string &word = args.take();
-        if (!args.isOption(word)) {
-            if (word != "--")
-                words.push_back(word);
-        } else if (word == "--without-lock") {
-            withoutLock = true;
-        } else {
-            args.fail("unknown option " + word);
-        }
-    }
-    if (words.empty() || words.size() > 2)
-        args.fail("append takes FROM and at most one INTO");
-    const std::string from = words[0];
-    const std::string into = orDefault(words.size() == 2 ? words[1] : "");
-    const std::string dir = folderOf(into);
-    const std::string name = into.substr(into.rfind('/') + 1);
-    std::error_code same;
-    if (std::filesystem::equivalent(from, into, same))
-        throw Failure{kRefused, "kaldex-tool: " + from + " and " + into + " are the same file"};
+    return {folderOf(into), into.substr(into.rfind('/') + 1)};
+}
 
-    // The lock first, as the program takes it at "CONT": nobody saves INTO between the load and the save.
+// The lock on INTO, taken as the program takes it at "CONT"; a Failure when
+// another program holds it, or when none can be had and withoutLock is false.
+DatabaseLock lockForChanges(const std::string &into, bool withoutLock)
+{
+    const auto [dir, name] = placeOf(into);
     DatabaseLock lock = DatabaseLock::acquire(dir, name);
     const std::string lockName =
         into.find('/') == std::string::npos && lock.path().rfind("./", 0) == 0 ? lock.path().substr(2) : lock.path();
@@ -754,6 +739,57 @@ int append(Arguments &args)
                           "; nothing written. Without the lock another program may save " + into +
                           " at the same moment; --without-lock writes all the same, replacing " + into +
                           " only if it is still the file that was read"};
+    return lock;
+}
+
+// INTO saved as "OK" saves it, leftovers of unfinished saves named; the name
+// of the backup, or a Failure.
+std::string saveOrFail(DocumentStore &store, const std::string &into)
+{
+    const auto [dir, name] = placeOf(into);
+    store.modified = 1;
+    const SaveResult saved = saveDatabaseAs(store, dir, name, LocalDate::today());
+    for (const Leftover &left : saved.leftovers) {
+        char when[32] = {};
+        const std::time_t time = static_cast<std::time_t>(left.modifiedSeconds);
+        std::tm local{};
+        std::strftime(when, sizeof when, "%d.%m.%Y %H:%M", localtime_r(&time, &local));
+        std::fprintf(stderr,
+                     "kaldex-tool: %s is left beside %s by a save that did not finish (last written %s); it is not "
+                     "the database and may be deleted\n",
+                     left.name.c_str(), into.c_str(), when);
+    }
+    if (!saved.ok())
+        throw Failure{kFailed, "kaldex-tool: " + into + " not saved: " + saveFailureText(saved, into) +
+                                   "; it is left as it was"};
+    return saved.backupName;
+}
+
+int append(Arguments &args)
+{
+    std::vector<std::string> words;
+    bool withoutLock = false;
+    while (!args.done()) {
+        const std::string &word = args.take();
+        if (!args.isOption(word)) {
+            if (word != "--")
+                words.push_back(word);
+        } else if (word == "--without-lock") {
+            withoutLock = true;
+        } else {
+            args.fail("unknown option " + word);
+        }
+    }
+    if (words.empty() || words.size() > 2)
+        args.fail("append takes FROM and at most one INTO");
+    const std::string from = words[0];
+    const std::string into = orDefault(words.size() == 2 ? words[1] : "");
+    std::error_code same;
+    if (std::filesystem::equivalent(from, into, same))
+        throw Failure{kRefused, "kaldex-tool: " + from + " and " + into + " are the same file"};
+
+    // The lock first, as the program takes it at "CONT": nobody saves INTO between the load and the save.
+    DatabaseLock lock = lockForChanges(into, withoutLock);
 
     auto source = load(from);
     if (source->loadOverflow)
@@ -798,61 +834,11 @@ int append(Arguments &args)
         record = source->record(slot);
         record.number = store->documentCount;
     }
-    store->modified = 1;
-    const SaveResult saved = saveDatabaseAs(*store, dir, name, LocalDate::today());
-    for (const Leftover &left : saved.leftovers) {
-        char when[32] = {};
-        const std::time_t time = static_cast<std::time_t>(left.modifiedSeconds);
-        std::tm local{};
-        std::strftime(when, sizeof when, "%d.%m.%Y %H:%M", localtime_r(&time, &local));
-        std::fprintf(stderr,
-                     "kaldex-tool: %s is left beside %s by a save that did not finish (last written %s); it is not "
-                     "the database and may be deleted\n",
-                     left.name.c_str(), into.c_str(), when);
-    }
-    if (!saved.ok())
-        throw Failure{kFailed, "kaldex-tool: " + into + " not saved: " + saveFailureText(saved, into) +
-                                   "; it is left as it was"};
+    const std::string backup = saveOrFail(*store, into);
     printLine("added " + counted(added.size(), "document") + " to " + into + " (now " +
               std::to_string(store->documentCount) + "), skipped " + std::to_string(skipped) +
-              " already there; the old file is kept as " + saved.backupName);
+              " already there; the old file is kept as " + backup);
     return kDone;
-}
-
-// INTO's directory and file name, as the save takes them.
-std::pair<std::string, std::string> placeOf(const std::string &into)
-{
-    const size_t slash = into.rfind('/');
-    return {slash == std::string::npos ? "."
-            : slash == 0               ? "/"
-                                       : into.substr(0, slash),
-            slash == std::string::npos ? into : into.substr(slash + 1)};
-}
-
-// The lock on INTO, taken as the program takes it at "CONT", or a Failure.
-DatabaseLock lockForChanges(const std::string &into)
-{
-    const auto [dir, name] = placeOf(into);
-    DatabaseLock lock = DatabaseLock::acquire(dir, name);
-    if (lock.state() == DatabaseLock::State::HeldElsewhere)
-        throw Failure{kRefused, "kaldex-tool: " + into + " is open for changes in another KALDEX program" +
-                                    processText(lock.holder()) + "; nothing written, try again when it has finished"};
-    if (lock.state() == DatabaseLock::State::Unavailable)
-        throw Failure{kRefused, "kaldex-tool: cannot lock " + into + ": " + std::strerror(lock.errorNumber()) +
-                                    "; nothing written (append --without-lock can write without the lock)"};
-    return lock;
-}
-
-// INTO saved as "OK" saves it; the name of the backup, or a Failure.
-std::string saveOrFail(DocumentStore &store, const std::string &into)
-{
-    const auto [dir, name] = placeOf(into);
-    store.modified = 1;
-    const SaveResult saved = saveDatabaseAs(store, dir, name, LocalDate::today());
-    if (saved.ok())
-        return saved.backupName;
-    throw Failure{kFailed,
-                  "kaldex-tool: " + into + " not saved: " + saveFailureText(saved, into) + "; it is left as it was"};
 }
 
 int importReferences(Arguments &args)
@@ -880,7 +866,7 @@ int importReferences(Arguments &args)
         args.fail("import takes FILE and at most one INTO");
     const std::string from = words[0];
     const std::string into = orDefault(words.size() == 2 ? words[1] : "");
-    DatabaseLock lock = lockForChanges(into);
+    DatabaseLock lock = lockForChanges(into, false);
     std::vector<std::string> warnings;
     std::vector<tool::Reference> references;
     try {
