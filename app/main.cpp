@@ -1,6 +1,7 @@
 #include "core/store/DatabaseLocation.h"
 #include "core/store/DocumentStore.h"
 #include "ui/common/KaldexApplication.h"
+#include "ui/common/MessageTexts.h"
 #include "ui/common/Messages.h"
 #include "ui/common/TerminationGuard.h"
 #include "ui/start/StartWindow.h"

@@ -1,7 +1,5 @@
 #pragma once
 
-#include "ui/common/MessageTexts.h"  // systemErrorText, for callers not yet moved over
-
 #include <QString>
 #include <QStringList>
 

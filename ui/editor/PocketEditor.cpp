@@ -7,6 +7,7 @@
 #include "text/RtfReader.h"
 #include "text/RtfWriter.h"
 #include "ui/common/Dialogs.h"
+#include "ui/common/MessageTexts.h"
 #include "ui/common/Messages.h"
 #include "ui/common/Toolkit.h"
 #include "ui/editor/FormatBar.h"
