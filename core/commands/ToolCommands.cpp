@@ -10,6 +10,7 @@
 #include "core/query/Query.h"
 #include "core/report/PlainRtf.h"
 #include "core/report/PocketReport.h"
+#include "core/store/ChangeMark.h"
 #include "core/store/DatabaseFile.h"
 #include "core/store/DatabaseLoader.h"
 #include "core/store/DatabaseWriter.h"
@@ -652,16 +653,6 @@ int exportDocuments(Arguments &args)
     return kDone;
 }
 
-// Every field the file keeps but the number (the place) and the file line (recounted on load).
-std::string storedFields(const DocumentRecord &record)
-{
-    DocumentRecord copy = record;
-    copy.fileLine = 0;
-    std::string out;
-    appendRecord(out, copy, 0);
-    return out;
-}
-
 std::string processText(const LockHolder &holder)
 {
     if (holder.pid <= 0)
@@ -795,6 +786,7 @@ int append(Arguments &args)
     if (source->loadOverflow)
         throw Failure{kRefused, "kaldex-tool: " + from + " holds more than " +
                                     std::to_string(DocumentStore::kMaxDocuments) + " documents; nothing written"};
+    const std::vector<ChangeMark> marks = changeMarks(readFile(from).bytes());
     {
         struct stat info {};
         if (::stat(into.c_str(), &info) != 0 && errno == ENOENT)
@@ -802,42 +794,73 @@ int append(Arguments &args)
                                        "; nothing written (to start a database from " + from + ", copy it)"};
     }
     auto store = load(into);
-    if (store->loadOverflow)
-        throw Failure{kRefused, "kaldex-tool: " + into + " holds more than " +
-                                    std::to_string(DocumentStore::kMaxDocuments) +
-                                    " documents, which a save would drop; nothing written"};
     store->withoutLock = lock.state() != DatabaseLock::State::Held;
+    const int loaded = store->documentCount;
 
+    // A side file's changed document replaces the one it changed while INTO
+    // still holds that as the session loaded it; otherwise both are kept.
     std::unordered_set<std::string> there;
-    for (int slot = 1; slot <= store->documentCount; ++slot)
+    for (int slot = 1; slot <= loaded; ++slot)
         there.insert(storedFields(store->record(slot)));
+    std::vector<std::pair<int, int>> replaced;  // INTO's slot, FROM's slot
     std::vector<int> added;
+    std::vector<int> conflicts;  // the number each conflicting change was for, by added
     int skipped = 0;
     for (int slot = 1; slot <= source->documentCount; ++slot) {
-        if (there.insert(storedFields(source->record(slot))).second)
-            added.push_back(slot);
-        else
+        const ChangeMark mark = static_cast<size_t>(slot) <= marks.size() ? marks[slot - 1] : ChangeMark{};
+        std::string fields = storedFields(source->record(slot));
+        if (there.count(fields)) {
             ++skipped;
+            continue;
+        }
+        const bool inPlace =
+            mark.number != 0 && mark.number <= loaded && storedState(store->record(mark.number)) == mark.state &&
+            std::none_of(replaced.begin(), replaced.end(), [&](const auto &done) { return done.first == mark.number; });
+        if (inPlace) {
+            replaced.emplace_back(mark.number, slot);
+        } else {
+            added.push_back(slot);
+            conflicts.push_back(mark.number);
+        }
+        there.insert(std::move(fields));
     }
     const int before = store->documentCount;
+    if (store->loadOverflow && !added.empty())
+        throw Failure{kRefused, "kaldex-tool: " + into + " holds more than " +
+                                    std::to_string(DocumentStore::kMaxDocuments) + " documents, so the " +
+                                    counted(added.size(), "document") + " of " + from +
+                                    " that must be added cannot be; nothing written"};
     if (before + static_cast<int>(added.size()) > DocumentStore::kMaxDocuments)
         throw Failure{kRefused, "kaldex-tool: " + into + " holds " + std::to_string(before) + " documents and " + from +
                                     " adds " + std::to_string(added.size()) + ": more than " +
                                     std::to_string(DocumentStore::kMaxDocuments) + "; nothing written"};
-    if (added.empty()) {
+    if (added.empty() && replaced.empty()) {
         printLine("added 0 documents to " + into + ", skipped " + std::to_string(skipped) +
                   " already there; nothing written");
         return kDone;
     }
-    for (int slot : added) {
-        DocumentRecord &record = store->record(++store->documentCount);
-        record = source->record(slot);
-        record.number = store->documentCount;
+    for (const auto &[slot, changed] : replaced) {
+        store->record(slot) = source->record(changed);
+        store->record(slot).number = slot;
     }
+    for (size_t i = 0; i < added.size(); ++i) {
+        DocumentRecord &record = store->record(++store->documentCount);
+        record = source->record(added[i]);
+        record.number = store->documentCount;
+        if (conflicts[i] != 0)
+            std::fprintf(stderr,
+                         "kaldex-tool: document %d of %s is no longer as the session that changed it loaded it; "
+                         "both are kept: the session's version is document %d\n",
+                         conflicts[i], into.c_str(), store->documentCount);
+    }
+    store->keepUnloaded = true;
     const std::string backup = saveOrFail(*store, into);
-    printLine("added " + counted(added.size(), "document") + " to " + into + " (now " +
-              std::to_string(store->documentCount) + "), skipped " + std::to_string(skipped) +
-              " already there; the old file is kept as " + backup);
+    std::string done = "added " + counted(added.size(), "document") + " to " + into;
+    if (!store->loadOverflow)
+        done += " (now " + std::to_string(store->documentCount) + ")";
+    if (!replaced.empty())
+        done += ", changed " + std::to_string(replaced.size()) + " in place";
+    printLine(done + ", skipped " + std::to_string(skipped) + " already there; the old file is kept as " + backup);
     return kDone;
 }
 

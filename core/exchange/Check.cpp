@@ -1,5 +1,6 @@
 #include "core/exchange/Check.h"
 
+#include "core/store/ChangeMark.h"
 #include "core/store/DocumentStore.h"
 #include "core/store/LineScan.h"
 #include "core/store/Number.h"
@@ -339,8 +340,10 @@ private:
         for (size_t s = 0; s < kSections.size(); ++s)
             if (sections[s].ended)
                 checkMarker(document, s, sections[s].marker);
-        if (sections[kLeadSection].count > 0)
-            add(document, sections[kLeadSection].firstNumber, "lines before the record's first marker are ignored");
+        const SectionRead &lead = sections[kLeadSection];
+        // A side file's mark of a changed document is meant to be passed over.
+        if (lead.count > 0 && !(lead.count == 1 && readChangeMark(lead.last.text).number != 0))
+            add(document, lead.firstNumber, "lines before the record's first marker are ignored");
         // Every section but the lead and the texts is one line.
         for (size_t s = 0; s < kSections.size(); ++s) {
             const SectionKind kind = kSections[s].kind;

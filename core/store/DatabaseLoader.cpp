@@ -38,6 +38,8 @@ public:
         return true;
     }
 
+    const char *position() const { return next_; }
+
 private:
     const char *next_;
     const char *end_;
@@ -209,6 +211,7 @@ LoadResult BufferLoad::run(DocumentStore &store)
 
     // A full table: what is left may hold a record that it cannot take.
     if (slot > DocumentStore::kMaxDocuments) {
+        result.unloadedFrom = static_cast<size_t>(reader_.position() - begin_);
         OverflowRule rule;
         std::string_view line;
         size_t dollar = 0;
@@ -221,7 +224,7 @@ LoadResult BufferLoad::run(DocumentStore &store)
         }
     }
 
-    store.storedThisSession.assign(DocumentStore::kSlots, false);
+    store.forgetSession();
     store.documentCount = slot - 1;
     store.loadOverflow = result.overflow;
     store.unreadFile = false;
@@ -237,7 +240,7 @@ LoadResult BufferLoad::run(DocumentStore &store)
 LoadResult loadDatabase(DocumentStore &store, ByteBuffer bytes, size_t size)
 {
     LoadResult result = BufferLoad(bytes.get(), size).run(store);
-    store.keepLoadedBytes(std::move(bytes), size);
+    store.keepLoadedBytes(std::move(bytes), size, result.unloadedFrom);
     return result;
 }
 
@@ -274,7 +277,7 @@ LoadResult loadDatabaseFile(DocumentStore &store, const std::string &path)
     result.fileSize = file.size;
     if (result.problem != FileProblem::None) {
         store.documentCount = 0;
-        store.storedThisSession.assign(DocumentStore::kSlots, false);
+        store.forgetSession();
         store.loadOverflow = false;
         store.overflowLine = 0;
         result.documents = 0;

@@ -18,6 +18,7 @@ struct LoadResult {
     long lines = 0;         // lines read
     bool overflow = false;  // more records than the store holds; see DocumentStore
     long overflowLine = 0;
+    size_t unloadedFrom = 0;                  // when overflow: the offset of the bytes after the last loaded record
     FileProblem problem = FileProblem::None;  // why a file gave no documents (loadDatabaseFile)
     unsigned fileType = 0;                    // st_mode & S_IFMT of what was there
     int64_t fileSize = 0;

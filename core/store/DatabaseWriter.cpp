@@ -1,5 +1,6 @@
 #include "core/store/DatabaseWriter.h"
 
+#include "core/store/ChangeMark.h"
 #include "core/store/FileBytes.h"
 #include "core/store/Number.h"
 #include "core/store/RecordFormat.h"
@@ -164,9 +165,14 @@ std::string formatSessionDocuments(const DocumentStore &store)
 {
     std::string out;
     int number = 0;
-    for (int slot = 1; slot <= store.documentCount; ++slot)
-        if (store.storedThisSession[static_cast<size_t>(slot)])
-            appendRecord(out, store.record(slot), ++number);
+    for (int slot = 1; slot <= store.documentCount; ++slot) {
+        const auto index = static_cast<size_t>(slot);
+        if (!store.storedThisSession[index])
+            continue;
+        if (store.loadedState[index] != 0)
+            out += changeMarkLine({slot, store.loadedState[index]}) + "\r\n";
+        appendRecord(out, store.record(slot), ++number);
+    }
     return out;
 }
 
@@ -263,7 +269,7 @@ SaveResult save(DocumentStore &store, const std::string &dir, const std::string 
 {
     if (!store.modified)
         return {};
-    if (store.loadOverflow)
+    if (store.loadOverflow && !store.keepUnloaded)
         return failure(SaveStatus::Overflow);
     if (store.unreadFile)
         return failure(SaveStatus::NotRead);
@@ -344,7 +350,9 @@ SaveResult save(DocumentStore &store, const std::string &dir, const std::string 
             return failure(SaveStatus::NoBackupName);
     }
 
-    const std::string bytes = formatDatabase(store);
+    std::string bytes = formatDatabase(store);
+    if (store.loadOverflow)
+        bytes += store.unloadedBytes();
     ReplacementFile fresh;
     if (!fresh.write(target, bytes, mode))
         return failed(SaveStatus::WriteFailed, errno, fresh.path());
@@ -507,7 +515,7 @@ SaveResult saveDatabase(DocumentStore &store, const std::string &dir, const Loca
 SaveResult saveDatabaseAs(DocumentStore &store, const std::string &dir, const std::string &name, const LocalDate &date)
 {
     SaveResult result = save(store, dir, name, date);
-    if (store.modified && !store.loadOverflow && !store.unreadFile)
+    if (store.modified && (!store.loadOverflow || store.keepUnloaded) && !store.unreadFile)
         result.leftovers = leftoversBeside(dir, name);
     return result;
 }

@@ -30,7 +30,10 @@ struct LocalDate {
 /** "b", day, month, year modulo 100, "_": the backup names' common start. */
 std::string backupStem(const LocalDate &date);
 
-/** The documents the entry window stored since the last load, numbered 1.. in slot order. */
+/**
+ * The documents the entry window stored since the last load, numbered 1.. in
+ * slot order; a changed one led by its changeMarkLine().
+ */
 std::string formatSessionDocuments(const DocumentStore &store);
 
 /**

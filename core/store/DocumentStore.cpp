@@ -4,7 +4,7 @@ namespace kaldex {
 
 DocumentStore::DocumentStore() : records_(kSlots) {}
 
-void DocumentStore::keepLoadedBytes(ByteBuffer bytes, size_t size)
+void DocumentStore::keepLoadedBytes(ByteBuffer bytes, size_t size, size_t unloadedFrom)
 {
     if (loadedBytes_) {
         const char *begin = loadedBytes_.get(), *end = begin + loadedSize_;
@@ -23,6 +23,20 @@ void DocumentStore::keepLoadedBytes(ByteBuffer bytes, size_t size)
     }
     loadedBytes_ = std::move(bytes);
     loadedSize_ = size;
+    unloadedFrom_ = unloadedFrom;
+}
+
+std::string_view DocumentStore::unloadedBytes() const
+{
+    if (!loadOverflow || !loadedBytes_ || unloadedFrom_ >= loadedSize_)
+        return {};
+    return {loadedBytes_.get() + unloadedFrom_, loadedSize_ - unloadedFrom_};
+}
+
+void DocumentStore::forgetSession()
+{
+    storedThisSession.assign(kSlots, false);
+    loadedState.assign(kSlots, 0);
 }
 
 }  // namespace kaldex

@@ -6,6 +6,7 @@
 
 #include <array>
 #include <memory>
+#include <string_view>
 #include <vector>
 
 namespace kaldex {
@@ -49,6 +50,16 @@ public:
     long overflowLine = 0;
 
     /**
+     * Set by kaldex-tool only: a store that overflowed is saved with the
+     * records it did not load kept byte for byte after its own, so that
+     * changes to loaded documents can land in a file of any size.
+     */
+    bool keepUnloaded = false;
+
+    /** What the last load left unread when it overflowed; empty otherwise. */
+    std::string_view unloadedBytes() const;
+
+    /**
      * Set by the last load when "ba0" was there but could not be read (no
      * permission, a directory, an input error): the table is empty, and a
      * save would put the session's documents in place of the unread ones.
@@ -79,16 +90,28 @@ public:
     std::vector<bool> storedThisSession = std::vector<bool>(kSlots, false);
 
     /**
+     * For a loaded document the entry window opened for a change: storedState()
+     * of it as loaded, so that a side file can say which state its change
+     * replaces. 0 for the rest.
+     */
+    std::vector<uint64_t> loadedState = std::vector<uint64_t>(kSlots, 0);
+
+    /** Forgets what the entry window stored: a new load begins a new session. */
+    void forgetSession();
+
+    /**
      * Keeps the bytes that the documents just loaded refer to, in place of
      * the last load's. Fields that still refer to the old bytes (names past a
-     * list's end, slots past the count) get their own copies first.
+     * list's end, slots past the count) get their own copies first. From
+     * unloadedFrom on, the bytes are as the file holds them.
      */
-    void keepLoadedBytes(ByteBuffer bytes, size_t size);
+    void keepLoadedBytes(ByteBuffer bytes, size_t size, size_t unloadedFrom);
 
 private:
     std::vector<DocumentRecord> records_;
     ByteBuffer loadedBytes_;
     size_t loadedSize_ = 0;
+    size_t unloadedFrom_ = 0;
 };
 
 }  // namespace kaldex

@@ -2,9 +2,11 @@
 #include "ToolRun.h"
 
 #include "TestFiles.h"
+#include "core/store/ChangeMark.h"
 #include "core/store/DatabaseLoader.h"
 #include "core/store/DatabaseWriter.h"
 
+#include <algorithm>
 #include <sys/stat.h>
 
 using namespace kaldex;
@@ -12,19 +14,61 @@ using namespace kaldex::test;
 
 namespace {
 
+// A citation and its line count, as the entry window stores them.
+void setCitation(DocumentRecord &record, const std::string &citation)
+{
+    record.citation = citation;
+    record.citationLines = 1 + static_cast<int32_t>(std::count(citation.begin(), citation.end(), '\n'));
+}
+
 // A database of copies of the three fixture records (1..3), each citation replaced unless empty.
 std::string database(const std::vector<std::pair<int, std::string>> &records)
 {
     DocumentStore fixture;
     loadDatabase(fixture, threeDocuments());
-    auto store = std::make_unique<DocumentStore>();
+    std::string out;
+    int number = 0;
     for (const auto &[from, citation] : records) {
-        DocumentRecord &record = store->record(++store->documentCount);
-        record = fixture.record(from);
+        DocumentRecord record = fixture.record(from);
         if (!citation.empty())
-            record.citation = citation;
+            setCitation(record, citation);
+        appendRecord(out, record, ++number);
     }
-    return formatDatabase(*store);
+    return out;
+}
+
+// The documents of two files, as a load reads them, are the same, numbered as a save numbers them; the file lines
+// they were read from aside.
+void expectDocuments(const std::string &actual, const std::string &expected)
+{
+    DocumentStore saved;
+    DocumentStore wanted;
+    loadDatabase(saved, actual);
+    loadDatabase(wanted, expected);
+    ASSERT_EQ(saved.documentCount, wanted.documentCount);
+    for (int slot = 1; slot <= saved.documentCount; ++slot) {
+        wanted.record(slot).number = slot;
+        EXPECT_EQ(fields(saved.record(slot)), fields(wanted.record(slot))) << "document " << slot;
+    }
+}
+
+// The side file of a session on bytes that changed each (slot, citation) and then, where there is room, added a
+// copy of record 1.
+std::string sideFile(const std::string &loaded, const std::vector<std::pair<int, std::string>> &changes)
+{
+    DocumentStore session;
+    loadDatabase(session, loaded);
+    for (const auto &[slot, citation] : changes) {
+        session.loadedState[static_cast<size_t>(slot)] = storedState(session.record(slot));
+        session.storedThisSession[static_cast<size_t>(slot)] = true;
+        setCitation(session.record(slot), citation);
+    }
+    if (session.documentCount < DocumentStore::kMaxDocuments) {
+        session.record(++session.documentCount) = session.record(1);
+        setCitation(session.record(session.documentCount), "added\n");
+        session.storedThisSession[static_cast<size_t>(session.documentCount)] = true;
+    }
+    return formatSessionDocuments(session);
 }
 
 }  // namespace
@@ -45,14 +89,7 @@ TEST(ToolAppend, AddsWhatIsNewSkipsWhatIsThereAndRenumbers)
     EXPECT_EQ(listing(dir.path()), backup + " ba0 side ");
 
     // Numbered 1..5: the three, then the changed copy and the new one.
-    DocumentStore saved, expected;
-    loadDatabase(saved, readBytes(dir.file("ba0")));
-    loadDatabase(expected, threeDocuments() + database({{1, "changed\n"}, {3, "new\n"}}));
-    ASSERT_EQ(saved.documentCount, 5);
-    for (int slot = 1; slot <= 5; ++slot) {
-        expected.record(slot).number = slot;
-        EXPECT_EQ(fields(saved.record(slot)), fields(expected.record(slot)));
-    }
+    expectDocuments(readBytes(dir.file("ba0")), threeDocuments() + database({{1, "changed\n"}, {3, "new\n"}}));
 
     // Again: everything is there now, nothing is written.
     run = runTool({"append", "side", "ba0"}, dir.path());
@@ -105,4 +142,55 @@ TEST(ToolAppend, RefusesWithoutWritingPastTheLimitOrFromAndIntoWhatIsNoDatabase)
     }
     EXPECT_EQ(readBytes(dir.file("ba0")), full);
     EXPECT_EQ(runTool({"append", "one"}, dir.path()).status, 0);  // one more fits
+}
+
+// A side file's changes replace the documents they changed, unless those changed meanwhile.
+TEST(ToolAppend, ChangesLandInPlaceAndAConflictKeepsBoth)
+{
+    TempDir dir;
+    const std::string side = sideFile(threeDocuments(), {{2, "session 2\n"}, {3, "session 3\n"}});
+    EXPECT_EQ(side.substr(0, 30), "changed document 2, loaded as ");
+    writeBytes(dir.file("side"), side);
+    EXPECT_EQ(runTool({"check", "side"}, dir.path()).out, "") << "the marks are no problem";
+    writeBytes(dir.file("ba0"), database({{1, ""}, {2, ""}, {3, "other 3\n"}}));
+    ToolRun run = runTool({"append", "side"}, dir.path());
+    ASSERT_EQ(run.status, 0) << run.err;
+    const std::string backup = listing(dir.path()).substr(0, listing(dir.path()).find(' '));
+    EXPECT_EQ(run.out, "added 2 documents to ba0 (now 5), changed 1 in place, skipped 0 already there; the old file "
+                       "is kept as " +
+                           backup + "\n");
+    EXPECT_EQ(run.err, "kaldex-tool: document 3 of ba0 is no longer as the session that changed it loaded it; both "
+                       "are kept: the session's version is document 4\n");
+    expectDocuments(readBytes(dir.file("ba0")),
+                    database({{1, ""}, {2, "session 2\n"}, {3, "other 3\n"}, {3, "session 3\n"}, {1, "added\n"}}));
+
+    run = runTool({"append", "side"}, dir.path());
+    EXPECT_EQ(run.out, "added 0 documents to ba0, skipped 3 already there; nothing written\n");
+}
+
+// Past the documents a store holds, changes still land and the rest of the file stays as it was.
+TEST(ToolAppend, ChangesLandInADatabaseLargerThanTheStore)
+{
+    TempDir dir;
+    std::vector<std::pair<int, std::string>> many;
+    for (int i = 1; i <= DocumentStore::kMaxDocuments + 2; ++i)
+        many.push_back({1, std::to_string(i) + "\n"});
+    const std::string big = database(many);
+    writeBytes(dir.file("ba0"), big);
+    writeBytes(dir.file("side"), sideFile(big, {{2, "changed\n"}}));
+    ToolRun run = runTool({"append", "side"}, dir.path());
+    ASSERT_EQ(run.status, 0) << run.err;
+    many[1].second = "changed\n";
+    const std::string saved = readBytes(dir.file("ba0"));
+    expectDocuments(saved, database(many));
+    const std::string unloaded = big.substr(database({many.begin(), many.end() - 2}).size());
+    EXPECT_TRUE(sameBytes(saved.substr(saved.size() - unloaded.size()), unloaded));
+
+    // Made on another file, the change no longer fits document 2 and must be added, as must the new one.
+    writeBytes(dir.file("side"), sideFile(threeDocuments(), {{2, "changed\n"}}));
+    run = runTool({"append", "side"}, dir.path());
+    EXPECT_EQ(run.status, 1);
+    EXPECT_EQ(run.err, "kaldex-tool: ba0: only the first 4999 records are loaded (line 89983 on is not)\n"
+                       "kaldex-tool: ba0 holds more than 4999 documents, so the 2 documents of side that must be "
+                       "added cannot be; nothing written\n");
 }

@@ -1,5 +1,6 @@
 #include "ui/entry/EntryWindow.h"
 
+#include "core/store/ChangeMark.h"
 #include "core/store/DocumentStore.h"
 #include "core/store/FieldRules.h"
 #include "core/store/Number.h"
@@ -173,6 +174,10 @@ EntryWindow::EntryWindow(DocumentStore &store, QWidget *parent) : QDialog(parent
         store_.record(store_.entrySlot).number = store_.entrySlot;
     } else {
         store_.entrySlot = store_.changeNumber;
+        // The state it was loaded in: a side file's change applies only to that.
+        const auto slot = static_cast<size_t>(store_.entrySlot);
+        if (!store_.storedThisSession[slot] && store_.loadedState[slot] == 0)
+            store_.loadedState[slot] = storedState(store_.record(store_.entrySlot));
         fillFromRecord();
     }
     slotList->addItem(QString::number(store_.entrySlot));

@@ -1,4 +1,6 @@
 #include "ui/entry/EntryWindow.h"
+#include "core/store/ChangeMark.h"
+#include "core/store/DatabaseWriter.h"
 #include "ui/WindowTesting.h"
 #include "ui/common/Messages.h"
 #include "ui/entry/KeywordHelp.h"
@@ -183,6 +185,20 @@ TEST_F(EntryWindowTest, ChangeModeShowsTheDocumentAndOkKeepsIt)
     child<QPushButton>("Button1")->click();
     EXPECT_EQ(store->modified, 1);
     EXPECT_EQ(fields(store->record(5)), fields(before));
+}
+
+// A side file applies the change only to the document as it was before it.
+TEST_F(EntryWindowTest, AChangeKeepsTheStateTheDocumentWasLoadedIn)
+{
+    store = queryStore();
+    const uint64_t loaded = storedState(store->record(5));
+    store->changeNumber = 5;
+    open();
+    child<QLineEdit>("Edit9")->setText(QStringLiteral("1985"));
+    child<QPushButton>("Button1")->click();
+    EXPECT_EQ(store->record(5).year, 1985);
+    EXPECT_EQ(store->loadedState[5], loaded);
+    EXPECT_EQ(formatSessionDocuments(*store).rfind("changed document 5, loaded as ", 0), 0u);
 }
 
 TEST_F(EntryWindowTest, RefusesWhatTheFileWouldLose)
