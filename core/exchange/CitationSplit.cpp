@@ -2,6 +2,8 @@
 
 #include "core/encoding/CodePage.h"
 
+#include <algorithm>
+
 namespace kaldex::tool {
 
 namespace {
@@ -140,6 +142,40 @@ std::string_view value(std::string_view &text)
     return trimmed(v);
 }
 
+bool isUpper(unsigned char c)
+{
+    return (c >= 'A' && c <= 'Z') || (c >= 0xC0 && c <= 0xDF) || c == 0xA8;  // with Cyrillic А-Я and Ё
+}
+
+bool isVowel(unsigned char c)
+{
+    static const std::string vowels = "aeiouyAEIOUY" + cp1251FromUtf8("аеёийоуыьэюяАЕЁИЙОУЫЬЭЮЯ");
+    return vowels.find(static_cast<char>(c)) != std::string::npos;
+}
+
+// The house style's ". " before the year also ends an abbreviated last word
+// of the journal ("J. Chem. Phys. 1977"): that word gets its period back. A
+// full word ("Phys. Fluids. 1958"), an acronym or a title of full words
+// ("Physica. 1980") gets none.
+std::string journalName(std::string_view name)
+{
+    std::string journal(trimmed(name));
+    const size_t space = journal.rfind(' ');
+    if (space == std::string::npos || journal.find(". ") == std::string::npos)
+        return journal;
+    const std::string_view last = std::string_view(journal).substr(space + 1);
+    static const std::vector<std::string> fullWords = {
+        "Fluids",    "Letters", "Gases",    "Solids",   "Liquids", "Matter",   "Methods",
+        "Materials", "Reviews", "Transfer", "Research", "Physics", "Progress", cp1251FromUtf8("температур")};
+    const bool acronym =
+        std::all_of(last.begin(), last.end(), [](char c) { return isUpper(static_cast<unsigned char>(c)); });
+    const auto end = static_cast<unsigned char>(last.back());
+    if (last.size() < 2 || acronym || isVowel(end) || isDigit(static_cast<char>(end)) || end == '.' ||
+        std::find(fullWords.begin(), fullWords.end(), last) != fullWords.end())
+        return journal;
+    return journal + ".";
+}
+
 bool splitArticle(std::string_view rest, CitationParts &parts)
 {
     const size_t slashes = rest.find(" // ");
@@ -156,7 +192,7 @@ bool splitArticle(std::string_view rest, CitationParts &parts)
             (dot + 6 == source.size() || source[dot + 6] == '.' || source[dot + 6] == ','))
             break;
     }
-    parts.journal = std::string(trimmed(source.substr(0, dot)));
+    parts.journal = journalName(source.substr(0, dot));
     parts.year = std::string(source.substr(dot + 2, 4));
     std::string_view tail = source.substr(dot + 6);
     const Words &w = words();

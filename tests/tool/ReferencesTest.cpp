@@ -1,6 +1,7 @@
 #include "ToolRun.h"
 
 #include "TestFiles.h"
+#include "core/exchange/CitationSplit.h"
 #include "core/exchange/References.h"
 
 using namespace kaldex;
@@ -45,6 +46,26 @@ TEST(References, RisAndBibtexOfOneRecord)
     EXPECT_EQ(tool::bibtexReference(DocumentRecord{}, 1), "@misc{kaldex1\n}\n");
     for (const char *kept : {"Aziz", "Smith, J.", "Lee Y.T. Jr", "U.S."})
         EXPECT_EQ(tool::invertedName(kept), kept);
+}
+
+// The period before the year also ends an abbreviated journal's last word.
+TEST(References, AbbreviatedJournalsKeepTheirLastPeriod)
+{
+    const struct {
+        const char *source;
+        const char *journal;
+    } rows[] = {
+        {"J. Chem. Phys. 1977. V. 67.", "J. Chem. Phys."},
+        {"Phys. Fluids. 1958. V. 1.", "Phys. Fluids"},
+        {"J. Phys. Chem. Ref. Data. 1990. V. 19.", "J. Phys. Chem. Ref. Data"},
+        {"Physica. 1980. V. 1.", "Physica"},
+        {"Phys. Rev. A. 1970. V. 1.", "Phys. Rev. A"},
+        {"Журн. техн. физ. 1970. Т. 1.", "Журн. техн. физ."},
+        {"Докл. АН СССР. 1970. Т. 1.", "Докл. АН СССР"},
+    };
+    for (const auto &row : rows)
+        EXPECT_EQ(tool::splitCitation(cp1251(std::string("Aziz R.A. Title // ") + row.source)).journal,
+                  cp1251(row.journal));
 }
 
 TEST(References, ExportTakesSlotsInOrderOrEverything)
