@@ -225,6 +225,10 @@ QByteArray writeRtf(const QTextDocument &document)
             if (left != 0 || first != 0)
                 body +=
                     "\\fi" + QByteArray::number(kBulletTwips + first) + "\\li" + QByteArray::number(listLeft + left);
+            // Office suites tab from the bullet to the left indent, where the
+            // other lines start; a first line of its own needs a stop of its own.
+            if (first != 0)
+                body += "\\tx" + QByteArray::number(listLeft + left + first);
         } else {
             body += "\\fi" + twips(paragraph.textIndent()) + "\\li" +
                     twips(paragraph.leftMargin() + paragraph.indent() * document.indentWidth());

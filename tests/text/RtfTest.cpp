@@ -3,6 +3,7 @@
 #include "ui/WindowTesting.h"
 
 #include <QProcess>
+#include <QRegularExpression>
 #include <QStandardPaths>
 #include <QTextCursor>
 #include <QTextList>
@@ -105,6 +106,14 @@ bool readsBack(const QByteArray &rtf, QTextDocument &document)
 
 const QString kEmoji = QString::fromUtf8("\xF0\x9F\x98\x80");  // U+1F600, outside the BMP
 
+// The last value of a control word in the n-th list paragraph (cut at \par and \pard), empty if none.
+QString listParagraphValue(const QByteArray &rtf, int n, const char *word)
+{
+    const QStringList listed = QString::fromLatin1(rtf).split(QStringLiteral("\\par")).filter(QStringLiteral("\\ilvl"));
+    const QRegularExpression last(QStringLiteral("(?s).*\\\\%1(-?\\d+)").arg(QLatin1String(word)));
+    return last.match(listed.value(n)).captured(1);
+}
+
 }  // namespace
 
 TEST(Rtf, RoundTripKeepsTextCharacterAndParagraphFormats)
@@ -184,6 +193,33 @@ TEST(Rtf, RoundTripKeepsTextCharacterAndParagraphFormats)
                                       chars("Arial", 8, "b"));
     ASSERT_TRUE(readsBack(writeRtf(controls), target));
     EXPECT_EQ(blocks(target), QStringList({"f3x"}));
+}
+
+// An office suite tabs from a bullet to the next stop, else to the left indent. It saved our
+// file for these paragraphs as office-bullets.rtf, each first line where the editor has it.
+TEST(Rtf, ListParagraphsWithTheirOwnIndentsStartWhereTheEditorShowsThem)
+{
+    QTextDocument document;
+    document.setIndentWidth(720 / 15);  // a list level: half an inch
+    QTextCursor cursor(&document);
+    for (const QPoint own : {QPoint(1420, -600), QPoint(0, 600), QPoint(720, 0)}) {  // left, first line in twips
+        QTextBlockFormat format;
+        format.setLeftMargin(own.x() / 15.0);
+        format.setTextIndent(own.y() / 15.0);
+        cursor.insertBlock(format);
+        cursor.createList(QTextListFormat::ListDisc);
+    }
+    const QByteArray ours = writeRtf(document);
+    const QByteArray office = fixture("office-bullets.rtf");
+    document.size();  // lays the text out
+    for (int i = 0; i < 3; ++i) {
+        const QString stop = listParagraphValue(office, i, "tx");
+        const QString first = stop.isEmpty() ? listParagraphValue(office, i, "li") : stop;
+        const qreal editor = blockAt(document, i + 1).layout()->lineAt(0).x();
+        EXPECT_EQ(QString::number(qRound(editor * 15)), first) << "first line of " << i;
+        for (const char *word : {"fi", "li", "tx"})
+            EXPECT_EQ(listParagraphValue(ours, i, word), listParagraphValue(office, i, word)) << word << " of " << i;
+    }
 }
 
 // Another program's reader finds the same words; list items show the fallback bullet.
