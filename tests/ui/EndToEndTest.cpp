@@ -62,7 +62,7 @@ TEST(EndToEnd, AddSaveReloadAndFindByEveryCriterion)
     });
     child<QPushButton>(&start, "Button1")->click();
 
-    // The backup of the old file: tests/e2e/run-e2e and the Backup tests.
+    // The backup of the old file: tests/e2e/pocket.sh and the Backup tests.
     EXPECT_NE(test::readBytes("ba0"), original);
 
     store = DocumentStore();  // nothing of the first run may help the second

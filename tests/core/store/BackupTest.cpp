@@ -83,7 +83,7 @@ TEST(Backup, TwoSavesOnOneDayKeepBothOldFiles)
 
 TEST(Backup, NothingIsWrittenWithoutChangesAndNoBackupWithoutAFile)
 {
-    // Unchanged: tests/e2e/run-e2e finds neither a new "ba0" nor a backup.
+    // Unchanged: tests/e2e/pocket.sh finds neither a new "ba0" nor a backup.
     Saving fresh("new\n", false);
     SaveResult result = fresh.save();
     EXPECT_EQ(result.status, SaveStatus::Saved);

@@ -55,7 +55,7 @@ TEST(EditorWindow, OpensWithTheReportOfThePocket)
     EXPECT_EQ(blockNumbers(text), QStringLiteral("5 2 5"));
     EXPECT_FALSE(text->document()->isModified());
     EXPECT_FALSE(text->isReadOnly());
-    // "View " in the search window opens it on the pocket: tests/e2e/run-e2e.
+    // "View " in the search window opens it on the pocket: tests/e2e/pocket.sh.
 }
 
 TEST(EditorWindow, EveryControlStandsWhereTheLayoutPutsIt)

@@ -103,7 +103,7 @@ TEST(Ruler, TheBarFollowsOpenNewAndUndo)
     EXPECT_EQ(e.left("FirstInd"), 2);
 }
 
-// Delete never closing the editor: tests/e2e/run-e2e.
+// Delete never closing the editor: tests/e2e/pocket.sh.
 TEST(EditorKeys, TheLookIsRight)
 {
     test::ShownEditor e;

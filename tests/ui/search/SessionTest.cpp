@@ -1,4 +1,4 @@
-// Enter presses buttons or runs the search (Esc and Delete: tests/e2e/run-e2e); unread search fields block
+// Enter presses buttons or runs the search (Esc and Delete: tests/e2e/pocket.sh); unread search fields block
 // nothing; closing with unsaved documents asks.
 #include "core/store/DatabaseLoader.h"
 #include "core/store/DatabaseWriter.h"
