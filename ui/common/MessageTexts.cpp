@@ -298,7 +298,8 @@ QString missingText(const DatabaseLocation &database)
 QString waitingSideFilesText(const QString &names, const DatabaseLocation &database)
 {
     return QStringLiteral("Рядом с файлом базы лежат документы прошлого сеанса, не попавшие в базу:\n%1\n"
-                          "Чтобы добавить их, выполните для каждого файла:\nkaldex-tool append ФАЙЛ %2")
+                          "Чтобы добавить их, выполните для каждого файла:\nkaldex-tool append ФАЙЛ %2\n"
+                          "После этого файл можно удалить: повторное добавление ничего не изменит.")
         .arg(names, besideDatabase(QString::fromStdString(database.name), database));
 }
 
