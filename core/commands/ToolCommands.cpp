@@ -277,7 +277,8 @@ DatabaseBytes readFile(const std::string &path)
     return file;
 }
 
-std::unique_ptr<DocumentStore> load(const std::string &path)
+// sayOverflow false: the caller says what a file larger than the store means for it.
+std::unique_ptr<DocumentStore> load(const std::string &path, bool sayOverflow = true)
 {
     auto store = std::make_unique<DocumentStore>();
     LoadResult result = loadDatabaseFile(*store, path);
@@ -285,7 +286,7 @@ std::unique_ptr<DocumentStore> load(const std::string &path)
         throw Failure{kFailed,
                       problemText(path, result.problem == FileProblem::None ? FileProblem::Unreadable : result.problem,
                                   result.errorNumber, result.fileType, result.fileSize)};
-    if (result.overflow)
+    if (result.overflow && sayOverflow)
         std::fprintf(stderr, "kaldex-tool: %s: only the first %d records are loaded (line %ld on is not)\n",
                      path.c_str(), DocumentStore::kMaxDocuments, result.overflowLine);
     return store;
@@ -793,7 +794,7 @@ int append(Arguments &args)
             throw Failure{kFailed, "kaldex-tool: cannot read " + into + ": " + std::strerror(ENOENT) +
                                        "; nothing written (to start a database from " + from + ", copy it)"};
     }
-    auto store = load(into);
+    auto store = load(into, false);
     store->withoutLock = lock.state() != DatabaseLock::State::Held;
     const int loaded = store->documentCount;
 
@@ -856,8 +857,8 @@ int append(Arguments &args)
     store->keepUnloaded = true;
     const std::string backup = saveOrFail(*store, into);
     std::string done = "added " + counted(added.size(), "document") + " to " + into;
-    if (!store->loadOverflow)
-        done += " (now " + std::to_string(store->documentCount) + ")";
+    done += store->loadOverflow ? " (past its first " + std::to_string(loaded) + " documents kept as it was)"
+                                : " (now " + std::to_string(store->documentCount) + ")";
     if (!replaced.empty())
         done += ", changed " + std::to_string(replaced.size()) + " in place";
     printLine(done + ", skipped " + std::to_string(skipped) + " already there; the old file is kept as " + backup);
