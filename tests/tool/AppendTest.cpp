@@ -84,7 +84,6 @@ TEST(ToolAppend, AddsWhatIsNewSkipsWhatIsThereAndRenumbers)
     const std::string backup = listing(dir.path()).substr(0, listing(dir.path()).find(' '));
     EXPECT_EQ(run.out,
               "added 2 documents to ba0 (now 5), skipped 2 already there; the old file is kept as " + backup + "\n");
-    EXPECT_EQ(backup.substr(backup.size() - 2), "_0");
     EXPECT_EQ(readBytes(dir.file(backup)), threeDocuments());
     EXPECT_EQ(listing(dir.path()), backup + " ba0 side ");
 
@@ -148,9 +147,7 @@ TEST(ToolAppend, RefusesWithoutWritingPastTheLimitOrFromAndIntoWhatIsNoDatabase)
 TEST(ToolAppend, ChangesLandInPlaceAndAConflictKeepsBoth)
 {
     TempDir dir;
-    const std::string side = sideFile(threeDocuments(), {{2, "session 2\n"}, {3, "session 3\n"}});
-    EXPECT_EQ(side.substr(0, 30), "changed document 2, loaded as ");
-    writeBytes(dir.file("side"), side);
+    writeBytes(dir.file("side"), sideFile(threeDocuments(), {{2, "session 2\n"}, {3, "session 3\n"}}));
     EXPECT_EQ(runTool({"check", "side"}, dir.path()).out, "") << "the marks are no problem";
     writeBytes(dir.file("ba0"), database({{1, ""}, {2, ""}, {3, "other 3\n"}}));
     ToolRun run = runTool({"append", "side"}, dir.path());

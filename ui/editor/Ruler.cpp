@@ -28,6 +28,14 @@ int truncated(double value)
     return static_cast<int>(std::trunc(value));
 }
 
+// Whole points from the document's pixels, which hold points times 4/3 and
+// so miss a whole point by a rounding error: 28 points read back as 27.99999.
+int points(double pixels)
+{
+    const double value = pixels / kPixelsPerPoint;
+    return truncated(value + (value < 0 ? -1e-6 : 1e-6));
+}
+
 }  // namespace
 
 Ruler::Ruler(QTextEdit *text, QWidget *parent)
@@ -107,9 +115,9 @@ Ruler::Indents Ruler::paragraphIndents() const
     const QTextBlockFormat block = text_->textCursor().blockFormat();
     const qreal others = listIndent() + block.leftMargin();
     Indents indents;
-    indents.first = truncated((others + block.textIndent()) / kPixelsPerPoint);
-    indents.left = truncated(-block.textIndent() / kPixelsPerPoint);
-    indents.right = truncated(block.rightMargin() / kPixelsPerPoint);
+    indents.first = points(others + block.textIndent());
+    indents.left = points(-block.textIndent());
+    indents.right = points(block.rightMargin());
     return indents;
 }
 

@@ -56,6 +56,19 @@ TEST(Ruler, TextStandsWhereItsMarkerStands)
     EXPECT_GE(e.text->textCursor().blockFormat().leftMargin(), 0);
 }
 
+// 28 points stand where the marker stands when it sets them, trunc(28 s) + 2. Shown at 38, the marker stuck
+// there, each further pixel setting 28 points again.
+TEST(Ruler, EachPixelDraggedMovesTheMarkerOn)
+{
+    test::ShownEditor e;
+    e.open(kIndented);
+    e.drag("FirstInd", 36);
+    e.drag("FirstInd", 1);
+    EXPECT_EQ(e.left("FirstInd"), 39);
+    e.drag("FirstInd", 1);
+    EXPECT_EQ(e.left("FirstInd"), 40);
+}
+
 TEST(Ruler, BulletedParagraphsShowAndKeepTheirIndents)
 {
     test::ShownEditor e;

@@ -196,7 +196,6 @@ TEST_F(EntryWindowTest, AChangeKeepsTheStateTheDocumentWasLoadedIn)
     open();
     child<QLineEdit>("Edit9")->setText(QStringLiteral("1985"));
     child<QPushButton>("Button1")->click();
-    EXPECT_EQ(store->record(5).year, 1985);
     EXPECT_EQ(store->loadedState[5], loaded);
     EXPECT_EQ(formatSessionDocuments(*store).rfind("changed document 5, loaded as ", 0), 0u);
 }
